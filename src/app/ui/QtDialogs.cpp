@@ -1,0 +1,80 @@
+#include "app/ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/ui/MsgForm.h"
+#include "import_text/ui/AnteprimaTXT.h"
+
+namespace tessaro7::app::ui {
+
+namespace {
+
+QMessageBox::StandardButton standardButton(Answer a) {
+    switch (a) {
+    case Answer::Ok: return QMessageBox::Ok;
+    case Answer::Cancel: return QMessageBox::Cancel;
+    case Answer::Yes: return QMessageBox::Yes;
+    case Answer::No: return QMessageBox::No;
+    case Answer::None: break;
+    }
+    return QMessageBox::NoButton;
+}
+
+}  // namespace
+
+Answer QtDialogs::message(const std::string& text, const std::string& title, Buttons buttons, Icon icon,
+                          Answer defaultButton) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(QString::fromStdString(text));
+    switch (icon) {
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    if (defaultButton != Answer::None) box.setDefaultButton(standardButton(defaultButton));
+    switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::None;
+    }
+}
+
+int QtDialogs::notice(const Notice& notice) {
+    MsgForm form;
+    for (int i = 0; i < 5; ++i) form.line(i)->setText(QString::fromStdString(notice.lines[static_cast<std::size_t>(i)]));
+    form.confirmButton()->setVisible(notice.showConfirm);
+    form.exec();
+    return form.NoticeAnswer();
+}
+
+void QtDialogs::textPreview(const std::vector<PreviewLine>& lines) {
+    import_text::ui::AnteprimaTXT window(lines, QApplication::activeWindow());
+    window.exec();
+}
+
+QString qtFilter(const std::string& filter) {
+    QString f = QString::fromStdString(filter);
+    return f.section('|', 0, 0);
+}
+
+std::optional<std::string> QtDialogs::openFile(const std::string& filter, const std::string& startFolder) {
+    QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                                QString::fromStdString(startFolder), qtFilter(filter));
+    if (file.isEmpty()) return std::nullopt;
+    return file.toStdString();
+}
+
+}  // namespace tessaro7::app::ui

@@ -1,0 +1,21 @@
+#pragma once
+// The dialogs of the desktop program.
+#include <QWidget>
+
+#include "app/Dialogs.h"
+
+namespace tessaro7::app::ui {
+
+class QtDialogs : public Dialogs {
+public:
+    Answer message(const std::string& text, const std::string& title, Buttons buttons, Icon icon,
+                   Answer defaultButton) override;
+    int notice(const Notice& notice) override;
+    void textPreview(const std::vector<PreviewLine>& lines) override;
+    std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) override;
+};
+
+// "File Testo (*.txt)|*.txt|" as a Qt file-dialog filter: "File Testo (*.txt)".
+QString qtFilter(const std::string& filter);
+
+}  // namespace tessaro7::app::ui

@@ -1,0 +1,67 @@
+// info, create-demo, create-mapping-db
+#include "app/DemoArchive.h"
+#include "batch/BatchCommand.h"
+#include "db/BusinessSchema.h"
+#include "db/DataSource.h"
+
+namespace tessaro7::batch {
+
+namespace {
+
+void requireArgs(const BatchContext& c, std::size_t n) {
+    if (c.args.size() != n)
+        throw UsageError{n == 0 ? "Questo comando non vuole argomenti." : "Numero di argomenti errato."};
+}
+
+int info(BatchContext& c) {
+    requireArgs(c, 0);
+    app::Archive archive;
+    if (!c.loadArchive(archive)) return kExitFailure;
+    c.out << "ArchiveFolder: " << archive.ArchiveFolder << "\n";
+    c.out << "DatabasePath: " << archive.DatabasePath << "\n";
+    bool allRead = true;
+    db::DataSource data;
+    data.setDatabaseName(archive.DatabasePath);
+    for (const char* table : db::schema::kBusinessTables) {
+        try {
+            data.setRecordSource(table);
+            data.refresh();
+            c.out << table << ": " << data.recordCount() << "\n";
+        } catch (const db::EngineError& e) {
+            c.out << table << ": errore " << e.number() << " - " << e.what() << "\n";
+            allRead = false;
+        }
+    }
+    return allRead ? kExitOk : kExitFailure;
+}
+
+int createDemo(BatchContext& c) {
+    requireArgs(c, 1);
+    app::createDemoArchive((c.workingDirectory / c.args[0]).string());
+    c.out << "Archivio dimostrativo creato in " << std::filesystem::absolute(c.workingDirectory / c.args[0]).string()
+          << "\n";
+    return kExitOk;
+}
+
+int createMappingDb(BatchContext& c) {
+    requireArgs(c, 1);
+    app::createMappingDatabase((c.workingDirectory / c.args[0]).string());
+    c.out << "Database delle assegnazioni creato: "
+          << (std::filesystem::absolute(c.workingDirectory / c.args[0]) / "Tessaro7a.mdb").string() << "\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+std::vector<Command> foundationCommands() {
+    return {
+        {"info", "", "Mostra ArchiveFolder, DatabasePath e il numero di righe di ogni tabella.", info},
+        {"create-demo", "CARTELLA",
+         "Crea CARTELLA con Tessaro7.mdb (dati dimostrativi), Tessaro7a.mdb e TS7Rete.dat; non sovrascrive.",
+         createDemo},
+        {"create-mapping-db", "CARTELLA", "Scrive solo CARTELLA/Tessaro7a.mdb come fornito; non sovrascrive.",
+         createMappingDb},
+    };
+}
+
+}  // namespace tessaro7::batch

@@ -1,0 +1,293 @@
+#include "db/DataSource.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "db/Connection.h"
+#include "db/SelectText.h"
+
+namespace tessaro7::db {
+
+namespace {
+
+int g_busyTimeoutMs = 5000;
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string quoted(std::string_view name) { return "[" + std::string(name) + "]"; }
+
+}  // namespace
+
+struct DataSource::Column {
+    std::string name;
+    FieldType type;
+};
+
+struct DataSource::Result {
+    PreparedSelect select;
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<Column> columns;  // without the row identity
+    std::vector<Value> row;       // the current row
+    std::int64_t rowId = 0;
+    bool eof = true;
+    bool exhausted = false;  // the statement has returned its last row
+    ~Result() { sqlite3_finalize(stmt); }
+};
+
+DataSource::DataSource() = default;
+DataSource::~DataSource() = default;
+
+void DataSource::setBusyTimeoutMs(int ms) { g_busyTimeoutMs = ms; }
+
+void DataSource::setDatabaseName(std::string path) { m_databaseName = std::move(path); }
+
+void DataSource::setRecordSource(std::string source) { m_recordSource = std::move(source); }
+
+void DataSource::ensureOpen() {
+    if (!m_connection || m_connection->databaseName() != m_databaseName) {
+        m_result.reset();
+        m_connection.reset();
+        m_connection = std::make_shared<Connection>(m_databaseName, g_busyTimeoutMs);
+    }
+}
+
+void DataSource::closeStatement() { m_result.reset(); }
+
+void DataSource::refresh() {
+    m_mode = Mode::None;
+    m_pending.clear();
+    closeStatement();
+    ensureOpen();
+    auto result = std::make_unique<Result>();
+    result->select = prepareSelect(m_recordSource);
+    result->stmt = m_connection->prepare(result->select.sql);
+    int count = sqlite3_column_count(result->stmt);
+    for (int i = result->select.hasRowId ? 1 : 0; i < count; ++i) {
+        const char* decl = sqlite3_column_decltype(result->stmt, i);
+        result->columns.push_back({sqlite3_column_name(result->stmt, i), fieldTypeOf(decl ? decl : "")});
+    }
+    m_result = std::move(result);
+    m_position = 0;
+    m_count = -1;
+    m_result->eof = !step();
+    if (m_result->eof) m_count = 0;
+}
+
+bool DataSource::step() {
+    Result& r = *m_result;
+    if (r.exhausted) return false;
+    int rc = sqlite3_step(r.stmt);
+    if (rc == SQLITE_DONE) {
+        r.exhausted = true;
+        sqlite3_reset(r.stmt);  // releases the read lock at once
+        return false;
+    }
+    if (rc != SQLITE_ROW) {
+        sqlite3_reset(r.stmt);
+        m_connection->fail(rc, r.select.table);
+    }
+    int offset = r.select.hasRowId ? 1 : 0;
+    if (offset) r.rowId = sqlite3_column_int64(r.stmt, 0);
+    r.row.resize(r.columns.size());
+    for (std::size_t i = 0; i < r.columns.size(); ++i)
+        r.row[i] = readColumn(r.stmt, static_cast<int>(i) + offset, r.columns[i].type);
+    return true;
+}
+
+bool DataSource::eof() const { return !m_result || m_result->eof; }
+
+void DataSource::moveNext() {
+    requireCurrentRow();
+    if (step()) {
+        ++m_position;
+    } else {
+        m_result->eof = true;
+        m_count = m_position + 1;
+        m_position = m_count;
+    }
+}
+
+void DataSource::moveLast() {
+    if (!m_result) refresh();
+    if (m_result->eof) return;
+    while (step()) ++m_position;
+    m_count = m_position + 1;
+}
+
+long DataSource::recordCount() {
+    if (!m_result) refresh();
+    if (m_count >= 0) return m_count;
+    sqlite3_stmt* stmt = m_connection->prepare("select count(*) from (" + m_result->select.sql + ")");
+    int rc = sqlite3_step(stmt);
+    long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW) m_connection->fail(rc, m_result->select.table);
+    m_count = count;
+    return count;
+}
+
+void DataSource::moveTo(long position) {
+    refresh();
+    while (m_position < position && !eof()) moveNext();
+}
+
+void DataSource::requireCurrentRow() const {
+    if (eof()) throw EngineError(engine_error::kNoCurrentRecord, "Nessun record corrente.");
+}
+
+std::vector<std::string> DataSource::fieldNames() const {
+    std::vector<std::string> names;
+    if (m_result)
+        for (const Column& c : m_result->columns) names.push_back(c.name);
+    return names;
+}
+
+int DataSource::columnIndex(std::string_view name) const {
+    if (m_result)
+        for (std::size_t i = 0; i < m_result->columns.size(); ++i)
+            if (sameName(m_result->columns[i].name, name)) return static_cast<int>(i);
+    return -1;
+}
+
+Value DataSource::field(std::string_view name) const {
+    requireCurrentRow();
+    int index = columnIndex(name);
+    if (index < 0)
+        throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato" +
+                                                            (m_result->select.table.empty()
+                                                                 ? std::string()
+                                                                 : " nella tabella '" + m_result->select.table + "'") +
+                                                            ".");
+    return m_result->row[static_cast<std::size_t>(index)];
+}
+
+Value DataSource::field(std::size_t index) const {
+    requireCurrentRow();
+    if (index >= m_result->row.size())
+        throw EngineError(engine_error::kFieldNotFound, "Campo numero " + std::to_string(index) + " non trovato.");
+    return m_result->row[index];
+}
+
+void DataSource::addNew() {
+    if (!m_result) refresh();
+    if (m_result->select.table.empty())
+        throw EngineError(engine_error::kNotUpdatable, "Impossibile aggiungere righe: la selezione è di sola lettura.");
+    m_mode = Mode::AddNew;
+    m_pending.clear();
+}
+
+void DataSource::edit() {
+    requireCurrentRow();
+    if (!m_result->select.hasRowId)
+        throw EngineError(engine_error::kNotUpdatable, "Impossibile modificare: la selezione è di sola lettura.");
+    m_mode = Mode::Edit;
+    m_pending.clear();
+}
+
+DataSource::Column DataSource::targetColumn(std::string_view name) {
+    for (const TableColumn& c : m_connection->columnsOf(m_result->select.table))
+        if (sameName(c.name, name)) return {c.name, c.type};
+    throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato nella tabella '" +
+                                                        m_result->select.table + "'.");
+}
+
+void DataSource::setConverted(std::string_view name, Value value) {
+    if (m_mode == Mode::None)
+        throw EngineError(engine_error::kUpdateWithoutEdit,
+                          "Scrittura del campo '" + std::string(name) + "' senza un nuovo record o una modifica in corso.");
+    Column column = targetColumn(name);
+    Value stored;
+    if (!convertForColumn(value, column.type, stored))
+        throw EngineError(engine_error::kNotConvertible, "Il valore '" + value.toText() +
+                                                              "' non è convertibile nel tipo del campo '" + column.name +
+                                                              "' della tabella '" + m_result->select.table + "'.");
+    for (auto& [existing, v] : m_pending)
+        if (existing == column.name) {
+            v = std::move(stored);
+            return;
+        }
+    m_pending.emplace_back(column.name, std::move(stored));
+}
+
+void DataSource::setField(std::string_view name, std::string_view text) { setConverted(name, Value(std::string(text))); }
+void DataSource::setField(std::string_view name, double number) { setConverted(name, Value(number)); }
+void DataSource::setField(std::string_view name, bool yes) { setConverted(name, Value::yesNo(yes)); }
+
+void DataSource::cancelUpdate() {
+    m_mode = Mode::None;
+    m_pending.clear();
+}
+
+void DataSource::update() {
+    if (m_mode == Mode::None)
+        throw EngineError(engine_error::kUpdateWithoutEdit, "Aggiornamento senza un nuovo record o una modifica in corso.");
+    Mode mode = m_mode;
+    auto pending = std::move(m_pending);
+    cancelUpdate();
+    const std::string& table = m_result->select.table;
+    std::string sql;
+    if (mode == Mode::AddNew) {
+        if (pending.empty()) {
+            sql = "insert into " + quoted(table) + " default values";
+        } else {
+            std::string names, marks;
+            for (const auto& [name, v] : pending) {
+                names += (names.empty() ? "" : ",") + quoted(name);
+                marks += marks.empty() ? "?" : ",?";
+            }
+            sql = "insert into " + quoted(table) + " (" + names + ") values (" + marks + ")";
+        }
+    } else {
+        if (pending.empty()) return;
+        std::string sets;
+        for (const auto& [name, v] : pending) sets += (sets.empty() ? "" : ",") + quoted(name) + "=?";
+        sql = "update " + quoted(table) + " set " + sets + " where rowid=?";
+    }
+    sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
+    int index = 1;
+    for (const auto& [name, v] : pending) bindValue(stmt, index++, v);
+    if (mode == Mode::Edit) sqlite3_bind_int64(stmt, index, m_result->rowId);
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(stmt);
+        m_connection->fail(rc, table);
+    }
+    sqlite3_reset(stmt);
+    if (mode == Mode::Edit && !m_result->eof)
+        for (const auto& [name, v] : pending)
+            if (int i = columnIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
+}
+
+void DataSource::runInOneTransaction(const std::function<void()>& work) {
+    ensureOpen();
+    sqlite3* db = m_connection->handle();
+    if (!sqlite3_get_autocommit(db)) {
+        work();
+        return;
+    }
+    m_connection->execute("begin");
+    auto commit = [&] {
+        try {
+            m_connection->execute("commit");
+        } catch (...) {
+            sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+            throw;
+        }
+    };
+    try {
+        work();
+    } catch (...) {
+        try {
+            commit();
+        } catch (...) {
+        }
+        throw;
+    }
+    commit();
+}
+
+}  // namespace tessaro7::db

@@ -1,0 +1,96 @@
+#pragma once
+// The engine interface: one data source per connection, as the windows use it.
+// A database name and a record source take effect at the next refresh; the
+// current row moves forward through the result; a new or edited row is
+// written by update.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/EngineError.h"
+#include "db/Value.h"
+
+namespace tessaro7::db {
+
+class Connection;
+
+class DataSource {
+public:
+    DataSource();
+    ~DataSource();
+    DataSource(const DataSource&) = delete;
+    DataSource& operator=(const DataSource&) = delete;
+
+    void setDatabaseName(std::string path);
+    const std::string& databaseName() const { return m_databaseName; }
+    void setRecordSource(std::string source);
+    const std::string& recordSource() const { return m_recordSource; }
+
+    // Opens the database if needed and runs the record source; the current row
+    // is the first row, or end-of-file is true when there are none.
+    void refresh();
+    // Moves to the last row; afterwards recordCount() is the number of rows.
+    void moveLast();
+    // The number of rows of the result (a pass over the rows when not known yet).
+    long recordCount();
+    bool eof() const;
+    void moveNext();
+    // Zero-based position of the current row; moving to a position refreshes
+    // and steps there (the mapping grids are short).
+    long absolutePosition() const { return m_position; }
+    void moveTo(long position);
+
+    // Names of the result's fields, in order.
+    std::vector<std::string> fieldNames() const;
+    Value field(std::string_view name) const;
+    Value field(std::size_t index) const;
+    std::string fieldText(std::string_view name) const { return field(name).toText(); }
+
+    void addNew();
+    void edit();
+    // Values are converted to the column's type when they are set: a text
+    // that is not a number or a date where one is needed is error 3421; an
+    // empty text in a number or date column stores Null.
+    void setField(std::string_view name, std::string_view text);
+    void setField(std::string_view name, const char* text) { setField(name, std::string_view(text)); }
+    void setField(std::string_view name, const std::string& text) { setField(name, std::string_view(text)); }
+    void setField(std::string_view name, double number);
+    void setField(std::string_view name, bool yes);
+    void update();
+    void cancelUpdate();
+
+    // Runs work inside one transaction of this data source's database. The
+    // transaction is committed when work ends, and also when it throws, so that
+    // the rows written before the failure remain; the failure is then rethrown.
+    void runInOneTransaction(const std::function<void()>& work);
+
+    // How long a write waits for a database held by another program before it
+    // fails with 3260.
+    static void setBusyTimeoutMs(int ms);
+
+private:
+    struct Column;
+    struct Pending;
+    void ensureOpen();
+    void closeStatement();
+    bool step();
+    int columnIndex(std::string_view name) const;
+    Column targetColumn(std::string_view name);
+    void setConverted(std::string_view name, Value value);
+    void requireCurrentRow() const;
+
+    std::string m_databaseName;
+    std::string m_recordSource;
+    std::shared_ptr<Connection> m_connection;
+    struct Result;
+    std::unique_ptr<Result> m_result;
+    long m_position = 0;
+    long m_count = -1;
+    enum class Mode { None, AddNew, Edit } m_mode = Mode::None;
+    std::vector<std::pair<std::string, Value>> m_pending;
+};
+
+}  // namespace tessaro7::db

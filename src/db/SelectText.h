@@ -1,0 +1,22 @@
+#pragma once
+// Prepares a record source (a SELECT text or a bare table name) for SQLite:
+// finds the table rows are appended to or edited in, adds the row identity so
+// the current row can be edited, keeps insertion order where no order is
+// asked for, and applies the Italian text order to the ordering terms.
+#include <string>
+#include <string_view>
+
+namespace tessaro7::db {
+
+constexpr std::string_view kRowIdColumn = "__t7rowid";
+constexpr std::string_view kCollationName = "T7ITALIAN";
+
+struct PreparedSelect {
+    std::string sql;        // the text to run
+    std::string table;      // the single table read, empty when there is none
+    bool hasRowId = false;  // the first result column is kRowIdColumn
+};
+
+PreparedSelect prepareSelect(std::string_view recordSource);
+
+}  // namespace tessaro7::db

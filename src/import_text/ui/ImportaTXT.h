@@ -1,0 +1,20 @@
+#pragma once
+// The text import window.
+#include <QDialog>
+
+#include "app/Archive.h"
+#include "app/Dialogs.h"
+
+namespace tessaro7::import_text::ui {
+
+class ImportaTXT : public QDialog {
+    Q_OBJECT
+public:
+    ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent = nullptr);
+
+private:
+    app::Archive m_archive;
+    app::Dialogs& m_dialogs;
+};
+
+}  // namespace tessaro7::import_text::ui
