@@ -23,4 +23,16 @@ inline constexpr const char* kImportTextCaption = "Importazione dati da file di 
 inline constexpr const char* kNoticeHeading = "Messaggio x te  da Tessaro 8";
 inline constexpr const char* kConfirm = "&Conferma";
 
+// ---- Export window and exports ----
+
+// (end of export texts)
+
+// ---- Excel import ----
+
+// (end of Excel import texts)
+
+// ---- Text import ----
+
+// (end of text import texts)
+
 }  // namespace tessaro7::app::msg
