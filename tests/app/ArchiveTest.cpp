@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "app/Archive.h"
+#include "app/Messages.h"
+#include "app/StartUp.h"
+#include "support/RecordingDialogs.h"
+#include "support/TempDir.h"
+
+using namespace tessaro7::app;
+using tessaro7::testing::RecordingDialogs;
+using tessaro7::testing::TempDir;
+
+namespace {
+
+ArchiveReading readFrom(const std::string& bytes) {
+    TempDir dir;
+    dir.write(kNetworkFileName, bytes);
+    return readArchive(dir.path());
+}
+
+}  // namespace
+
+TEST(Archive, FirstLineExactlyAsRead) {
+    struct Case {
+        std::string bytes, folder;
+    } cases[] = {
+        {"C:\\Dati\r\nanything else\r\n", "C:\\Dati"},
+        {"C:\\Dati\nsecond\n", "C:\\Dati"},
+        {"C:\\Dati\rsecond", "C:\\Dati"},
+        {"/srv/archivi", "/srv/archivi"},  // no final line end
+        {"  C:\\Dati  \r\n", "  C:\\Dati  "},
+        {"C:\\Dati\\\r\n", "C:\\Dati\\"},
+    };
+    for (const Case& c : cases) {
+        ArchiveReading r = readFrom(c.bytes);
+        ASSERT_EQ(r.status, ArchiveStatus::Found) << c.bytes;
+        EXPECT_EQ(r.archive.ArchiveFolder, c.folder);
+        EXPECT_EQ(r.archive.DatabasePath, c.folder + "\\Tessaro7.mdb");
+    }
+    EXPECT_EQ(readFrom("C:\\Dati\\\r\n").archive.DatabasePath, "C:\\Dati\\\\Tessaro7.mdb");
+}
+
+TEST(Archive, AFolderWrittenOnAWindowsWorkstationIsReadAsWindows1252) {
+    EXPECT_EQ(readFrom("C:\\Citt\xE0\r\n").archive.ArchiveFolder, "C:\\Città");
+    EXPECT_EQ(readFrom("/srv/Città\n").archive.ArchiveFolder, "/srv/Città");
+}
+
+TEST(Archive, MissingEmptyOrBlankFirstLineLeavesTheFolderNotSet) {
+    TempDir dir;
+    EXPECT_EQ(readArchive(dir.path()).status, ArchiveStatus::Missing);
+    EXPECT_EQ(readFrom("").status, ArchiveStatus::NotSet);
+    EXPECT_EQ(readFrom("\r\nC:\\Dati\r\n").status, ArchiveStatus::NotSet);
+    EXPECT_EQ(readFrom("\n").status, ArchiveStatus::NotSet);
+}
+
+TEST(Archive, PathsBuiltFromTheFolder) {
+    Archive a = archiveFromFolder("/srv/dati");
+    EXPECT_EQ(a.mappingDatabasePath(), "/srv/dati\\Tessaro7a.mdb");
+    EXPECT_EQ(a.textMappingDatabasePath(), "/srv/dati\\tessaro7a.mdb");
+    EXPECT_EQ(a.textImportDatabasePath(), "/srv/dati\\tessaro7.mdb");
+    EXPECT_EQ(a.fileInFolder("XLSClienti.xls"), "/srv/dati\\XLSClienti.xls");
+}
+
+TEST(StartUp, WithoutTheArchiveFolderTheUserIsToldOnceAndTheProgramEnds) {
+    for (std::string content : {std::string("<none>"), std::string("")}) {
+        TempDir dir;
+        if (content != "<none>") dir.write(kNetworkFileName, content);
+        RecordingDialogs dialogs;
+        dialogs.answers.push_back(Answer::Cancel);
+        EXPECT_FALSE(startUp(dir.path(), dialogs).has_value());
+        ASSERT_EQ(dialogs.calls.size(), 1u);
+        EXPECT_EQ(dialogs.last().text, "E' necessario impostare Percorso degli Archivi !");
+        EXPECT_EQ(dialogs.last().title, "Attenzione");
+        EXPECT_EQ(dialogs.last().buttons, Buttons::OkCancel);
+        EXPECT_EQ(dialogs.last().icon, Icon::Information);
+    }
+}
+
+TEST(StartUp, AFolderThatDoesNotExistStillStarts) {
+    TempDir dir;
+    dir.write(kNetworkFileName, "/non/esiste\r\n");
+    RecordingDialogs dialogs;
+    auto archive = startUp(dir.path(), dialogs);
+    ASSERT_TRUE(archive.has_value());
+    EXPECT_EQ(archive->DatabasePath, "/non/esiste\\Tessaro7.mdb");
+    EXPECT_TRUE(dialogs.calls.empty());
+}
