@@ -193,6 +193,9 @@ public:
                                   "pagamentifornitori"})
             exec(std::string("delete from ") + table);
     }
+    // An existing database, as it stands.
+    static Database Open(const std::filesystem::path& path) { return Database(path, 0); }
+    Database(Database&& other) noexcept : m_path(other.m_path), m_db(other.m_db) { other.m_db = nullptr; }
     ~Database() { sqlite3_close(m_db); }
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -248,6 +251,7 @@ public:
     }
 
 private:
+    Database(const std::filesystem::path& path, int) : m_path(path) { open(); }
     void open() {
         if (sqlite3_open(m_path.c_str(), &m_db) != SQLITE_OK) throw std::runtime_error("cannot open " + m_path.string());
     }
