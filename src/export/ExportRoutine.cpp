@@ -86,7 +86,8 @@ private:
     }
 
     db::Value cutText(std::string text) {
-        if (db::characterCount(text) <= kLongestCellText) return text;
+        // A character takes at least one byte, so a short text needs no count.
+        if (text.size() <= kLongestCellText || db::characterCount(text) <= kLongestCellText) return text;
         ++m_outcome.textsCut;
         return db::leftCharacters(text, kLongestCellText);
     }
