@@ -24,13 +24,18 @@ std::string lines(const std::string& text) {
 // Refuses a list whose table is empty, as the export button does; true when
 // the file was written.
 bool exportOne(const ExportList& list, const app::Archive& archive, BatchContext& c) {
-    if (exporting::countListRecords(list, archive.DatabasePath) == 0) {
-        c.err << app::msg::kNothingToExport << "\n";
+    try {
+        if (exporting::countListRecords(list, archive.DatabasePath) == 0) {
+            c.err << app::msg::kNothingToExport << "\n";
+            return false;
+        }
+        const exporting::ExportOutcome outcome = exporting::exportList(list, archive, exporting::systemClock());
+        (outcome.succeeded ? c.out : c.err) << lines(outcome.message) << "\n";
+        return outcome.succeeded;
+    } catch (const db::EngineError& e) {
+        c.err << lines(exporting::engineFailureMessage(e)) << "\n";
         return false;
     }
-    const exporting::ExportOutcome outcome = exporting::exportList(list, archive, exporting::systemClock());
-    (outcome.succeeded ? c.out : c.err) << lines(outcome.message) << "\n";
-    return outcome.succeeded;
 }
 
 std::string joined(const std::vector<std::string>& args) {
@@ -62,13 +67,7 @@ int exportAll(BatchContext& c) {
     for (const ExportList& list : exporting::exportLists()) {
         const std::string name = std::to_string(list.number) + " " + list.caption;
         c.out << name << ":\n";
-        bool done = false;
-        try {
-            done = exportOne(list, archive, c);
-        } catch (const db::EngineError& e) {
-            c.err << lines(exporting::engineFailureMessage(e)) << "\n";
-        }
-        if (!done) {
+        if (!exportOne(list, archive, c)) {
             c.err << name << ": non esportato.\n";
             ++failed;
         }

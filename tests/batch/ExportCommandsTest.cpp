@@ -66,6 +66,14 @@ TEST_F(ExportCommandsTest, AnEmptyTableIsRefused) {
     EXPECT_FALSE(fs::exists(folder / "XLSComuni.xls"));
 }
 
+TEST_F(ExportCommandsTest, AnEngineFailureIsPrintedWithItsNumber) {
+    sql("alter table articoli drop column ubicazione");
+    EXPECT_EQ(run({"export", "3"}), 1);
+    EXPECT_EQ(err.str(), "Errore 3265: Esportazione non riuscita: " + pathOf("XLSArticoli.xls") +
+                             "\nCampo 'ubicazione' non trovato nella tabella 'articoli'.\n");
+    EXPECT_EQ(out.str(), "");
+}
+
 TEST_F(ExportCommandsTest, WithoutTheNetworkFileNothingIsExported) {
     fs::remove(folder / "TS7Rete.dat");
     EXPECT_EQ(run({"export", "1"}), 1);
