@@ -1,5 +1,6 @@
 #include "db/ItalianCollation.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tessaro7::db {
@@ -92,6 +93,15 @@ int compareLevel(std::string_view a, std::string_view b, Get get) {
 }  // namespace
 
 int compareItalian(std::string_view a, std::string_view b) {
+    // Plain letters weigh one each, so the first plain letters that differ
+    // other than by case decide at once.
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) break;
+        const char32_t lx = lower(x), ly = lower(y);
+        if (lx != ly) return lx < ly ? -1 : 1;
+    }
     if (int c = compareLevel(a, b, [](const Weight& w) { return w.primary; })) return c;
     if (int c = compareLevel(a, b, [](const Weight& w) { return w.secondary; })) return c;
     if (int c = compareLevel(a, b, [](const Weight& w) { return w.tertiary; })) return c;

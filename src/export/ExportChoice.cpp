@@ -8,9 +8,10 @@ namespace tessaro7::exporting {
 long countListRecords(const ExportList& list, const std::string& databasePath) {
     db::DataSource data;
     data.setDatabaseName(databasePath);
-    data.setRecordSource(list.countTable);
+    // Counted by the engine rather than by a pass over every row.
+    data.setRecordSource(std::string("select count(*) from [") + list.countTable + "]");
     data.refresh();
-    return data.recordCount();
+    return static_cast<long>(data.field(std::size_t{0}).toNumber().value_or(0));
 }
 
 ExportRequest exportRequest(const std::string& countText, const std::string& listNumberText) {

@@ -45,44 +45,58 @@ std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSo
     return positions;
 }
 
-// A cell to write: its ValueType and value, or nothing.
-struct Cell {
-    int valueType;
-    db::Value value;
-};
-
-class RowWriter {
+// Writes the data cells of a list after their cell types and Null rules,
+// counting the texts it has to cut.
+class CellWriter {
 public:
-    explicit RowWriter(ExportOutcome& outcome) : m_outcome(outcome) {}
+    CellWriter(ExcelFile& xf, ExportOutcome& outcome) : m_xf(xf), m_outcome(outcome) {}
 
-    std::optional<Cell> cell(const ExportColumn& column, const db::Value& value) {
-        if (value.isNull()) return nullCell(column);
+    void write(const ExportColumn& column, long row, std::int64_t col, const db::Value& value) {
+        const int align = static_cast<int>(column.dataAlign);
+        auto put = [&](std::int32_t valueType, const db::Value& v) {
+            m_xf.WriteValue(valueType, kDataFont, align, 0, row, col, v);
+        };
+        if (value.isNull()) {
+            writeNull(column, put);
+            return;
+        }
         switch (column.cell) {
-        case CellType::Text: return Cell{ExcelFile::kLabelCell, cutText(value.toText())};
-        case CellType::Number: return Cell{ExcelFile::kNumberCell, value};
+        case CellType::Text:
+            // A stored text is passed as it stands: no copy for the common case.
+            if (value.kind() == db::Value::Kind::Text && value.text().size() <= kLongestCellText)
+                put(ExcelFile::kLabelCell, value);
+            else
+                put(ExcelFile::kLabelCell, cutText(value.toText()));
+            return;
+        case CellType::Number:
+            // A text is read as a number by the writer, which leaves out what is none.
+            put(ExcelFile::kNumberCell, value);
+            return;
         case CellType::Whole: {
-            // A document or entry number, as a whole number; a value that is
-            // not a number reaches the writer, which leaves the cell out.
             const std::optional<double> number = value.toNumber();
-            if (!number) return Cell{ExcelFile::kNumberCell, value};
-            return Cell{ExcelFile::kNumberCell, db::roundHalfEven(*number)};
+            if (number) put(ExcelFile::kNumberCell, db::roundHalfEven(*number));
+            else put(ExcelFile::kNumberCell, value);
+            return;
         }
         }
-        return std::nullopt;
     }
 
 private:
-    static std::optional<Cell> nullCell(const ExportColumn& column) {
+    template <typename Put>
+    static void writeNull(const ExportColumn& column, Put put) {
         const bool text = column.cell == CellType::Text;
         switch (column.nullRule) {
-        case NullRule::None: return text ? std::optional<Cell>(Cell{ExcelFile::kLabelCell, ""}) : std::nullopt;
-        // An empty text in a number column is refused by the writer: no cell.
-        case NullRule::EmptyText: return text ? std::optional<Cell>(Cell{ExcelFile::kLabelCell, ""}) : std::nullopt;
+        case NullRule::None:
+        case NullRule::EmptyText:
+            // An empty text in a number column would be refused by the writer: no cell.
+            if (text) put(ExcelFile::kLabelCell, db::Value(""));
+            return;
         case NullRule::Zero:
-            return Cell{text ? ExcelFile::kLabelCell : ExcelFile::kNumberCell, text ? db::Value("0") : db::Value(0.0)};
-        case NullRule::LeftOut: return std::nullopt;
+            if (text) put(ExcelFile::kLabelCell, db::Value("0"));
+            else put(ExcelFile::kNumberCell, db::Value(0.0));
+            return;
+        case NullRule::LeftOut: return;
         }
-        return std::nullopt;
     }
 
     db::Value cutText(std::string text) {
@@ -92,6 +106,7 @@ private:
         return db::leftCharacters(text, kLongestCellText);
     }
 
+    ExcelFile& m_xf;
     ExportOutcome& m_outcome;
 };
 
@@ -161,7 +176,7 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
     }
     writeSheetSettings(xf, list);
 
-    RowWriter rows(outcome);
+    CellWriter cells(xf, outcome);
     std::vector<db::Value> values(list.columns.size());
     long sheetRow = 1;
     try {
@@ -174,12 +189,8 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
             }
             // Every field of the row is read before any of its cells is written.
             for (std::size_t c = 0; c < values.size(); ++c) values[c] = data.field(positions[c]);
-            for (std::size_t c = 0; c < values.size(); ++c) {
-                const ExportColumn& column = list.columns[c];
-                if (const std::optional<Cell> cell = rows.cell(column, values[c]))
-                    xf.WriteValue(cell->valueType, kDataFont, static_cast<int>(column.dataAlign), 0, sheetRow,
-                                  static_cast<std::int64_t>(c + 1), cell->value);
-            }
+            for (std::size_t c = 0; c < values.size(); ++c)
+                cells.write(list.columns[c], sheetRow, static_cast<std::int64_t>(c + 1), values[c]);
             ++outcome.rowsWritten;
             data.moveNext();
         }
