@@ -24,6 +24,27 @@ inline constexpr const char* kNoticeHeading = "Messaggio x te  da Tessaro 8";
 inline constexpr const char* kConfirm = "&Conferma";
 
 // ---- Export window and exports ----
+inline constexpr const char* kExportTab = "Export dei dati";
+inline constexpr const char* kExportGroupMasterData = "Anagrafiche";
+inline constexpr const char* kExportGroupLists = "Elenchi";
+inline constexpr const char* kExportWaiting = ".:: in attesa ::.";
+inline constexpr const char* kExportFieldsHeading = "Definizione dei campi esportati";
+inline constexpr const char* kExportFileLabel = "File di export";
+inline constexpr const char* kExportCountLabel = "Nr di Records da esportare";
+inline constexpr const char* kExportNoList = "L";
+inline constexpr const char* kExportButton = "&Esporta in XLS";
+inline constexpr const char* kNothingToExport = "Nessun dato da esportare!";
+// The completion message: these two lines, then the path, then the notes below.
+inline constexpr const char* kExportDone = "File Excel esportato.";
+inline constexpr const char* kExportFileName = "Nome File: ";
+inline constexpr const char* kExportRowsLeftOut = "Righe non esportate (oltre la riga 32767 del foglio): ";
+inline constexpr const char* kExportTextsCut = "Testi accorciati a 255 caratteri: ";
+inline constexpr const char* kExportNotCreated = "Impossibile creare il file Excel.";
+inline constexpr const char* kExportNotWritten = "Impossibile scrivere il file Excel: il file non è stato creato.";
+inline constexpr const char* kExportReason = "Motivo: ";
+inline constexpr const char* kExportFailed = "Esportazione non riuscita: ";
+inline constexpr const char* kExportFailedAtRow = ", riga del foglio ";
+inline constexpr const char* kExportFileRemoved = " (il file incompleto è stato eliminato)";
 
 // (end of export texts)
 

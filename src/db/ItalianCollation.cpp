@@ -1,7 +1,7 @@
 #include "db/ItalianCollation.h"
 
+#include <algorithm>
 #include <string>
-#include <vector>
 
 namespace tessaro7::db {
 
@@ -23,60 +23,88 @@ struct Weight {
 
 char32_t lower(char32_t c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
-void appendWeights(char32_t cp, std::vector<Weight>& out) {
-    bool upper = (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE) ||
-                 (cp >= 0x100 && cp <= 0x17F && cp % 2 == 0);
+// The weights of one character: one, or two for the letters that expand.
+int weightsOf(char32_t cp, Weight out[2]) {
+    int upper = (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE) ||
+                (cp >= 0x100 && cp <= 0x17F && cp % 2 == 0);
     if (cp >= 0xC0 && cp <= 0xFF && kLatin1[cp - 0xC0] != '*') {
         char base = kLatin1[cp - 0xC0];
         int accent = static_cast<int>(cp);
         if (base == '2') {  // Æ æ ß expand to two letters
             const char* pair = cp == 0xDF ? "ss" : "ae";
-            out.push_back({static_cast<char32_t>(pair[0]), accent, upper});
-            out.push_back({static_cast<char32_t>(pair[1]), accent, upper});
-            return;
+            out[0] = {static_cast<char32_t>(pair[0]), accent, upper};
+            out[1] = {static_cast<char32_t>(pair[1]), accent, upper};
+            return 2;
         }
-        out.push_back({lower(static_cast<char32_t>(base)), accent, upper});
-        return;
+        out[0] = {lower(static_cast<char32_t>(base)), accent, upper};
+        return 1;
     }
     if (cp >= 0x100 && cp <= 0x17F) {
-        out.push_back({lower(static_cast<char32_t>(kLatinExtendedA[cp - 0x100])), static_cast<int>(cp), upper});
-        return;
+        out[0] = {lower(static_cast<char32_t>(kLatinExtendedA[cp - 0x100])), static_cast<int>(cp), upper};
+        return 1;
     }
-    out.push_back({lower(cp), 0, upper});
+    out[0] = {lower(cp), 0, upper};
+    return 1;
 }
 
-std::vector<Weight> weights(std::string_view s) {
-    std::vector<Weight> out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        auto b = static_cast<unsigned char>(s[i]);
-        int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 1;
-        if (i + len > s.size()) len = 1;
+// The weights of a text, one at a time: sorting calls the comparison very
+// often, and most texts differ in their first letters.
+class WeightReader {
+public:
+    explicit WeightReader(std::string_view s) : m_s(s) {}
+
+    bool next(Weight& w) {
+        if (m_pending) {
+            w = m_buffer[1];
+            m_pending = false;
+            return true;
+        }
+        if (m_i >= m_s.size()) return false;
+        auto b = static_cast<unsigned char>(m_s[m_i]);
+        std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 1;
+        if (m_i + len > m_s.size()) len = 1;
         char32_t cp = len == 1 ? b : b & (0x3F >> (len - 1));
-        for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        i += len;
-        appendWeights(cp, out);
+        for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(m_s[m_i + k]) & 0x3F);
+        m_i += len;
+        m_pending = weightsOf(cp, m_buffer) == 2;
+        w = m_buffer[0];
+        return true;
     }
-    return out;
-}
+
+private:
+    std::string_view m_s;
+    std::size_t m_i = 0;
+    Weight m_buffer[2];
+    bool m_pending = false;
+};
 
 template <typename Get>
-int compareLevel(const std::vector<Weight>& a, const std::vector<Weight>& b, Get get) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto x = get(a[i]), y = get(b[i]);
-        if (x != y) return x < y ? -1 : 1;
+int compareLevel(std::string_view a, std::string_view b, Get get) {
+    WeightReader ra(a), rb(b);
+    Weight x{}, y{};
+    for (;;) {
+        const bool hasA = ra.next(x), hasB = rb.next(y);
+        if (!hasA || !hasB) return hasA == hasB ? 0 : (hasA ? 1 : -1);
+        auto wx = get(x), wy = get(y);
+        if (wx != wy) return wx < wy ? -1 : 1;
     }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 }  // namespace
 
 int compareItalian(std::string_view a, std::string_view b) {
-    std::vector<Weight> wa = weights(a), wb = weights(b);
-    if (int c = compareLevel(wa, wb, [](const Weight& w) { return w.primary; })) return c;
-    if (int c = compareLevel(wa, wb, [](const Weight& w) { return w.secondary; })) return c;
-    if (int c = compareLevel(wa, wb, [](const Weight& w) { return w.tertiary; })) return c;
+    // Plain letters weigh one each, so the first plain letters that differ
+    // other than by case decide at once.
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) break;
+        const char32_t lx = lower(x), ly = lower(y);
+        if (lx != ly) return lx < ly ? -1 : 1;
+    }
+    if (int c = compareLevel(a, b, [](const Weight& w) { return w.primary; })) return c;
+    if (int c = compareLevel(a, b, [](const Weight& w) { return w.secondary; })) return c;
+    if (int c = compareLevel(a, b, [](const Weight& w) { return w.tertiary; })) return c;
     return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
 }
 

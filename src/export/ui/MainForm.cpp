@@ -1,22 +1,158 @@
 #include "export/ui/MainForm.h"
 
+#include <QApplication>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "app/ui/NavBar.h"
+#include "db/EngineError.h"
+#include "export/Clock.h"
+#include "export/ExportChoice.h"
+#include "export/ExportLists.h"
+#include "export/ExportRoutine.h"
 
 namespace tessaro7::exporting::ui {
 
+namespace {
+
+template <typename W>
+W* named(W* widget, const char* name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+// Holds the wait cursor while an export runs inside the click.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
 MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), m_archive(archive), m_dialogs(dialogs) {
+    : QDialog(parent),
+      m_archive(archive),
+      m_dialogs(dialogs),
+      m_clock(&systemClock()),
+      m_nav(named(new app::ui::NavBar, "NB1")),
+      m_title(named(new QLabel, "P1")),
+      m_lines(named(new QListWidget, "List1")),
+      m_fileName(named(new QLineEdit, "text1_0")),
+      m_count(named(new QLineEdit, "text1_1")),
+      m_number(named(new QLabel, "Label2")) {
     setObjectName("MainForm");
     setWindowTitle(app::msg::kExportCaption);
-    auto* close = new QPushButton(app::msg::kClose, this);
-    close->setObjectName("CBT_0");
+
+    auto* tabs = named(new QTabWidget(this), "tabbe1");
+    auto* page = new QWidget;
+    tabs->addTab(page, app::msg::kExportTab);
+
+    m_title->setFrameShape(QFrame::Panel);
+    m_title->setFrameShadow(QFrame::Sunken);
+    m_title->setAlignment(Qt::AlignCenter);
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+
+    auto* frame = named(new QGroupBox, "Frame1");
+    auto* fields = new QFormLayout(frame);
+    fields->addRow(named(new QLabel(app::msg::kExportFileLabel), "Label1_0"), m_fileName);
+    fields->addRow(named(new QLabel(app::msg::kExportCountLabel), "Label1_1"), m_count);
+
+    auto* exportButton = named(new QPushButton(app::msg::kExportButton), "CBT_1");
+    auto* closeButton = named(new QPushButton(app::msg::kClose), "CBT_0");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_number);
+    buttons->addStretch();
+    buttons->addWidget(exportButton);
+    buttons->addWidget(closeButton);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_title);
+    side->addWidget(named(new QLabel(app::msg::kExportFieldsHeading), "Label3"));
+    side->addWidget(m_lines, 1);
+    side->addWidget(frame);
+    side->addLayout(buttons);
+
+    auto* pageLayout = new QHBoxLayout(page);
+    pageLayout->addWidget(m_nav);
+    pageLayout->addLayout(side, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addStretch();
-    layout->addWidget(close);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(tabs);
+    resize(720, 480);
+
+    const int masterData = m_nav->addGroup(app::msg::kExportGroupMasterData);
+    const int lists = m_nav->addGroup(app::msg::kExportGroupLists);
+    for (const ExportList& list : exportLists())
+        m_nav->addItem(list.group == 1 ? masterData : lists, list.caption);
+    m_nav->setCurrentGroup(1);
+    showNoList();
+
+    connect(m_nav, &app::ui::NavBar::itemClickedAt, this, &MainForm::onNavItemClick);
+    connect(exportButton, &QPushButton::clicked, this, [this] { onButtonClick(1); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { onButtonClick(0); });
+}
+
+void MainForm::showNoList() {
+    m_title->setText(app::msg::kExportWaiting);
+    m_number->setText(app::msg::kExportNoList);
+    m_fileName->clear();
+    m_count->clear();
+    m_lines->clear();
+}
+
+void MainForm::onNavItemClick(int group, int item) {
+    const ExportList* list = listAt(group, item);
+    if (!list) return;
+    long count = 0;
+    try {
+        count = countListRecords(*list, m_archive.DatabasePath);
+    } catch (const db::EngineError& e) {
+        // Without a count the export button must refuse.
+        showNoList();
+        m_dialogs.message(engineFailureMessage(e), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
+        return;
+    }
+    m_fileName->setText(list->fileName);
+    m_count->setText(QString::number(count));
+    m_number->setText(QString::number(list->number));
+    m_lines->clear();
+    for (const char* line : list->columnLines) m_lines->addItem(line);
+    m_title->setText(list->title);
+}
+
+void MainForm::onButtonClick(int index) {
+    if (index == 0) accept();
+    if (index == 1) exportChosenList();
+}
+
+void MainForm::exportChosenList() {
+    const ExportRequest request = exportRequest(m_count->text().toStdString(), m_number->text().toStdString());
+    switch (request.action) {
+    case ExportRequest::Action::Refuse:
+        m_dialogs.message(app::msg::kNothingToExport, app::msg::kTitle, app::Buttons::Ok, app::Icon::Information);
+        return;
+    case ExportRequest::Action::Nothing: return;
+    case ExportRequest::Action::Run: break;
+    }
+    ExportOutcome outcome;
+    try {
+        WaitCursor wait;
+        outcome = exportList(*request.list, m_archive, m_fileName->text().toStdString(), *m_clock);
+    } catch (const db::EngineError& e) {
+        m_dialogs.message(engineFailureMessage(e), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
+        return;
+    }
+    m_dialogs.message(outcome.message, app::msg::kTitle, app::Buttons::Ok,
+                      outcome.succeeded ? app::Icon::Information : app::Icon::Critical);
 }
 
 }  // namespace tessaro7::exporting::ui

@@ -1,9 +1,23 @@
 #pragma once
-// The export window.
+// The export window: the thirteen lists in a navigation bar, what the chosen
+// list will write, and the button that exports it.
 #include <QDialog>
 
 #include "app/Archive.h"
 #include "app/Dialogs.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tessaro7::app::ui {
+class NavBar;
+}
+
+namespace tessaro7::exporting {
+class Clock;
+}
 
 namespace tessaro7::exporting::ui {
 
@@ -12,9 +26,28 @@ class MainForm : public QDialog {
 public:
     MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // The clock the yearly lists take their year from (the system date unless set).
+    void setClock(const Clock& clock) { m_clock = &clock; }
+
+    // Navigation-bar click, group and item counted from 1: shows the list's
+    // file name, record count, number, column lines and title.
+    void onNavItemClick(int group, int item);
+    // Button click by index: 0 closes the window, 1 exports the chosen list.
+    void onButtonClick(int index);
+
 private:
+    void showNoList();
+    void exportChosenList();
+
     app::Archive m_archive;
     app::Dialogs& m_dialogs;
+    const Clock* m_clock;
+    app::ui::NavBar* m_nav;
+    QLabel* m_title;       // P1
+    QListWidget* m_lines;  // List1
+    QLineEdit* m_fileName; // text1_0
+    QLineEdit* m_count;    // text1_1
+    QLabel* m_number;      // Label2
 };
 
 }  // namespace tessaro7::exporting::ui
