@@ -1,0 +1,187 @@
+#include "import_excel/SheetReader.h"
+
+#include <freexl.h>
+
+#include <algorithm>
+#include <optional>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "db/PathResolver.h"
+#include "db/RegionalText.h"
+#include "import_excel/Biff2CodePage.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string reasonOf(int code) {
+    switch (code) {
+    case FREEXL_FILE_NOT_FOUND: return "file non trovato o non leggibile";
+    case FREEXL_INSUFFICIENT_MEMORY: return "memoria insufficiente per leggerlo";
+    case FREEXL_INVALID_CFBF_HEADER:
+    case FREEXL_CFBF_INVALID_SIGNATURE:
+    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
+        return "non è una cartella di lavoro di Excel (.xls)";
+    case FREEXL_CFBF_READ_ERROR:
+    case FREEXL_CFBF_SEEK_ERROR:
+    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
+    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
+    case FREEXL_INVALID_MINI_STREAM:
+    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
+        return "non è un file .xls leggibile, oppure è danneggiato";
+    case FREEXL_BIFF_INVALID_BOF:
+    case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
+        return "il file non contiene una cartella di lavoro di Excel";
+    case FREEXL_BIFF_INVALID_SST:
+    case FREEXL_BIFF_ILLEGAL_SST_INDEX:
+        return "la tabella dei testi del file è danneggiata";
+    case FREEXL_INVALID_CHARACTER:
+    case FREEXL_UNSUPPORTED_CHARSET:
+        return "il file contiene testo in una codifica non leggibile";
+    case FREEXL_ILLEGAL_RK_VALUE: return "il file contiene un numero danneggiato";
+    case FREEXL_CRAFTED_FILE: return "il file è gravemente danneggiato";
+    default: return "errore di lettura (codice FreeXL " + std::to_string(code) + ")";
+    }
+}
+
+// "B5" for row 4, column 1 (both 0-based).
+std::string cellName(unsigned row, unsigned col) {
+    std::string letters;
+    for (unsigned c = col + 1; c > 0; c = (c - 1) / 26) letters.insert(letters.begin(), char('A' + (c - 1) % 26));
+    return letters + std::to_string(row + 1);
+}
+
+bool digitsAt(std::string_view s, std::size_t at, std::size_t n) {
+    if (at + n > s.size()) return false;
+    for (std::size_t i = at; i < at + n; ++i)
+        if (s[i] < '0' || s[i] > '9') return false;
+    return true;
+}
+
+// FreeXL gives dates as YYYY-MM-DD and date-times as YYYY-MM-DD HH:MM:SS.
+std::string regionalDate(std::string_view iso) {
+    if (!digitsAt(iso, 0, 4) || !digitsAt(iso, 5, 2) || !digitsAt(iso, 8, 2)) return std::string(iso);
+    std::string text = std::string(iso.substr(8, 2)) + "/" + std::string(iso.substr(5, 2)) + "/" +
+                       std::string(iso.substr(0, 4));
+    if (iso.size() > 10) text += std::string(iso.substr(10));
+    return text;
+}
+
+std::string cellText(const FreeXL_CellValue& v) {
+    switch (v.type) {
+    case FREEXL_CELL_INT: return std::to_string(v.value.int_value);
+    case FREEXL_CELL_DOUBLE: return db::numberToText(v.value.double_value);
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+    case FREEXL_CELL_TIME: return v.value.text_value ? v.value.text_value : "";
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME: return v.value.text_value ? regionalDate(v.value.text_value) : "";
+    default: return "";
+    }
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw SheetReadError("file non trovato o non leggibile");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw SheetReadError("errore di lettura del file");
+    return bytes;
+}
+
+// A copy of the workbook for FreeXL, removed when the reading ends.
+class TemporaryCopy {
+public:
+    explicit TemporaryCopy(const std::string& bytes) {
+        std::random_device rd;
+        m_path = fs::temp_directory_path() / ("tessaro7-foglio-" + std::to_string(rd()) + std::to_string(rd()) + ".xls");
+        std::ofstream out(m_path, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ec;
+            fs::remove(m_path, ec);
+            throw SheetReadError("impossibile scrivere la copia temporanea del foglio in " +
+                                 fs::temp_directory_path().string());
+        }
+    }
+    ~TemporaryCopy() {
+        std::error_code ec;
+        fs::remove(m_path, ec);
+    }
+    TemporaryCopy(const TemporaryCopy&) = delete;
+    TemporaryCopy& operator=(const TemporaryCopy&) = delete;
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+class Workbook {
+public:
+    explicit Workbook(const fs::path& path) {
+        int rc = freexl_open(path.c_str(), &m_handle);
+        // FreeXL may report success with no handle on a malformed container.
+        if (rc != FREEXL_OK) throw SheetReadError(reasonOf(rc));
+        if (!m_handle) throw SheetReadError("il file è danneggiato (contenitore non valido)");
+    }
+    ~Workbook() {
+        if (m_handle) freexl_close(m_handle);
+    }
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+    const void* handle() const { return m_handle; }
+
+private:
+    const void* m_handle = nullptr;
+};
+
+}  // namespace
+
+PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols) {
+    fs::path file = db::resolvePath(path);
+    std::error_code ec;
+    if (!fs::exists(file, ec)) throw SheetReadError("file non trovato");
+    if (fs::is_directory(file, ec)) throw SheetReadError("è una cartella, non un file");
+    std::string bytes = readAll(file);
+    if (bytes.empty()) throw SheetReadError("il file è vuoto");
+
+    std::optional<TemporaryCopy> copy;
+    if (auto patched = withCodePage1252(bytes)) copy.emplace(*patched);
+    bytes.clear();
+    Workbook book(copy ? copy->path() : file);
+
+    unsigned int info = 0;
+    if (freexl_get_info(book.handle(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
+        throw SheetReadError("la cartella di lavoro è protetta da password");
+    if (freexl_get_info(book.handle(), FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0)
+        throw SheetReadError("la cartella di lavoro non contiene fogli di lavoro");
+    if (int rc = freexl_select_active_worksheet(book.handle(), 0); rc != FREEXL_OK) throw SheetReadError(reasonOf(rc));
+    unsigned int sheetRows = 0;
+    unsigned short sheetCols = 0;
+    if (int rc = freexl_worksheet_dimensions(book.handle(), &sheetRows, &sheetCols); rc != FREEXL_OK)
+        throw SheetReadError(reasonOf(rc));
+
+    PreviewGrid grid(rows, cols, sheetRows, sheetCols);
+    std::size_t fillRows = std::min<std::size_t>(sheetRows, static_cast<std::size_t>(std::max(rows, 0L)));
+    std::size_t fillCols = std::min<std::size_t>(sheetCols, static_cast<std::size_t>(std::max(cols, 0L)));
+    for (std::size_t r = 0; r < fillRows; ++r)
+        for (std::size_t c = 0; c < fillCols; ++c) {
+            FreeXL_CellValue value;
+            int rc = freexl_get_cell_value(book.handle(), static_cast<unsigned>(r), static_cast<unsigned short>(c),
+                                           &value);
+            if (rc == FREEXL_ILLEGAL_CELL_ROW_COL) continue;
+            if (rc != FREEXL_OK)
+                throw SheetReadError("cella " + cellName(static_cast<unsigned>(r), static_cast<unsigned>(c)) + ": " +
+                                     reasonOf(rc));
+            grid.setCell(r, c, cellText(value));
+        }
+    return grid;
+}
+
+}  // namespace tessaro7::import_excel
