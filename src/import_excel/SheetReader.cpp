@@ -86,6 +86,18 @@ std::string cellText(const FreeXL_CellValue& v) {
     }
 }
 
+// The file's kind from its first bytes: FreeXL reports a file of another kind
+// only as a read error.
+void requireWorkbookSignature(std::string_view bytes) {
+    static constexpr std::string_view kCompoundFile("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    if (bytes.substr(0, 8) == kCompoundFile) return;
+    if (bytes.size() >= 2 && bytes[0] == 0x09 && (bytes[1] == 0x00 || bytes[1] == 0x02 || bytes[1] == 0x04 || bytes[1] == 0x08))
+        return;  // a bare BIFF stream starts with its BOF record
+    if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4))
+        throw SheetReadError("è una cartella di lavoro .xlsx, non .xls: salvarla in formato Excel 97-2003");
+    throw SheetReadError("non è una cartella di lavoro di Excel (.xls)");
+}
+
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw SheetReadError("file non trovato o non leggibile");
@@ -150,6 +162,7 @@ PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols) {
     if (fs::is_directory(file, ec)) throw SheetReadError("è una cartella, non un file");
     std::string bytes = readAll(file);
     if (bytes.empty()) throw SheetReadError("il file è vuoto");
+    requireWorkbookSignature(bytes);
 
     std::optional<TemporaryCopy> copy;
     if (auto patched = withCodePage1252(bytes)) copy.emplace(*patched);
