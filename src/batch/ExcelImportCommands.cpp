@@ -46,7 +46,8 @@ void printNotice(std::ostream& out, const app::Notice& notice) {
 }
 
 // A cell's line breaks and tabs would break the one-row-a-line output.
-std::string printable(std::string text) {
+std::string printable(std::string_view cell) {
+    std::string text(cell);
     std::replace_if(text.begin(), text.end(), [](char ch) { return ch == '\t' || ch == '\n' || ch == '\r'; }, ' ');
     return text;
 }

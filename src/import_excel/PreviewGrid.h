@@ -1,10 +1,12 @@
 #pragma once
 // The preview of a sheet: PreviewRows x PreviewCols cell texts, cell (r, c)
 // holding sheet cell (r + 1, c + 1). Only the part of the grid that the sheet
-// fills is stored; every cell beyond it is empty text, so a large count asked
-// for a small sheet costs nothing.
+// fills is stored, all texts in one buffer; every cell beyond it is empty
+// text, so a large count asked for a small sheet costs nothing.
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaro7::import_excel {
@@ -18,15 +20,20 @@ public:
 
     long PreviewRows() const { return m_rows; }
     long PreviewCols() const { return m_cols; }
-    const std::string& cell(long row, long col) const;
-    void setCell(std::size_t row, std::size_t col, std::string text);
+    std::string_view cell(long row, long col) const;
+    void setCell(std::size_t row, std::size_t col, std::string_view text);
 
 private:
+    struct Span {
+        std::size_t offset = 0;
+        std::uint32_t length = 0;
+    };
     long m_rows = 0;
     long m_cols = 0;
     std::size_t m_storedRows = 0;
     std::size_t m_storedCols = 0;
-    std::vector<std::string> m_cells;
+    std::vector<Span> m_cells;
+    std::string m_text;
 };
 
 }  // namespace tessaro7::import_excel

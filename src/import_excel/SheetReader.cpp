@@ -73,16 +73,20 @@ std::string regionalDate(std::string_view iso) {
     return text;
 }
 
-std::string cellText(const FreeXL_CellValue& v) {
+void setCellText(PreviewGrid& grid, std::size_t r, std::size_t c, const FreeXL_CellValue& v) {
     switch (v.type) {
-    case FREEXL_CELL_INT: return std::to_string(v.value.int_value);
-    case FREEXL_CELL_DOUBLE: return db::numberToText(v.value.double_value);
+    case FREEXL_CELL_INT: grid.setCell(r, c, std::to_string(v.value.int_value)); break;
+    case FREEXL_CELL_DOUBLE: grid.setCell(r, c, db::numberToText(v.value.double_value)); break;
     case FREEXL_CELL_TEXT:
     case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_TIME: return v.value.text_value ? v.value.text_value : "";
+    case FREEXL_CELL_TIME:
+        if (v.value.text_value) grid.setCell(r, c, v.value.text_value);
+        break;
     case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME: return v.value.text_value ? regionalDate(v.value.text_value) : "";
-    default: return "";
+    case FREEXL_CELL_DATETIME:
+        if (v.value.text_value) grid.setCell(r, c, regionalDate(v.value.text_value));
+        break;
+    default: break;
     }
 }
 
@@ -98,10 +102,18 @@ void requireWorkbookSignature(std::string_view bytes) {
     throw SheetReadError("non è una cartella di lavoro di Excel (.xls)");
 }
 
-std::string readAll(const fs::path& path) {
+// The first `limit` bytes of the file (all of it by default).
+std::string readBytes(const fs::path& path, std::size_t limit = std::string::npos) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw SheetReadError("file non trovato o non leggibile");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    if (limit == std::string::npos) {
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } else {
+        bytes.resize(limit);
+        in.read(bytes.data(), static_cast<std::streamsize>(limit));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
     if (in.bad()) throw SheetReadError("errore di lettura del file");
     return bytes;
 }
@@ -160,13 +172,14 @@ PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols) {
     std::error_code ec;
     if (!fs::exists(file, ec)) throw SheetReadError("file non trovato");
     if (fs::is_directory(file, ec)) throw SheetReadError("è una cartella, non un file");
-    std::string bytes = readAll(file);
-    if (bytes.empty()) throw SheetReadError("il file è vuoto");
-    requireWorkbookSignature(bytes);
+    std::string head = readBytes(file, 8);
+    if (head.empty()) throw SheetReadError("il file è vuoto");
+    requireWorkbookSignature(head);
 
+    // Only a bare BIFF2 stream may need its code page; the others go to FreeXL as they are.
     std::optional<TemporaryCopy> copy;
-    if (auto patched = withCodePage1252(bytes)) copy.emplace(*patched);
-    bytes.clear();
+    if (head[0] == 0x09 && head.size() > 1 && head[1] == 0x00)
+        if (auto patched = withCodePage1252(readBytes(file))) copy.emplace(*patched);
     Workbook book(copy ? copy->path() : file);
 
     unsigned int info = 0;
@@ -192,7 +205,7 @@ PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols) {
             if (rc != FREEXL_OK)
                 throw SheetReadError("cella " + cellName(static_cast<unsigned>(r), static_cast<unsigned>(c)) + ": " +
                                      reasonOf(rc));
-            grid.setCell(r, c, cellText(value));
+            setCellText(grid, r, c, value);
         }
     return grid;
 }

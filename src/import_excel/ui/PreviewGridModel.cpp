@@ -14,7 +14,8 @@ int PreviewGridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant PreviewGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
-    return QString::fromStdString(m_grid.cell(index.row(), index.column()));
+    std::string_view text = m_grid.cell(index.row(), index.column());
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant PreviewGridModel::headerData(int section, Qt::Orientation, int role) const {
