@@ -5,11 +5,11 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/RegionalText.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/ExcelMappingStore.h"
 #include "import_excel/ImportChecks.h"
 #include "import_excel/PreviewSheet.h"
-#include "db/RegionalText.h"
 
 namespace tessaro7::batch {
 

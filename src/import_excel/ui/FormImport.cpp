@@ -25,7 +25,7 @@ namespace {
 
 namespace msg = app::msg;
 
-// Sizes of the original layout are in twips, 15 to a pixel on a 96 dpi screen.
+// The window's sizes are given in twips, 15 to a pixel on a 96 dpi screen.
 constexpr int pixels(int twips) { return twips / 15; }
 
 app::Notice noticeOf(const std::string& line0, const std::string& line1 = app::kNoticePlaceholder) {
