@@ -48,10 +48,24 @@ std::optional<double> numberOf(const ImportField& field, std::string_view text) 
 
 }  // namespace
 
+namespace {
+
+// The cut text as a view of `text`, or of `scratch` when the cut falls inside
+// it (a text no longer in bytes than the length is never cut).
+std::string_view cutView(std::string_view text, std::size_t length, std::string& scratch) {
+    if (text.size() > length) {
+        scratch = db::leftCharacters(text, length);
+        text = scratch;
+    }
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
 std::string cutText(std::string_view text, std::size_t length) {
-    std::string cut = db::leftCharacters(text, length);
-    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
-    return cut;
+    std::string scratch;
+    return std::string(cutView(text, length, scratch));
 }
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid) {
@@ -99,6 +113,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
 
     ImportOutcome outcome;
     long current = 0;
+    std::string scratch;
     try {
         db::DataSource data2;
         data2.setDatabaseName(databasePath);
@@ -112,7 +127,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                     const ImportField& field = table->fields[k];
                     std::string_view text = sourceText(field, rows[k], grid, r);
                     if (field.rule == FieldRule::Text)
-                        data2.setField(field.name, cutText(text, field.cut));
+                        data2.setField(field.name, cutView(text, field.cut, scratch));
                     else
                         data2.setField(field.name, *numberOf(field, text));
                 }

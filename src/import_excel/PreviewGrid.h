@@ -22,6 +22,8 @@ public:
     long PreviewCols() const { return m_cols; }
     std::string_view cell(long row, long col) const;
     void setCell(std::size_t row, std::size_t col, std::string_view text);
+    // Room for `bytes` bytes of cell text, set aside at once.
+    void reserveText(std::size_t bytes) { m_text.reserve(bytes); }
 
 private:
     struct Span {

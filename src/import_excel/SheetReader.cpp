@@ -194,6 +194,9 @@ PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols) {
         throw SheetReadError(reasonOf(rc));
 
     PreviewGrid grid(rows, cols, sheetRows, sheetCols);
+    // The texts take about as many bytes as the workbook.
+    if (std::uintmax_t size = fs::file_size(file, ec); !ec)
+        grid.reserveText(static_cast<std::size_t>(std::min<std::uintmax_t>(size, std::uintmax_t(1) << 28)));
     std::size_t fillRows = std::min<std::size_t>(sheetRows, static_cast<std::size_t>(std::max(rows, 0L)));
     std::size_t fillCols = std::min<std::size_t>(sheetCols, static_cast<std::size_t>(std::max(cols, 0L)));
     for (std::size_t r = 0; r < fillRows; ++r)
