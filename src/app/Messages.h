@@ -49,6 +49,42 @@ inline constexpr const char* kExportFileRemoved = " (il file incompleto è stato
 // (end of export texts)
 
 // ---- Excel import ----
+inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !";
+inline constexpr const char* kExcelRowsWrong = "Valori di riga del file excel errati !";
+inline constexpr const char* kClearMappingQuestion = "Vuoi azzerare tutti i dati per la tabella ?";
+inline constexpr const char* kExcelDone = "Procedura effettuata !";
+inline constexpr const char* kExcelFileFilter = "File Excel (*.xls)|*.xls|";
+inline constexpr const char* kChooseTable = "Scelta tabella";
+inline constexpr const char* kGridCaption = "Campi caricabili della tabella";
+inline constexpr const char* kWaitingPanel = ".:: in attesa ::.";
+inline constexpr const char* kGridFieldColumn = "Campo della tabella";
+inline constexpr const char* kGridColumnColumn = "Colonna";
+inline constexpr const char* kGridAssignedColumn = "Assegnato";
+inline constexpr const char* kExcelFileLabel = "File di Excel";
+inline constexpr const char* kArchiveFileLabel = "File di archivio :";
+inline constexpr const char* kFirstRowLabel = "Prima riga del file XLS";
+inline constexpr const char* kLastRowLabel = "Ultima riga del file XLS";
+inline constexpr const char* kColumnCountLabel = "Numero Colonne";
+inline constexpr const char* kDestinationLabel = "Tabella di Destinazione";
+inline constexpr const char* kRowCountLabel = "Numero Righe";
+inline constexpr const char* kColumnHint = "Il campo della tabella può corrispondere ad una  colonna del file di Excel...";
+inline constexpr const char* kColumnNumberLabel = "Inserire il numero della colonna";
+inline constexpr const char* kImportFromExcel = " &Importa da Excel";
+inline constexpr const char* kAssign = "&Assegna";
+inline constexpr const char* kClearAssignments = "&Elimina dati assegnati";
+inline constexpr const char* kUnassign = "&Toglie";
+inline constexpr const char* kPreview = "&Anteprima";
+inline constexpr const char* kChooseExcelFileTip = "Scegli il file di Excel";
+// Notices of this program's own (the failures the import reports).
+inline constexpr const char* kChooseDestinationTable = "Scegliere la tabella di destinazione !";
+inline constexpr const char* kWorkbookUnreadable = "Impossibile leggere il file di Excel !";
+inline constexpr const char* kPreviewTooLarge = "Anteprima troppo grande per un foglio XLS !";
+inline constexpr const char* kColumnBeyondPreview = "Colonna assegnata oltre l'anteprima !";
+inline constexpr const char* kValueNotNumber = "Valore non numerico nel file di Excel !";
+inline constexpr const char* kNothingImported = "Nessun record importato.";
+inline constexpr const char* kImportStopped = "Importazione interrotta !";
+inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni incompleta !";
+inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
 // (end of Excel import texts)
 

@@ -1,7 +1,164 @@
+// excel-mapping, preview-excel, import-excel: the Excel import window's
+// actions from the command line, through the same core routines.
+#include <algorithm>
+#include <filesystem>
+
+#include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/RegionalText.h"
+#include "import_excel/ExcelImport.h"
+#include "import_excel/ExcelMappingStore.h"
+#include "import_excel/ImportChecks.h"
+#include "import_excel/PreviewSheet.h"
 
 namespace tessaro7::batch {
 
-std::vector<Command> excelImportCommands() { return {}; }
+namespace {
+
+using namespace import_excel;
+
+bool digitsOnly(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The fields of the window take digits only; so do the arguments.
+const std::string& digitsArgument(const std::string& text, const char* what) {
+    if (!digitsOnly(text)) throw UsageError{std::string(what) + " accetta solo cifre: '" + text + "'."};
+    return text;
+}
+
+const ExcelTable& tableArgument(const std::string& name) {
+    const ExcelTable* table = findExcelTable(name);
+    if (!table) throw UsageError{"Tabella sconosciuta: '" + name + "' (clienti, fornitori o articoli)."};
+    return *table;
+}
+
+// A relative name is taken from the working directory, like the other commands.
+std::string fileArgument(const BatchContext& c, const std::string& name) {
+    std::filesystem::path path(name);
+    if (path.is_relative() && !name.empty() && name.front() != '\\') return (c.workingDirectory / path).string();
+    return name;
+}
+
+void printNotice(std::ostream& out, const app::Notice& notice) {
+    for (const std::string& line : notice.lines)
+        if (line != app::kNoticePlaceholder) out << line << "\n";
+}
+
+// A cell's line breaks and tabs would break the one-row-a-line output.
+std::string printable(std::string_view cell) {
+    std::string text(cell);
+    std::replace_if(text.begin(), text.end(), [](char ch) { return ch == '\t' || ch == '\n' || ch == '\r'; }, ' ');
+    return text;
+}
+
+void printMappingRow(std::ostream& out, std::size_t index, const MappingRow& row) {
+    out << index + 1 << "\t" << row.visualizzato << "\t" << row.colonna << "\t" << (row.utilizzato ? "Sì" : "No")
+        << "\n";
+}
+
+int excelMapping(BatchContext& c) {
+    if (c.args.size() < 2) throw UsageError{"Numero di argomenti errato."};
+    const ExcelTable& table = tableArgument(c.args[0]);
+    const std::string& action = c.args[1];
+    app::Archive archive;
+    if (!c.loadArchive(archive)) return kExitFailure;
+    ExcelMappingStore store;
+    store.choose(archive.mappingDatabasePath(), table);
+
+    auto rowArgument = [&](const std::string& text) -> std::size_t {
+        digitsArgument(text, "RIGA");
+        long long row = db::leadingNumber(text);
+        if (row < 1 || static_cast<std::size_t>(row) > store.rows().size())
+            throw UsageError{"Riga " + text + " inesistente: la tabella " + table.mappingTable + " ha " +
+                             std::to_string(store.rows().size()) + " righe (da 1)."};
+        return static_cast<std::size_t>(row - 1);
+    };
+
+    if (action == "show" && c.args.size() == 2) {
+        c.out << "Riga\t" << app::msg::kGridFieldColumn << "\t" << app::msg::kGridColumnColumn << "\t"
+              << app::msg::kGridAssignedColumn << "\n";
+        for (std::size_t i = 0; i < store.rows().size(); ++i) printMappingRow(c.out, i, store.rows()[i]);
+        return kExitOk;
+    }
+    if (action == "assign" && c.args.size() == 4) {
+        std::size_t row = rowArgument(c.args[2]);
+        store.assign(row, digitsArgument(c.args[3], "COLONNA"));
+        printMappingRow(c.out, row, store.rows()[row]);
+        return kExitOk;
+    }
+    if (action == "unassign" && c.args.size() == 3) {
+        std::size_t row = rowArgument(c.args[2]);
+        store.unassign(row);
+        printMappingRow(c.out, row, store.rows()[row]);
+        return kExitOk;
+    }
+    if (action == "clear" && c.args.size() == 2) {
+        store.clear();
+        c.out << "Assegnazioni azzerate per la tabella " << table.mappingTable << ".\n";
+        return kExitOk;
+    }
+    throw UsageError{"Azione sconosciuta o numero di argomenti errato: '" + action + "'."};
+}
+
+int previewExcel(BatchContext& c) {
+    if (c.args.size() != 3) throw UsageError{"Numero di argomenti errato."};
+    PreviewGrid grid;
+    PreviewOutcome outcome = PreviewSheet(fileArgument(c, c.args[0]), digitsArgument(c.args[1], "COLONNE"),
+                                          digitsArgument(c.args[2], "RIGHE"), grid);
+    if (outcome.notice) {
+        printNotice(c.err, *outcome.notice);
+        return kExitFailure;
+    }
+    for (long r = 0; r < grid.PreviewRows(); ++r) {
+        for (long col = 0; col < grid.PreviewCols(); ++col) c.out << (col ? "\t" : "") << printable(grid.cell(r, col));
+        c.out << "\n";
+    }
+    return kExitOk;
+}
+
+int importExcel(BatchContext& c) {
+    if (c.args.size() != 4 && c.args.size() != 6) throw UsageError{"Numero di argomenti errato."};
+    const ExcelTable& table = tableArgument(c.args[0]);
+    std::string file = fileArgument(c, c.args[1]);
+    const std::string& columns = digitsArgument(c.args[2], "COLONNE");
+    const std::string& rows = digitsArgument(c.args[3], "RIGHE");
+    std::string first = c.args.size() == 6 ? digitsArgument(c.args[4], "PRIMA") : "0";
+    std::string last = c.args.size() == 6 ? digitsArgument(c.args[5], "ULTIMA") : "0";
+    app::Archive archive;
+    if (!c.loadArchive(archive)) return kExitFailure;
+    ExcelMappingStore store;
+    store.choose(archive.mappingDatabasePath(), table);
+
+    PreviewGrid grid;
+    PreviewOutcome preview = PreviewSheet(file, columns, rows, grid);
+    if (preview.notice) {
+        printNotice(c.err, *preview.notice);
+        return kExitFailure;
+    }
+    ImportCheck check = checkBeforeImport(file, first, last);
+    if (check.refusal) {
+        printNotice(c.err, *check.refusal);
+        return kExitFailure;
+    }
+    ImportOutcome outcome = ImportFromExcel(archive.DatabasePath, store, grid);
+    printNotice(outcome.completed ? c.out : c.err, outcome.notice);
+    return outcome.completed ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+std::vector<Command> excelImportCommands() {
+    return {
+        {"excel-mapping", "TABELLA show | assign RIGA COLONNA | unassign RIGA | clear",
+         "Mostra o modifica le assegnazioni delle colonne di Excel (clienti, fornitori, articoli); RIGA da 1, "
+         "COLONNA da 0 (0 = A).",
+         excelMapping},
+        {"preview-excel", "FILE COLONNE RIGHE",
+         "Stampa l'anteprima del primo foglio: una riga per riga, celle separate da tabulazioni.", previewExcel},
+        {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA]",
+         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli).", importExcel},
+    };
+}
 
 }  // namespace tessaro7::batch

@@ -31,6 +31,8 @@ MsgForm::MsgForm(QWidget* parent)
         m_lines[i] = new QLabel(kNoticePlaceholder, this);
         m_lines[i]->setObjectName(QString("Label2_%1").arg(i));
         m_lines[i]->setWordWrap(true);
+        // A message quoting a file name or a cell must not be read as markup.
+        m_lines[i]->setTextFormat(Qt::PlainText);
         // Lines keep their places when some are hidden.
         QSizePolicy keep = m_lines[i]->sizePolicy();
         keep.setRetainSizeWhenHidden(true);

@@ -1,22 +1,292 @@
 #include "import_excel/ui/FormImport.h"
 
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "import_excel/ExcelImport.h"
+#include "import_excel/ImportChecks.h"
+#include "import_excel/PreviewSheet.h"
+#include "import_excel/ui/DigitsOnly.h"
+#include "import_excel/ui/MappingGridModel.h"
+#include "import_excel/ui/PreviewGridModel.h"
 
 namespace tessaro7::import_excel::ui {
+
+namespace {
+
+namespace msg = app::msg;
+
+// The window's sizes are given in twips, 15 to a pixel on a 96 dpi screen.
+constexpr int pixels(int twips) { return twips / 15; }
+
+app::Notice noticeOf(const std::string& line0, const std::string& line1 = app::kNoticePlaceholder) {
+    app::Notice n;
+    n.lines[0] = line0;
+    n.lines[1] = line1;
+    return n;
+}
+
+}  // namespace
 
 FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_archive(archive), m_dialogs(dialogs) {
     setObjectName("FormImport");
-    setWindowTitle(app::msg::kImportExcelCaption);
-    auto* close = new QPushButton(app::msg::kClose, this);
-    close->setObjectName("PB_0");
-    auto* layout = new QVBoxLayout(this);
-    layout->addStretch();
-    layout->addWidget(close);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    setWindowTitle(msg::kImportExcelCaption);
+    buildControls();
+
+    connect(m_combo1, &QComboBox::currentIndexChanged, this, &FormImport::chooseTable);
+    connect(m_grid, &QTableView::clicked, this, &FormImport::followCurrentRow);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &FormImport::followCurrentRow);
+    connect(m_pb[0], &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_pb[1], &QPushButton::clicked, this, &FormImport::importFromExcel);
+    connect(m_pb[2], &QPushButton::clicked, this, &FormImport::chooseFile);
+    connect(m_pb[3], &QPushButton::clicked, this, &FormImport::assignColumn);
+    connect(m_pb[4], &QPushButton::clicked, this, &FormImport::clearAssignments);
+    connect(m_pb[5], &QPushButton::clicked, this, &FormImport::removeAssignment);
+    connect(m_pb[6], &QPushButton::clicked, this, &FormImport::PreviewSheet);
+}
+
+void FormImport::buildControls() {
+    auto label = [this](int index, const QString& text) {
+        m_label1[static_cast<std::size_t>(index)] = new QLabel(text, this);
+        m_label1[static_cast<std::size_t>(index)]->setObjectName(QString("Label1_%1").arg(index));
+        return m_label1[static_cast<std::size_t>(index)];
+    };
+    auto button = [this](int index, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString("PB_%1").arg(index));
+        m_pb[static_cast<std::size_t>(index)] = b;
+        return b;
+    };
+    auto field = [this](const QString& name) {
+        auto* f = new QLineEdit(this);
+        f->setObjectName(name);
+        return f;
+    };
+
+    label(0, msg::kExcelFileLabel);
+    label(1, msg::kArchiveFileLabel);
+    label(2, QString::fromStdString(m_archive.DatabasePath));
+    label(3, msg::kFirstRowLabel);
+    label(4, msg::kLastRowLabel);
+    label(5, msg::kColumnCountLabel);
+    label(6, msg::kDestinationLabel);
+    label(7, msg::kRowCountLabel);
+    label(8, msg::kColumnHint)->setWordWrap(true);
+    label(9, msg::kColumnNumberLabel);
+
+    button(0, msg::kClose);
+    button(1, msg::kImportFromExcel);
+    button(2, QString())->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    m_pb[2]->setToolTip(msg::kChooseExcelFileTip);
+    button(3, msg::kAssign);
+    button(4, msg::kClearAssignments);
+    button(5, msg::kUnassign);
+    button(6, msg::kPreview);
+
+    for (int i = 0; i < 3; ++i) m_text1[static_cast<std::size_t>(i)] = field(QString("text1_%1").arg(i));
+    for (int i = 0; i < 2; ++i) {
+        m_text2[static_cast<std::size_t>(i)] = field(QString("Text2_%1").arg(i));
+        m_text2[static_cast<std::size_t>(i)]->setText("0");
+        makeDigitsOnly(m_text2[static_cast<std::size_t>(i)], OnFocus::Nothing);
+    }
+    makeDigitsOnly(m_text1[1], OnFocus::EmptyClipboardAndSelect);
+    makeDigitsOnly(m_text1[2], OnFocus::EmptyClipboardAndSelect);
+    m_text999 = field("text999");
+    makeDigitsOnly(m_text999, OnFocus::EmptyClipboardAndSelect);
+
+    m_combo1 = new QComboBox(this);
+    m_combo1->setObjectName("Combo1");
+    m_combo1->setPlaceholderText(msg::kChooseTable);
+    for (const ExcelTable& table : excelTables()) m_combo1->addItem(table.choice);
+    m_combo1->setCurrentIndex(-1);
+
+    m_p1 = new QLabel(msg::kWaitingPanel, this);
+    m_p1->setObjectName("P1");
+    m_p1->setFrameShape(QFrame::Panel);
+    m_p1->setFrameShadow(QFrame::Sunken);
+    m_p1->setAlignment(Qt::AlignCenter);
+
+    auto* gridCaption = new QLabel(msg::kGridCaption, this);
+    gridCaption->setObjectName("gridCaption");
+    m_grid = new QTableView(this);
+    m_grid->setObjectName("grid");
+    m_gridModel = new MappingGridModel(m_mapping, this);
+    m_grid->setModel(m_gridModel);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    m_fg1 = new QTableView(this);
+    m_fg1->setObjectName("FG1");
+    m_fg1Model = new PreviewGridModel(m_preview, this);
+    m_fg1->setModel(m_fg1Model);
+    m_fg1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fg1->horizontalHeader()->setDefaultSectionSize(pixels(1814));
+    // Fixed row heights let the view place 25000 rows without measuring them.
+    m_fg1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_fg1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+
+    auto* left = new QVBoxLayout;
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(m_label1[6]);
+    choice->addWidget(m_combo1, 1);
+    left->addLayout(choice);
+    left->addWidget(m_p1);
+    left->addWidget(gridCaption);
+    left->addWidget(m_grid, 1);
+    left->addWidget(m_label1[8]);
+    auto* column = new QHBoxLayout;
+    column->addWidget(m_label1[9]);
+    column->addWidget(m_text999);
+    left->addLayout(column);
+    auto* edits = new QHBoxLayout;
+    edits->addWidget(m_pb[3]);
+    edits->addWidget(m_pb[5]);
+    edits->addWidget(m_pb[4]);
+    left->addLayout(edits);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(m_label1[1], 0, 0);
+    fields->addWidget(m_label1[2], 0, 1, 1, 3);
+    fields->addWidget(m_label1[0], 1, 0);
+    fields->addWidget(m_text1[0], 1, 1, 1, 2);
+    fields->addWidget(m_pb[2], 1, 3);
+    fields->addWidget(m_label1[5], 2, 0);
+    fields->addWidget(m_text1[1], 2, 1);
+    fields->addWidget(m_label1[7], 3, 0);
+    fields->addWidget(m_text1[2], 3, 1);
+    fields->addWidget(m_label1[3], 4, 0);
+    fields->addWidget(m_text2[0], 4, 1);
+    fields->addWidget(m_label1[4], 5, 0);
+    fields->addWidget(m_text2[1], 5, 1);
+    auto* right = new QVBoxLayout;
+    right->addLayout(fields);
+    right->addWidget(m_fg1, 1);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(m_pb[6]);
+    actions->addWidget(m_pb[1]);
+    actions->addStretch();
+    actions->addWidget(m_pb[0]);
+    right->addLayout(actions);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 2);
+    layout->addLayout(right, 3);
+    resize(1000, 640);
+}
+
+void FormImport::showEngineFailure(const db::EngineError& e) {
+    m_dialogs.notice(
+        noticeOf(msg::kMappingUnavailable, std::string(e.what()) + " (errore " + std::to_string(e.number()) + ")"));
+}
+
+void FormImport::chooseTable(int position) {
+    auto tables = excelTables();
+    if (position < 0 || static_cast<std::size_t>(position) >= tables.size()) return;
+    const ExcelTable& table = tables[static_cast<std::size_t>(position)];
+    try {
+        m_mapping.choose(m_archive.mappingDatabasePath(), table);
+        m_p1->setText(table.panelCaption);
+    } catch (const db::EngineError& e) {
+        m_p1->setText(msg::kWaitingPanel);
+        showMappingRows(-1);
+        showEngineFailure(e);
+        return;
+    }
+    showMappingRows(0);
+    m_grid->setColumnWidth(0, pixels(2000));
+    m_grid->setColumnWidth(1, pixels(900));
+    m_grid->setColumnWidth(2, pixels(900));
+}
+
+void FormImport::showMappingRows(int row) {
+    m_gridModel->reload();
+    if (row >= 0 && row < m_gridModel->rowCount()) m_grid->setCurrentIndex(m_gridModel->index(row, 0));
+}
+
+int FormImport::currentMappingRow() const {
+    QModelIndex current = m_grid->currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+bool FormImport::mappingHasRows() const { return m_mapping.table() && !m_mapping.rows().empty(); }
+
+void FormImport::followCurrentRow() {
+    if (!mappingHasRows()) return;
+    auto row = static_cast<std::size_t>(currentMappingRow());
+    if (row < m_mapping.rows().size()) m_text999->setText(QString::number(m_mapping.rows()[row].colonna));
+}
+
+void FormImport::assignColumn() {
+    if (!mappingHasRows()) return;
+    int row = currentMappingRow();
+    try {
+        m_mapping.assign(static_cast<std::size_t>(row), m_text999->text().toStdString());
+    } catch (const db::EngineError& e) {
+        showEngineFailure(e);
+    }
+    showMappingRows(row);
+}
+
+void FormImport::removeAssignment() {
+    if (!mappingHasRows()) return;
+    int row = currentMappingRow();
+    try {
+        m_mapping.unassign(static_cast<std::size_t>(row));
+    } catch (const db::EngineError& e) {
+        showEngineFailure(e);
+    }
+    showMappingRows(row);
+}
+
+void FormImport::clearAssignments() {
+    if (!mappingHasRows()) return;
+    app::Notice question = noticeOf(msg::kClearMappingQuestion);
+    question.showConfirm = true;
+    if (m_dialogs.notice(question) != app::kNoticeConfirmed) return;
+    try {
+        m_mapping.clear();
+    } catch (const db::EngineError& e) {
+        showEngineFailure(e);
+    }
+    showMappingRows(0);
+}
+
+void FormImport::chooseFile() {
+    if (auto file = m_dialogs.openFile(msg::kExcelFileFilter, m_archive.ArchiveFolder))
+        m_text1[0]->setText(QString::fromStdString(*file));
+}
+
+void FormImport::PreviewSheet() {
+    PreviewOutcome outcome;
+    m_fg1Model->replaceGrid([&] {
+        outcome = import_excel::PreviewSheet(m_text1[0]->text().toStdString(), m_text1[1]->text().toStdString(),
+                                             m_text1[2]->text().toStdString(), m_preview);
+    });
+    if (outcome.notice) m_dialogs.notice(*outcome.notice);
+}
+
+void FormImport::importFromExcel() {
+    ImportCheck check = checkBeforeImport(m_text1[0]->text().toStdString(), m_text2[0]->text().toStdString(),
+                                          m_text2[1]->text().toStdString());
+    m_text2[0]->setText(QString::fromStdString(check.firstRow));
+    m_text2[1]->setText(QString::fromStdString(check.lastRow));
+    if (check.refusal) {
+        m_dialogs.notice(*check.refusal);
+        return;
+    }
+    ImportOutcome outcome = ImportFromExcel(m_archive.DatabasePath, m_mapping, m_preview);
+    m_dialogs.notice(outcome.notice);
 }
 
 }  // namespace tessaro7::import_excel::ui

@@ -1,20 +1,67 @@
 #pragma once
-// The Excel import window.
+// The Excel import window: the table choice and its mapping grid with the
+// editing buttons, the workbook and its counts, the preview grid, and the
+// import. The window reads its controls, calls the core and shows what the
+// core returns.
 #include <QDialog>
+#include <array>
 
 #include "app/Archive.h"
 #include "app/Dialogs.h"
+#include "import_excel/ExcelMappingStore.h"
+#include "import_excel/PreviewGrid.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
 
 namespace tessaro7::import_excel::ui {
+
+class MappingGridModel;
+class PreviewGridModel;
 
 class FormImport : public QDialog {
     Q_OBJECT
 public:
     FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // The last preview, as the import will read it.
+    const PreviewGrid& preview() const { return m_preview; }
+
 private:
+    void buildControls();
+    void chooseTable(int position);
+    void followCurrentRow();
+    void assignColumn();
+    void removeAssignment();
+    void clearAssignments();
+    void chooseFile();
+    void PreviewSheet();
+    void importFromExcel();
+    // Shows the store's rows again, keeping `row` current.
+    void showMappingRows(int row);
+    int currentMappingRow() const;
+    bool mappingHasRows() const;
+    void showEngineFailure(const db::EngineError& e);
+
     app::Archive m_archive;
     app::Dialogs& m_dialogs;
+    ExcelMappingStore m_mapping;
+    PreviewGrid m_preview;
+
+    QComboBox* m_combo1 = nullptr;
+    QTableView* m_grid = nullptr;
+    MappingGridModel* m_gridModel = nullptr;
+    QLineEdit* m_text999 = nullptr;
+    QLabel* m_p1 = nullptr;
+    std::array<QPushButton*, 7> m_pb{};
+    std::array<QLineEdit*, 3> m_text1{};
+    std::array<QLineEdit*, 2> m_text2{};
+    std::array<QLabel*, 10> m_label1{};
+    QTableView* m_fg1 = nullptr;
+    PreviewGridModel* m_fg1Model = nullptr;
 };
 
 }  // namespace tessaro7::import_excel::ui

@@ -1,0 +1,152 @@
+#include "import_excel/ExcelImport.h"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "app/Messages.h"
+#include "db/Cp1252.h"
+#include "db/DataSource.h"
+#include "db/RegionalText.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+app::Notice noticeOf(std::string line0, std::string line1 = app::kNoticePlaceholder,
+                     std::string line2 = app::kNoticePlaceholder) {
+    app::Notice n;
+    n.lines[0] = std::move(line0);
+    n.lines[1] = std::move(line1);
+    n.lines[2] = std::move(line2);
+    return n;
+}
+
+ImportOutcome refused(app::Notice notice) {
+    ImportOutcome outcome;
+    outcome.notice = std::move(notice);
+    return outcome;
+}
+
+std::string fieldLabel(const ImportField& field, const MappingRow& row) {
+    return "campo '" + row.visualizzato + "' (" + field.name + ")";
+}
+
+// The text of a field for grid row r: the assigned cell, or the field's text
+// for an unassigned mapping row.
+std::string_view sourceText(const ImportField& field, const MappingRow& mapping, const PreviewGrid& grid, long r) {
+    if (!mapping.utilizzato) return field.unassigned;
+    return grid.cell(r, static_cast<long>(mapping.colonna));
+}
+
+// The number a numeric field stores; an empty cell counts as 0.
+std::optional<double> numberOf(const ImportField& field, std::string_view text) {
+    std::optional<double> n = text.empty() ? std::optional<double>(0.0) : db::textToNumber(text);
+    if (n && field.rule == FieldRule::WholeNumber) n = std::floor(*n);
+    return n;
+}
+
+}  // namespace
+
+namespace {
+
+// The cut text as a view of `text`, or of `scratch` when the cut falls inside
+// it (a text no longer in bytes than the length is never cut).
+std::string_view cutView(std::string_view text, std::size_t length, std::string& scratch) {
+    if (text.size() > length) {
+        scratch = db::leftCharacters(text, length);
+        text = scratch;
+    }
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+std::string cutText(std::string_view text, std::size_t length) {
+    std::string scratch;
+    return std::string(cutView(text, length, scratch));
+}
+
+ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid) {
+    const ExcelTable* table = mapping.table();
+    if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
+
+    std::vector<MappingRow> rows;
+    try {
+        rows = mapping.readFirst(table->fields.size());
+    } catch (const MappingTooShort& e) {
+        return refused(noticeOf(app::msg::kMappingTooShort,
+                                "La tabella '" + e.table + "' del database delle assegnazioni ha " +
+                                    std::to_string(e.rows) + " righe, ne servono " + std::to_string(e.needed) + ".",
+                                app::msg::kNothingImported));
+    } catch (const db::EngineError& e) {
+        return refused(noticeOf(app::msg::kMappingUnavailable,
+                                std::string(e.what()) + " (errore " + std::to_string(e.number()) + ")",
+                                app::msg::kNothingImported));
+    }
+
+    const long lastRow = grid.PreviewRows() - 1;
+    if (lastRow >= 1) {
+        for (std::size_t k = 0; k < rows.size(); ++k)
+            if (rows[k].utilizzato && (rows[k].colonna < 0 || rows[k].colonna >= grid.PreviewCols()))
+                return refused(noticeOf(app::msg::kColumnBeyondPreview,
+                                        "Il " + fieldLabel(table->fields[k], rows[k]) + " ha la colonna " +
+                                            std::to_string(rows[k].colonna) + ", l'anteprima ha " +
+                                            std::to_string(grid.PreviewCols()) + " colonne (da 0 a " +
+                                            std::to_string(grid.PreviewCols() - 1) + ").",
+                                        app::msg::kNothingImported));
+    }
+
+    // Every number of every row must convert before anything is written.
+    for (long r = 1; r <= lastRow; ++r)
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            const ImportField& field = table->fields[k];
+            if (field.rule == FieldRule::Text) continue;
+            std::string_view text = sourceText(field, rows[k], grid, r);
+            if (!numberOf(field, text))
+                return refused(noticeOf(app::msg::kValueNotNumber,
+                                        "Riga " + std::to_string(r + 1) + " del foglio, " + fieldLabel(field, rows[k]) +
+                                            ": '" + std::string(text) + "' non è un numero.",
+                                        app::msg::kNothingImported));
+        }
+
+    ImportOutcome outcome;
+    long current = 0;
+    std::string scratch;
+    try {
+        db::DataSource data2;
+        data2.setDatabaseName(databasePath);
+        data2.setRecordSource(table->targetSource);
+        data2.refresh();
+        data2.runInOneTransaction([&] {
+            for (long r = 1; r <= lastRow; ++r) {
+                current = r;
+                data2.addNew();
+                for (std::size_t k = 0; k < rows.size(); ++k) {
+                    const ImportField& field = table->fields[k];
+                    std::string_view text = sourceText(field, rows[k], grid, r);
+                    if (field.rule == FieldRule::Text)
+                        data2.setField(field.name, cutView(text, field.cut, scratch));
+                    else
+                        data2.setField(field.name, *numberOf(field, text));
+                }
+                data2.update();
+                ++outcome.added;
+            }
+        });
+    } catch (const db::EngineError& e) {
+        std::string where = current > 0 ? "Riga " + std::to_string(current + 1) + " del foglio: " : std::string();
+        outcome.notice = noticeOf(app::msg::kImportStopped,
+                                  where + e.what() + " (errore " + std::to_string(e.number()) + ")",
+                                  "Record aggiunti alla tabella " + std::string(table->choice) + " prima dell'errore: " +
+                                      std::to_string(outcome.added) + ".");
+        return outcome;
+    }
+    outcome.completed = true;
+    outcome.notice = noticeOf(app::msg::kExcelDone, "Record aggiunti alla tabella " + std::string(table->choice) + ": " +
+                                                        std::to_string(outcome.added) + ".");
+    return outcome;
+}
+
+}  // namespace tessaro7::import_excel

@@ -1,0 +1,30 @@
+#pragma once
+// ImportFromExcel: appends one record to the chosen business table for every
+// preview-grid row below the first, each field taken from the grid column the
+// mapping assigns to it, by the rules of the table's field list.
+//
+// Nothing is written unless every row can be: the chosen table, the mapping
+// rows, the assigned columns and the numbers of every row are checked first.
+// The rows are then written in one transaction; when the engine refuses a
+// record, the records before it remain and the notice names the sheet row.
+#include <string>
+
+#include "app/Dialogs.h"
+#include "import_excel/ExcelMappingStore.h"
+#include "import_excel/PreviewGrid.h"
+
+namespace tessaro7::import_excel {
+
+struct ImportOutcome {
+    app::Notice notice;     // what to show at the end
+    long added = 0;         // records appended
+    bool completed = false; // every row was appended
+};
+
+ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid);
+
+// The text a field stores for a cell text: cut to the field's length, then
+// trailing blanks removed (leading blanks stay).
+std::string cutText(std::string_view text, std::size_t length);
+
+}  // namespace tessaro7::import_excel

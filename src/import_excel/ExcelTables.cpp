@@ -1,0 +1,75 @@
+#include "import_excel/ExcelTables.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "db/BusinessSchema.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+namespace s = db::schema;
+
+// Customers and suppliers get the same eighteen text fields.
+constexpr std::array<ImportField, 18> kPartyFields{{
+    {s::kNominativo, FieldRule::Text, 80, ""},
+    {s::kSecondaRiga, FieldRule::Text, 80, ""},
+    {s::kIndirizzo, FieldRule::Text, 50, ""},
+    {s::kCap, FieldRule::Text, 5, ""},
+    {s::kPr, FieldRule::Text, 5, ""},
+    {s::kCitta, FieldRule::Text, 50, ""},
+    {s::kNazione, FieldRule::Text, 30, ""},
+    {s::kCodfis, FieldRule::Text, 16, ""},
+    {s::kPiva, FieldRule::Text, 11, ""},
+    {s::kPivacee, FieldRule::Text, 15, ""},
+    {s::kTel, FieldRule::Text, 30, ""},
+    {s::kTel2, FieldRule::Text, 30, ""},
+    {s::kFax, FieldRule::Text, 30, ""},
+    {s::kFax2, FieldRule::Text, 30, ""},
+    {s::kContatto, FieldRule::Text, 20, ""},
+    {s::kTelcont, FieldRule::Text, 20, ""},
+    {s::kEmail, FieldRule::Text, 50, ""},
+    {s::kWww, FieldRule::Text, 80, ""},
+}};
+
+constexpr std::array<ImportField, 10> kArticleFields{{
+    {s::kCodice, FieldRule::Text, 18, ""},
+    {s::kDescrizione, FieldRule::Text, 250, ""},
+    {s::kIva, FieldRule::WholeNumber, 0, "0"},
+    {s::kCostoeuro, FieldRule::Number, 0, "0"},
+    {s::kSottoscorta, FieldRule::Number, 0, "0"},
+    {s::kGiacenzamin, FieldRule::Number, 0, "0"},
+    {s::kGiacenzamax, FieldRule::Number, 0, "0"},
+    {s::kEsistenza, FieldRule::Number, 0, "0"},
+    {s::kCodiceabarre, FieldRule::Text, 18, ""},
+    {s::kUbicazione, FieldRule::Text, 100, ""},
+}};
+
+const std::array<ExcelTable, 3> kTables{{
+    {"Clienti", "clienti", "select [visualizzato],[colonna],[utilizzato] from clienti", "Tabella Clienti",
+     s::kClientiSource, kPartyFields},
+    {"Fornitori", "fornitori", "select [visualizzato],[colonna],[utilizzato] from fornitori", "Tabella Fornitori",
+     s::kFornitoriSource, kPartyFields},
+    {"Articoli", "articoli", "select [visualizzato],[colonna],[utilizzato] from articoli", "Tabella Articoli",
+     s::kArticoliSource, kArticleFields},
+}};
+
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+std::span<const ExcelTable> excelTables() { return kTables; }
+
+const ExcelTable* findExcelTable(std::string_view name) {
+    for (const ExcelTable& t : kTables)
+        if (sameName(t.mappingTable, name) || sameName(t.choice, name)) return &t;
+    return nullptr;
+}
+
+}  // namespace tessaro7::import_excel

@@ -1,0 +1,38 @@
+#include "import_excel/PreviewSheet.h"
+
+#include "app/Messages.h"
+#include "db/RegionalText.h"
+#include "import_excel/SheetReader.h"
+
+namespace tessaro7::import_excel {
+
+PreviewOutcome PreviewSheet(const std::string& file, const std::string& columns, const std::string& rows,
+                            PreviewGrid& grid) {
+    PreviewOutcome outcome;
+    if (columns == "0" || rows == "0") return outcome;
+    outcome.ran = true;
+    long long cols = db::leadingNumber(columns), rowCount = db::leadingNumber(rows);
+    if (rowCount > kMaxSheetRows || cols > kMaxSheetCols) {
+        grid = PreviewGrid();
+        app::Notice notice;
+        notice.lines[0] = app::msg::kPreviewTooLarge;
+        notice.lines[1] = "Numero Righe al massimo " + std::to_string(kMaxSheetRows) + ", Numero Colonne al massimo " +
+                          std::to_string(kMaxSheetCols) + ".";
+        outcome.notice = notice;
+        return outcome;
+    }
+    try {
+        if (file.empty()) throw SheetReadError("nessun file indicato");
+        grid = readFirstWorksheet(file, static_cast<long>(rowCount), static_cast<long>(cols));
+    } catch (const SheetReadError& e) {
+        grid = PreviewGrid();
+        app::Notice notice;
+        notice.lines[0] = app::msg::kWorkbookUnreadable;
+        notice.lines[1] = "File: " + file;
+        notice.lines[2] = std::string("Motivo: ") + e.what() + ".";
+        outcome.notice = notice;
+    }
+    return outcome;
+}
+
+}  // namespace tessaro7::import_excel

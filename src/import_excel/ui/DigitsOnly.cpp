@@ -1,0 +1,38 @@
+#include "import_excel/ui/DigitsOnly.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+
+namespace tessaro7::import_excel::ui {
+
+DigitsOnlyFilter::DigitsOnlyFilter(QLineEdit* field, OnFocus onFocus)
+    : QObject(field), m_field(field), m_onFocus(onFocus) {}
+
+bool DigitsOnlyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_field) return false;
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace) return false;
+        const QString text = key->text();
+        // Keys without a character (arrows, Home, Delete) move or edit as usual;
+        // any character but a digit is dropped, control characters included.
+        if (!text.isEmpty() && !(text.size() == 1 && text[0] >= '0' && text[0] <= '9')) return true;
+    } else if (event->type() == QEvent::FocusIn && m_onFocus == OnFocus::EmptyClipboardAndSelect) {
+        QGuiApplication::clipboard()->clear();
+        // Selected after the focus change, which would otherwise place the cursor.
+        QTimer::singleShot(0, m_field, [field = m_field] { field->selectAll(); });
+    }
+    return false;
+}
+
+void makeDigitsOnly(QLineEdit* field, OnFocus onFocus) {
+    field->installEventFilter(new DigitsOnlyFilter(field, onFocus));
+    // A paste through the context menu must not bring letters in either.
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+}
+
+}  // namespace tessaro7::import_excel::ui

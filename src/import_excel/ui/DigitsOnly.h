@@ -1,0 +1,28 @@
+#pragma once
+// Entry fields that take digits only: every keystroke other than "0" to "9"
+// and backspace is discarded. Some of them also empty the system clipboard
+// and select their whole text when they receive focus.
+#include <QObject>
+
+class QLineEdit;
+
+namespace tessaro7::import_excel::ui {
+
+enum class OnFocus { Nothing, EmptyClipboardAndSelect };
+
+void makeDigitsOnly(QLineEdit* field, OnFocus onFocus);
+
+class DigitsOnlyFilter : public QObject {
+    Q_OBJECT
+public:
+    DigitsOnlyFilter(QLineEdit* field, OnFocus onFocus);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* m_field;
+    OnFocus m_onFocus;
+};
+
+}  // namespace tessaro7::import_excel::ui
