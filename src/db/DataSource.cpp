@@ -18,7 +18,15 @@ bool sameName(std::string_view a, std::string_view b) {
            });
 }
 
-std::string quoted(std::string_view name) { return "[" + std::string(name) + "]"; }
+// Built by appending: GCC 12 at -O3 reports a false -Wrestrict on "[" + name + "]".
+std::string quoted(std::string_view name) {
+    std::string q;
+    q.reserve(name.size() + 2);
+    q += '[';
+    q.append(name);
+    q += ']';
+    return q;
+}
 
 }  // namespace
 
@@ -236,7 +244,8 @@ void DataSource::update() {
         } else {
             std::string names, marks;
             for (const auto& [name, v] : pending) {
-                names += (names.empty() ? "" : ",") + quoted(name);
+                if (!names.empty()) names += ',';
+                names += quoted(name);
                 marks += marks.empty() ? "?" : ",?";
             }
             sql = "insert into " + quoted(table) + " (" + names + ") values (" + marks + ")";
@@ -244,7 +253,11 @@ void DataSource::update() {
     } else {
         if (pending.empty()) return;
         std::string sets;
-        for (const auto& [name, v] : pending) sets += (sets.empty() ? "" : ",") + quoted(name) + "=?";
+        for (const auto& [name, v] : pending) {
+            if (!sets.empty()) sets += ',';
+            sets += quoted(name);
+            sets += "=?";
+        }
         sql = "update " + quoted(table) + " set " + sets + " where rowid=?";
     }
     sqlite3_stmt* stmt = m_connection->cachedStatement(sql);

@@ -20,7 +20,13 @@ std::optional<int> sixteenBit(const db::Value& value) {
     return static_cast<int>(r);
 }
 
-std::string shown(const db::Value& value) { return value.isNull() ? "vuoto" : "'" + value.toText() + "'"; }
+std::string shown(const db::Value& value) {
+    if (value.isNull()) return "vuoto";
+    std::string text(1, '\'');
+    text += value.toText();
+    text += '\'';
+    return text;
+}
 
 }  // namespace
 

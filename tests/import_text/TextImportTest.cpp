@@ -246,7 +246,7 @@ TEST_F(TextImportTest, ManyBadLinesListOnlyTheFirst) {
     a.assign(TextTable::Articoli, 1, 1, 4);
     a.assign(TextTable::Articoli, 3, 5, 2);
     std::string bytes;
-    for (int i = 0; i < 30; ++i) bytes += "B" + std::to_string(100 + i) + "xx\r\n";
+    for (int i = 0; i < 30; ++i) bytes += 'B' + std::to_string(100 + i) + "xx\r\n";
     TextImportOutcome o = articles(bytes);
     EXPECT_FALSE(o.completed);
     EXPECT_NE(o.message.find("Riga 10, campo iva"), std::string::npos);

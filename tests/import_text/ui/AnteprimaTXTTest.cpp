@@ -53,7 +53,7 @@ TEST(AnteprimaTXT, FilledRowsShownOthersHidden) {
 
 TEST(AnteprimaTXT, RowsStackInIndexOrder) {
     std::vector<PreviewLine> lines;
-    for (int i = 0; i < 18; ++i) lines.push_back({"r" + std::to_string(i), "t", true});
+    for (int i = 0; i < 18; ++i) lines.push_back({std::to_string(i), "t", true});
     AnteprimaTXT window("Tabella Clienti", lines);
     window.show();
     for (int i = 1; i < 18; ++i) {
