@@ -3,6 +3,7 @@
 // like any other byte. The one routine that cuts a field out of a line, used
 // by the imports and by the preview alike.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tessaro7::import_text {
@@ -13,15 +14,23 @@ namespace tessaro7::import_text {
 // line after it, while two line ends in a row make an empty line.
 class LineReader {
 public:
-    explicit LineReader(std::string_view bytes) : m_rest(bytes) {}
-    bool atEnd() const { return m_rest.empty(); }
+    explicit LineReader(std::string_view bytes) : m_bytes(bytes) {}
+    bool atEnd() const { return m_at >= m_bytes.size(); }
     // The next line, without its line end; call only when not at the end.
     std::string_view next();
     // Counts the lines still to read without returning them.
     std::size_t countRemaining() const;
 
 private:
-    std::string_view m_rest;
+    // Where the next CR and the next LF stand (npos when there is none),
+    // searched again only once passed: one pass over the file whatever its line ends.
+    std::size_t nextOf(char c, std::size_t& cached);
+
+    std::string_view m_bytes;
+    std::size_t m_at = 0;
+    std::size_t m_nextCr = 0;
+    std::size_t m_nextLf = 0;
+    bool m_searched = false;
 };
 
 // The stretch of `line` from column `start` (counted from 1) on, at most
@@ -30,5 +39,12 @@ private:
 // (byte 32 only: leading blanks and tabs anywhere stay). The result points
 // into `line`. Requires start >= 1 and width >= 0.
 std::string_view cutField(std::string_view line, int start, int width, int maximum);
+
+}  // namespace tessaro7::import_text
+
+namespace tessaro7::import_text {
+
+// The cut bytes (Windows-1252) as the text stored and shown (UTF-8).
+std::string fieldText(std::string_view bytes);
 
 }  // namespace tessaro7::import_text

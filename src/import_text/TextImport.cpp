@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "app/Messages.h"
-#include "db/Cp1252.h"
 #include "db/DataSource.h"
 #include "db/FieldType.h"
 #include "import_text/FieldMappings.h"
@@ -44,7 +43,7 @@ std::vector<std::string> checkLines(const std::vector<std::string_view>& lines, 
             const TextField& field = list.fields[k];
             const FieldMapping& m = mappings[k];
             if (!field.number || !m.assigned) continue;
-            std::string text = db::cp1252ToUtf8(cutField(lines[i], m.start, m.width, field.maximum));
+            std::string text = fieldText(cutField(lines[i], m.start, m.width, field.maximum));
             if (convertsToNumber(text)) continue;
             if (++total <= kMaxListedProblems)
                 problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": '" + text +
@@ -61,7 +60,7 @@ void writeLine(db::DataSource& target, std::string_view line, const TextTableFie
         const TextField& field = list.fields[k];
         const FieldMapping& m = mappings[k];
         if (m.assigned)
-            target.setField(field.name, db::cp1252ToUtf8(cutField(line, m.start, m.width, field.maximum)));
+            target.setField(field.name, fieldText(cutField(line, m.start, m.width, field.maximum)));
         else if (field.unassigned == WhenUnassigned::Zero)
             target.setField(field.name, "0");
     }

@@ -1,6 +1,5 @@
 #include "import_text/TextPreview.h"
 
-#include "db/Cp1252.h"
 #include "import_text/FieldMappings.h"
 #include "import_text/FixedWidth.h"
 #include "import_text/TextFields.h"
@@ -39,7 +38,7 @@ TextPreviewOutcome preview(TextTable table, const app::Archive& archive, const s
         if (first.emptyFile)
             text.clear();  // an empty file shows every field empty, number fields too
         else if (m.assigned)
-            text = db::cp1252ToUtf8(cutField(*first.bytes, m.start, m.width, field.maximum));
+            text = fieldText(cutField(*first.bytes, m.start, m.width, field.maximum));
         else if (field.unassigned == WhenUnassigned::Zero)
             text = "0";
         outcome.lines[k] = {field.caption, text, true};
