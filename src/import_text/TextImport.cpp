@@ -33,7 +33,9 @@ bool convertsToNumber(const std::string& text) {
 }
 
 // Every problem of the lines to import: number fields whose text the engine
-// would refuse. Lists the first kMaxListedProblems and counts the rest.
+// would refuse, and number fields whose stretch is longer than the field's
+// maximum (cutting "100" to "10" would store another number without a word).
+// Lists the first kMaxListedProblems and counts the rest.
 std::vector<std::string> checkLines(const std::vector<std::string_view>& lines, const TextTableFields& list,
                                     const std::vector<FieldMapping>& mappings, std::size_t& total) {
     std::vector<std::string> problems;
@@ -43,11 +45,18 @@ std::vector<std::string> checkLines(const std::vector<std::string_view>& lines, 
             const TextField& field = list.fields[k];
             const FieldMapping& m = mappings[k];
             if (!field.number || !m.assigned) continue;
+            std::string_view stretch = cutField(lines[i], m.start, m.width, m.width);
             std::string text = fieldText(cutField(lines[i], m.start, m.width, field.maximum));
-            if (convertsToNumber(text)) continue;
+            std::string why;
+            if (stretch.size() > static_cast<std::size_t>(field.maximum))
+                why = "' ha più di " + std::to_string(field.maximum) + " caratteri: il numero sarebbe troncato.";
+            else if (!convertsToNumber(text))
+                why = "' non è un numero.";
+            else
+                continue;
             if (++total <= kMaxListedProblems)
-                problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": '" + text +
-                                   "' non è un numero.");
+                problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": '" +
+                                   fieldText(stretch) + why);
         }
     }
     return problems;

@@ -110,11 +110,23 @@ TEST_F(TextImportTest, IvaUnassignedHoldsZero) {
     EXPECT_EQ(added("articoli", "iva", articlesBefore)[0][0], "0");
 }
 
-TEST_F(TextImportTest, NumberFieldsAreShortenedToTheirMaximum) {
+TEST_F(TextImportTest, NumberStretchWithinTheMaximumAfterTrailingBlanksIsStored) {
     a.assign(TextTable::Articoli, 1, 1, 4);
     a.assign(TextTable::Articoli, 5, 5, 3);  // Sottoscorta, maximum 2
-    articles("Z002100");
+    ASSERT_TRUE(articles("Z00210 ").completed);
     EXPECT_EQ(added("articoli", "sottoscorta", articlesBefore)[0][0], "10.0");
+}
+
+TEST_F(TextImportTest, NumberLongerThanItsMaximumIsRefusedNotCut) {
+    a.assign(TextTable::Articoli, 1, 1, 4);
+    a.assign(TextTable::Articoli, 5, 5, 3);  // Sottoscorta, maximum 2
+    TextImportOutcome o = articles("Z001 5\r\nZ002100\r\n");
+    EXPECT_FALSE(o.completed);
+    EXPECT_NE(o.message.find("Riga 2, campo sottoscorta: '100' ha più di 2 caratteri: il numero sarebbe troncato."),
+              std::string::npos)
+        << o.message;
+    EXPECT_EQ(o.message.find("Riga 1"), std::string::npos);
+    EXPECT_EQ(a.count("articoli"), articlesBefore);
 }
 
 TEST_F(TextImportTest, DescriptionWiderThanItsMaximumKeeps250) {

@@ -300,10 +300,16 @@ void ImportaTXT::runImport() {
     };
     std::string file = m_file->text().toStdString();
     TextImportOutcome outcome;
-    switch (*table) {
-    case TextTable::Clienti: outcome = ImportCustomersFromText(m_archive, file, progress); break;
-    case TextTable::Fornitori: outcome = ImportSuppliersFromText(m_archive, file, progress); break;
-    case TextTable::Articoli: outcome = ImportArticlesFromText(m_archive, file, progress); break;
+    try {
+        switch (*table) {
+        case TextTable::Clienti: outcome = ImportCustomersFromText(m_archive, file, progress); break;
+        case TextTable::Fornitori: outcome = ImportSuppliersFromText(m_archive, file, progress); break;
+        case TextTable::Articoli: outcome = ImportArticlesFromText(m_archive, file, progress); break;
+        }
+    } catch (const std::exception& e) {
+        // Whatever happens, the window is given back to the user with a message.
+        outcome.completed = false;
+        outcome.message = "Importazione del file '" + file + "' non riuscita: " + e.what();
     }
     m_progress->hide();
     if (outcome.completed)
