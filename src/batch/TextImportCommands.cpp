@@ -105,7 +105,6 @@ int previewText(BatchContext& c) {
         c.err << outcome.message << "\n";
         return kExitFailure;
     }
-    c.out << outcome.panelCaption << "\n";
     for (const app::PreviewLine& line : outcome.lines)
         if (line.visible) c.out << line.caption << ": " << line.text << "\n";
     return kExitOk;

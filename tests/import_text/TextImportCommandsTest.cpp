@@ -79,7 +79,7 @@ TEST_F(TextImportCommandsTest, PreviewPrintsEachShownRow) {
     a.file("art.txt", "A10022 resto\r\n");
     ASSERT_EQ(run({"preview-text", "articoli", "art.txt"}), 0) << err.str();
     EXPECT_EQ(out.str(),
-              "Tabella Articoli\nCodice: A100\nDescrizione: \n% IVA: 22\nCosto EURO: 0\nSottoscorta: 0\n"
+              "Codice: A100\nDescrizione: \n% IVA: 22\nCosto EURO: 0\nSottoscorta: 0\n"
               "Giacenza MIN: 0\nGiacenza MAX: 0\nEsistenza: 0\nCodice a Barre: \nUbicazione: \n");
 }
 
