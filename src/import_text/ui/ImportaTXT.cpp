@@ -92,6 +92,7 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     boxes->addWidget(m_start, 0, 1);
     boxes->addWidget(label(4, msg::kTextWidthLabel, m_frame2), 1, 0);
     boxes->addWidget(m_width, 1, 1);
+    boxes->setColumnStretch(2, 1);
     auto* editButtons = new QHBoxLayout;
     auto* assignButton = button(3, msg::kTextAssign, m_frame2);
     auto* clearButton = button(4, msg::kTextClearAll, m_frame2);
