@@ -69,6 +69,8 @@ inline constexpr const char* kTextNotRead = "Righe oltre la 25000ª non lette: "
 inline constexpr const char* kTextNothingImported = "Nessun record importato.";
 inline constexpr const char* kTextStoppedAt = "Importazione interrotta alla riga ";
 inline constexpr const char* kTextKeptBefore = "I record delle righe precedenti restano nella tabella.";
+inline constexpr const char* kTextUndone =
+    "Il database non ha conservato tutte le scritture di questa importazione: controllare i record prima di ripeterla.";
 
 // (end of text import texts)
 

@@ -1,5 +1,6 @@
 #include "import_text/TextImport.h"
 
+#include <optional>
 #include <vector>
 
 #include "app/Messages.h"
@@ -77,6 +78,19 @@ void writeLine(db::DataSource& target, std::string_view line, const TextTableFie
     target.update();
 }
 
+// The rows of the target table now, read afresh; none when they cannot be counted.
+std::optional<long> rowsNow(const std::string& database, const char* source) {
+    try {
+        db::DataSource data;
+        data.setDatabaseName(database);
+        data.setRecordSource(source);
+        data.refresh();
+        return data.recordCount();
+    } catch (const db::EngineError&) {
+        return std::nullopt;
+    }
+}
+
 std::string finalMessage(const TextImportOutcome& o, const TextTableFields& list) {
     std::string text = std::string(msg::kTextDone) + "\n" + msg::kTextAdded + std::to_string(o.added);
     if (list.skipDuplicates) text += "\n" + std::string(msg::kTextDuplicates) + std::to_string(o.duplicates);
@@ -122,10 +136,12 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     }
 
     db::DataSource target;
+    long rowsBefore = 0;
     try {
         target.setDatabaseName(archive.textImportDatabasePath());
         target.setRecordSource(list.recordSource);
         target.refresh();
+        rowsBefore = target.recordCount();
     } catch (const db::EngineError& e) {
         outcome.message = refused("Impossibile aprire la tabella " + std::string(list.recordSource) + ": errore " +
                                   std::to_string(e.number()) + " - " + e.what());
@@ -150,17 +166,16 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         std::string why = e.what();
         if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
             why = "errore " + std::to_string(engine->number()) + " - " + why;
-        if (current >= lines.size()) {
-            // Every line was written but the transaction could not be committed: the engine rolled it back.
-            outcome.added = 0;
-            outcome.duplicates = 0;
-            outcome.message = refused("Salvataggio nel database '" + archive.textImportDatabasePath() +
-                                      "' non riuscito: " + why);
-            return outcome;
-        }
-        outcome.message = std::string(msg::kTextStoppedAt) + std::to_string(current + 1) + " del file '" + file +
-                          "': " + why + "\n" + msg::kTextAdded + std::to_string(outcome.added) + ". " +
-                          msg::kTextKeptBefore;
+        // The engine may have undone the run's writes (a full disk rolls the
+        // transaction back): the message says how many records really remain.
+        std::optional<long> rowsAfter = rowsNow(archive.textImportDatabasePath(), list.recordSource);
+        bool kept = !rowsAfter || *rowsAfter - rowsBefore == outcome.added;
+        if (rowsAfter) outcome.added = *rowsAfter - rowsBefore;
+        std::string where = current >= lines.size()
+                                ? "Salvataggio nel database '" + archive.textImportDatabasePath() + "' non riuscito"
+                                : msg::kTextStoppedAt + std::to_string(current + 1) + " del file '" + file + "'";
+        outcome.message = where + ": " + why + "\n" + msg::kTextAdded + std::to_string(outcome.added) + ". " +
+                          (kept ? msg::kTextKeptBefore : msg::kTextUndone);
         return outcome;
     }
     outcome.completed = true;

@@ -299,7 +299,24 @@ TEST_F(TextImportTest, FailureWhileWritingKeepsTheRowsBefore) {
     EXPECT_EQ(added("clienti", "nominativo", customersBefore), (std::vector<Row>{{"uno"}, {"due"}}));
     EXPECT_NE(o.message.find("Importazione interrotta alla riga 3 del file '"), std::string::npos) << o.message;
     EXPECT_NE(o.message.find("nominativo rifiutato"), std::string::npos) << o.message;
-    EXPECT_NE(o.message.find("Record aggiunti: 2"), std::string::npos) << o.message;
+    EXPECT_NE(o.message.find("Record aggiunti: 2. I record delle righe precedenti restano nella tabella."),
+              std::string::npos)
+        << o.message;
+}
+
+TEST_F(TextImportTest, WritesTheEngineUndidAreNotReportedAsKept) {
+    TextArchive::exec(a.businessDb(),
+                      "create trigger undo before insert on clienti when new.nominativo = 'BOOM' "
+                      "begin select raise(rollback, 'tutto annullato'); end;");
+    a.assign(TextTable::Clienti, 1, 1, 10);
+    TextImportOutcome o = customers("uno\r\ndue\r\nBOOM\r\n");
+    EXPECT_FALSE(o.completed);
+    EXPECT_EQ(o.added, 0);
+    EXPECT_EQ(a.count("clienti"), customersBefore);
+    EXPECT_NE(o.message.find("Importazione interrotta alla riga 3"), std::string::npos) << o.message;
+    EXPECT_NE(o.message.find("Record aggiunti: 0. Il database non ha conservato tutte le scritture"),
+              std::string::npos)
+        << o.message;
 }
 
 TEST_F(TextImportTest, FailureOfAnArticleOtherThanDuplicateStops) {
