@@ -38,7 +38,8 @@ public:
     virtual Answer message(const std::string& text, const std::string& title, Buttons buttons, Icon icon,
                            Answer defaultButton = Answer::None) = 0;
     virtual int notice(const Notice& notice) = 0;
-    virtual void textPreview(const std::vector<PreviewLine>& lines) = 0;
+    // The text preview window: its panel names the table ("Tabella Clienti").
+    virtual void textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines) = 0;
     // An open-file dialog with one filter in the form "File Testo (*.txt)|*.txt|";
     // empty when the user cancels.
     virtual std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) = 0;

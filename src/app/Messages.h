@@ -90,6 +90,45 @@ inline constexpr const char* kMappingUnavailable = "Impossibile leggere le asseg
 
 // ---- Text import ----
 
+// Window and its controls
+inline constexpr const char* kTextImportTab = "Import dei dati";
+inline constexpr const char* kTextChooseTable = "Scelta tabella";
+inline constexpr const char* kTextGridCaption = "Campi caricabili della tabella";
+inline constexpr const char* kTextGridField = "Campo della tabella";
+inline constexpr const char* kTextGridColumn = "Colonna";
+inline constexpr const char* kTextGridWidth = "Qtà chrs";
+inline constexpr const char* kTextGridAssigned = "Assegnato";
+inline constexpr const char* kTextStartLabel = "Inizio col.";
+inline constexpr const char* kTextWidthLabel = "Qtà chrs";
+inline constexpr const char* kTextAssign = "&Assegna";
+inline constexpr const char* kTextClearAll = "&Elimina dati assegnati";
+inline constexpr const char* kTextUnassign = "&Toglie";
+inline constexpr const char* kTextFileLabel = "File di Testo";
+inline constexpr const char* kTextArchiveLabel = "File di archivio :";
+inline constexpr const char* kTextSheetLabel = "Nome del foglio";
+inline constexpr const char* kTextTargetLabel = "Tabella di Destinazione";
+inline constexpr const char* kTextColumnHint = "Il campo della tabella può corrispondere ad una  colonna del file di testo...";
+inline constexpr const char* kTextColumnNumber = "Inserire il numero della colonna";
+inline constexpr const char* kTextPreview = "&Anteprima";
+inline constexpr const char* kTextImport = "&Importa dati";
+inline constexpr const char* kTextWaiting = ".:: in attesa ::.";
+inline constexpr const char* kTextFileFilter = "File Testo (*.txt)|*.txt|";
+inline constexpr const char* kTextClearQuestion = "Vuoi azzerare tutti i dati per la tabella ?";
+inline constexpr const char* kTextChooseFile = "Selezionare un file di testo!";
+inline constexpr const char* kTextPreviewCaption = "Anteprima File TXT";
+inline constexpr const char* kTextPreviewTab = "Visualizza prima riga di esempio";
+
+// Outcome of a run
+inline constexpr const char* kTextDone = "Procedura terminata!";
+inline constexpr const char* kTextAdded = "Record aggiunti: ";
+inline constexpr const char* kTextDuplicates = "Righe saltate perché duplicate (errore 3022): ";
+inline constexpr const char* kTextNotRead = "Righe oltre la 25000ª non lette: ";
+inline constexpr const char* kTextNothingImported = "Nessun record importato.";
+inline constexpr const char* kTextStoppedAt = "Importazione interrotta alla riga ";
+inline constexpr const char* kTextKeptBefore = "I record delle righe precedenti restano nella tabella.";
+inline constexpr const char* kTextUndone =
+    "Il database non ha conservato tutte le scritture di questa importazione: controllare i record prima di ripeterla.";
+
 // (end of text import texts)
 
 }  // namespace tessaro7::app::msg

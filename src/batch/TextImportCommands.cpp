@@ -1,7 +1,142 @@
+// text-mapping, preview-text, import-text: the text import from the command line.
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "import_text/TextFile.h"
+#include "import_text/TextImport.h"
+#include "import_text/TextMappingStore.h"
+#include "import_text/TextPreview.h"
 
 namespace tessaro7::batch {
 
-std::vector<Command> textImportCommands() { return {}; }
+namespace {
+
+using import_text::TextMappingStore;
+using import_text::TextTable;
+
+TextTable tableArgument(const std::string& name) {
+    std::optional<TextTable> table = import_text::tableFromName(name);
+    if (!table) throw UsageError{"Tabella sconosciuta: '" + name + "' (clienti, fornitori o articoli)."};
+    return *table;
+}
+
+// An entry box takes only digits.
+std::string digitsArgument(const std::string& text, const char* what) {
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        throw UsageError{std::string(what) + " deve contenere solo cifre: '" + text + "'."};
+    return text;
+}
+
+int rowArgument(const std::string& text, const TextMappingStore& store) {
+    digitsArgument(text, "RIGA");
+    long row = text.empty() || text.size() > 9 ? 0 : std::atol(text.c_str());
+    if (row < 1 || row > store.rowCount())
+        throw UsageError{"La riga " + text + " non esiste: la tabella " + import_text::mappingTableName(*store.table()) +
+                         " ha " + std::to_string(store.rowCount()) + " righe (contate da 1)."};
+    return static_cast<int>(row - 1);
+}
+
+std::string resolvedFile(const BatchContext& c, const std::string& file) {
+    std::filesystem::path p(file);
+    return p.is_absolute() ? file : (c.workingDirectory / p).string();
+}
+
+void printMapping(const BatchContext& c, const TextMappingStore& store) {
+    c.out << "Riga\tCampo della tabella\tColonna\tQtà chrs\tAssegnato\n";
+    for (int i = 0; i < store.rowCount(); ++i) {
+        const import_text::MappingRow& row = store.rows()[static_cast<std::size_t>(i)];
+        c.out << i + 1 << "\t" << row.visualizzato.toText() << "\t" << row.colonna.toText() << "\t"
+              << row.qta.toText() << "\t" << (row.assigned() ? "Sì" : "No") << "\n";
+    }
+}
+
+int textMapping(BatchContext& c) {
+    if (c.args.size() < 2) throw UsageError{"Indicare la tabella e l'operazione."};
+    TextTable table = tableArgument(c.args[0]);
+    const std::string& op = c.args[1];
+    std::size_t extra = c.args.size() - 2;
+    app::Archive archive;
+    if (!c.loadArchive(archive)) return kExitFailure;
+    TextMappingStore store;
+    store.open(archive.textMappingDatabasePath(), table);
+    if (op == "show") {
+        if (extra != 0) throw UsageError{"show non vuole altri argomenti."};
+    } else if (op == "assign") {
+        if (extra != 3) throw UsageError{"assign vuole RIGA INIZIO LARGHEZZA."};
+        int row = rowArgument(c.args[2], store);
+        std::string start = digitsArgument(c.args[3], "INIZIO");
+        std::string width = digitsArgument(c.args[4], "LARGHEZZA");
+        if (!store.assign(row, start, width)) {
+            c.err << "Assegnazione rifiutata: la colonna di inizio e il numero di caratteri non possono essere \"0\".\n";
+            return kExitFailure;
+        }
+    } else if (op == "unassign") {
+        if (extra != 1 && extra != 2) throw UsageError{"unassign vuole RIGA [LARGHEZZA]."};
+        int row = rowArgument(c.args[2], store);
+        std::string width = extra == 2 ? digitsArgument(c.args[3], "LARGHEZZA")
+                                       : store.rows()[static_cast<std::size_t>(row)].qta.toText();
+        store.unassign(row, width);
+    } else if (op == "clear") {
+        if (extra > 1) throw UsageError{"clear vuole al più LARGHEZZA."};
+        if (extra == 1)
+            store.clearAll(std::string_view(digitsArgument(c.args[2], "LARGHEZZA")));
+        else
+            store.clearAll(std::nullopt);
+    } else {
+        throw UsageError{"Operazione sconosciuta: '" + op + "' (show, assign, unassign o clear)."};
+    }
+    printMapping(c, store);
+    return kExitOk;
+}
+
+int previewText(BatchContext& c) {
+    if (c.args.size() != 2) throw UsageError{"Indicare la tabella e il file."};
+    TextTable table = tableArgument(c.args[0]);
+    if (!import_text::isTextFileName(c.args[1])) {
+        c.err << app::msg::kTextChooseFile << "\n";
+        return kExitFailure;
+    }
+    app::Archive archive;
+    if (!c.loadArchive(archive)) return kExitFailure;
+    import_text::TextPreviewOutcome outcome = import_text::previewFromText(table, archive, resolvedFile(c, c.args[1]));
+    if (!outcome.ok) {
+        c.err << outcome.message << "\n";
+        return kExitFailure;
+    }
+    for (const app::PreviewLine& line : outcome.lines)
+        if (line.visible) c.out << line.caption << ": " << line.text << "\n";
+    return kExitOk;
+}
+
+int importText(BatchContext& c) {
+    if (c.args.size() != 2) throw UsageError{"Indicare la tabella e il file."};
+    TextTable table = tableArgument(c.args[0]);
+    if (!import_text::isTextFileName(c.args[1])) {
+        c.err << app::msg::kTextChooseFile << "\n";
+        return kExitFailure;
+    }
+    app::Archive archive;
+    if (!c.loadArchive(archive)) return kExitFailure;
+    import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, resolvedFile(c, c.args[1]));
+    (outcome.completed ? c.out : c.err) << outcome.message << "\n";
+    return outcome.completed ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+std::vector<Command> textImportCommands() {
+    return {
+        {"text-mapping", "TABELLA show | assign RIGA INIZIO LARGHEZZA | unassign RIGA [LARGHEZZA] | clear [LARGHEZZA]",
+         "Mostra o modifica le colonne assegnate per l'import da file di testo (TABELLA: clienti, fornitori, "
+         "articoli; RIGA contata da 1; senza LARGHEZZA resta quella della riga).",
+         textMapping},
+        {"preview-text", "TABELLA FILE", "Mostra la prima riga del file di testo divisa nei campi, come la importerebbe.",
+         previewText},
+        {"import-text", "TABELLA FILE", "Importa il file di testo a larghezza fissa nella tabella (al più 25000 righe).",
+         importText},
+    };
+}
 
 }  // namespace tessaro7::batch

@@ -12,13 +12,23 @@ namespace {
 
 int g_busyTimeoutMs = 5000;
 
+// Names are compared as ASCII without regard to case; an inline comparison
+// rather than std::tolower, since every field written looks its column up.
 bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-std::string quoted(std::string_view name) { return "[" + std::string(name) + "]"; }
+// Built by appending: GCC 12 at -O3 reports a false -Wrestrict on "[" + name + "]".
+std::string quoted(std::string_view name) {
+    std::string q;
+    q.reserve(name.size() + 2);
+    q += '[';
+    q.append(name);
+    q += ']';
+    return q;
+}
 
 }  // namespace
 
@@ -31,6 +41,8 @@ struct DataSource::Result {
     PreparedSelect select;
     sqlite3_stmt* stmt = nullptr;
     std::vector<Column> columns;  // without the row identity
+    // The written table's columns, looked up once: an import writes every field of every row through them.
+    const std::vector<TableColumn>* tableColumns = nullptr;
     std::vector<Value> row;       // the current row
     std::int64_t rowId = 0;
     bool eof = true;
@@ -188,9 +200,10 @@ void DataSource::edit() {
     m_pending.clear();
 }
 
-DataSource::Column DataSource::targetColumn(std::string_view name) {
-    for (const TableColumn& c : m_connection->columnsOf(m_result->select.table))
-        if (sameName(c.name, name)) return {c.name, c.type};
+const TableColumn& DataSource::targetColumn(std::string_view name) {
+    if (!m_result->tableColumns) m_result->tableColumns = &m_connection->columnsOf(m_result->select.table);
+    for (const TableColumn& c : *m_result->tableColumns)
+        if (sameName(c.name, name)) return c;
     throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato nella tabella '" +
                                                         m_result->select.table + "'.");
 }
@@ -199,7 +212,7 @@ void DataSource::setConverted(std::string_view name, Value value) {
     if (m_mode == Mode::None)
         throw EngineError(engine_error::kUpdateWithoutEdit,
                           "Scrittura del campo '" + std::string(name) + "' senza un nuovo record o una modifica in corso.");
-    Column column = targetColumn(name);
+    const TableColumn& column = targetColumn(name);
     Value stored;
     if (!convertForColumn(value, column.type, stored))
         throw EngineError(engine_error::kNotConvertible, "Il valore '" + value.toText() +
@@ -236,7 +249,8 @@ void DataSource::update() {
         } else {
             std::string names, marks;
             for (const auto& [name, v] : pending) {
-                names += (names.empty() ? "" : ",") + quoted(name);
+                if (!names.empty()) names += ',';
+                names += quoted(name);
                 marks += marks.empty() ? "?" : ",?";
             }
             sql = "insert into " + quoted(table) + " (" + names + ") values (" + marks + ")";
@@ -244,10 +258,20 @@ void DataSource::update() {
     } else {
         if (pending.empty()) return;
         std::string sets;
-        for (const auto& [name, v] : pending) sets += (sets.empty() ? "" : ",") + quoted(name) + "=?";
+        for (const auto& [name, v] : pending) {
+            if (!sets.empty()) sets += ',';
+            sets += quoted(name);
+            sets += "=?";
+        }
         sql = "update " + quoted(table) + " set " + sets + " where rowid=?";
     }
     sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
+    // Texts are bound without a copy (the largest cost of an import): the
+    // bindings point into `pending` and are cleared before it goes.
+    struct ClearBindings {
+        sqlite3_stmt* stmt;
+        ~ClearBindings() { sqlite3_clear_bindings(stmt); }
+    } clearBindings{stmt};
     int index = 1;
     for (const auto& [name, v] : pending) bindValue(stmt, index++, v);
     if (mode == Mode::Edit) sqlite3_bind_int64(stmt, index, m_result->rowId);

@@ -16,6 +16,7 @@
 namespace tessaro7::db {
 
 class Connection;
+struct TableColumn;
 
 class DataSource {
 public:
@@ -78,7 +79,7 @@ private:
     void closeStatement();
     bool step();
     int columnIndex(std::string_view name) const;
-    Column targetColumn(std::string_view name);
+    const TableColumn& targetColumn(std::string_view name);
     void setConverted(std::string_view name, Value value);
     void requireCurrentRow() const;
 

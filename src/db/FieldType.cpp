@@ -163,7 +163,7 @@ bool convertForColumn(const Value& value, FieldType type, Value& stored) {
 void bindValue(sqlite3_stmt* stmt, int index, const Value& v) {
     switch (v.kind()) {
     case Value::Kind::Null: sqlite3_bind_null(stmt, index); break;
-    case Value::Kind::Text: sqlite3_bind_text(stmt, index, v.text().data(), static_cast<int>(v.text().size()), SQLITE_TRANSIENT); break;
+    case Value::Kind::Text: sqlite3_bind_text(stmt, index, v.text().data(), static_cast<int>(v.text().size()), SQLITE_STATIC); break;
     case Value::Kind::Number: sqlite3_bind_double(stmt, index, v.number()); break;
     case Value::Kind::Whole: sqlite3_bind_int64(stmt, index, v.whole()); break;
     case Value::Kind::Date: {

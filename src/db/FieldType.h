@@ -23,7 +23,9 @@ Value readColumn(sqlite3_stmt* stmt, int index, FieldType type);
 // the value cannot be converted (the caller reports 3421).
 bool convertForColumn(const Value& value, FieldType type, Value& stored);
 
-// Binds a converted value: dates as ISO text, Yes/No as 1 or 0.
+// Binds a converted value: dates as ISO text, Yes/No as 1 or 0. A text is
+// bound without a copy: `stored` must outlive the statement's step, and the
+// caller clears the bindings afterwards.
 void bindValue(sqlite3_stmt* stmt, int index, const Value& stored);
 
 }  // namespace tessaro7::db

@@ -80,7 +80,8 @@ std::string collateTerms(std::string_view terms) {
         for (std::string_view dir : {"asc", "desc"}) {
             std::size_t at = findKeyword(term, termTop, dir);
             if (at != std::string::npos && at + dir.size() == term.size()) {
-                direction = " " + term.substr(at);
+                direction = ' ';
+                direction += term.substr(at);
                 term = trim(term.substr(0, at));
             }
         }
@@ -127,7 +128,15 @@ bool isBareName(std::string_view s) {
     return true;
 }
 
-std::string quoted(std::string_view name) { return "[" + std::string(name) + "]"; }
+// Built by appending: GCC 12 at -O3 reports a false -Wrestrict on "[" + name + "]".
+std::string quoted(std::string_view name) {
+    std::string q;
+    q.reserve(name.size() + 2);
+    q += '[';
+    q.append(name);
+    q += ']';
+    return q;
+}
 
 }  // namespace
 

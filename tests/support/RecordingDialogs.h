@@ -11,7 +11,7 @@ namespace tessaro7::testing {
 struct DialogCall {
     enum class Kind { Message, Notice, TextPreview, OpenFile } kind;
     std::string text;   // the message, or the notice's line 0
-    std::string title;
+    std::string title;  // the title, or the text preview's panel caption
     app::Buttons buttons = app::Buttons::Ok;
     app::Icon icon = app::Icon::Information;
     app::Answer defaultButton = app::Answer::None;
@@ -42,8 +42,8 @@ public:
         noticeAnswers.pop_front();
         return a;
     }
-    void textPreview(const std::vector<app::PreviewLine>& lines) override {
-        calls.push_back({DialogCall::Kind::TextPreview, {}, {}, {}, {}, {}, {}, lines, {}});
+    void textPreview(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines) override {
+        calls.push_back({DialogCall::Kind::TextPreview, {}, panelCaption, {}, {}, {}, {}, lines, {}});
     }
     std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) override {
         calls.push_back({DialogCall::Kind::OpenFile, startFolder, {}, {}, {}, {}, {}, {}, filter});

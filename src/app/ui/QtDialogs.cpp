@@ -60,8 +60,8 @@ int QtDialogs::notice(const Notice& notice) {
     return form.NoticeAnswer();
 }
 
-void QtDialogs::textPreview(const std::vector<PreviewLine>& lines) {
-    import_text::ui::AnteprimaTXT window(lines, QApplication::activeWindow());
+void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines) {
+    import_text::ui::AnteprimaTXT window(panelCaption, lines, QApplication::activeWindow());
     window.exec();
 }
 

@@ -1,27 +1,81 @@
 #include "import_text/ui/AnteprimaTXT.h"
 
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "import_text/TextFields.h"
 
 namespace tessaro7::import_text::ui {
 
-AnteprimaTXT::AnteprimaTXT(const std::vector<app::PreviewLine>& lines, QWidget* parent) : QDialog(parent) {
+namespace {
+constexpr int kRowPitch = 20;  // 300 twips
+}
+
+AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines,
+                           QWidget* parent)
+    : QDialog(parent) {
     setObjectName("AnteprimaTXT");
-    auto* layout = new QFormLayout(this);
-    for (const app::PreviewLine& line : lines) {
-        if (!line.visible) continue;
-        auto* text = new QLineEdit(QString::fromStdString(line.text), this);
+    setWindowTitle(app::msg::kTextPreviewCaption);
+
+    auto* tabs = new QTabWidget(this);
+    tabs->setObjectName("tabbe1");
+    auto* page = new QWidget(tabs);
+    tabs->addTab(page, app::msg::kTextPreviewTab);
+
+    auto* panel = new QLabel(app::msg::kTextWaiting, page);
+    panel->setObjectName("P1");
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAlignment(Qt::AlignCenter);
+    auto* image = new QLabel("Tessaro 7", page);
+    image->setObjectName("Image1");
+
+    auto* rows = new QGridLayout;
+    rows->setVerticalSpacing(0);
+    for (int i = 0; i < kPreviewRows; ++i) {
+        auto* caption = new QLabel(page);
+        caption->setObjectName(QString("Label1_%1").arg(i));
+        auto* text = new QLineEdit(page);
+        text->setObjectName(QString("Text1_%1").arg(i));
         text->setReadOnly(true);
-        layout->addRow(QString::fromStdString(line.caption), text);
+        text->setMinimumWidth(360);
+        caption->setFixedHeight(kRowPitch);
+        text->setFixedHeight(kRowPitch);
+        caption->hide();
+        text->hide();
+        rows->addWidget(caption, i, 0);
+        rows->addWidget(text, i, 1);
+        m_captions.push_back(caption);
+        m_texts.push_back(text);
     }
+
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->addWidget(image);
+    pageLayout->addWidget(panel);
+    pageLayout->addLayout(rows);
+    pageLayout->addStretch();
+
     auto* close = new QPushButton(app::msg::kClose, this);
     close->setObjectName("CBT_0");
-    layout->addRow(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(close, 0, Qt::AlignRight);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    for (std::size_t i = 0; i < lines.size() && i < m_texts.size(); ++i) {
+        if (!lines[i].visible) continue;
+        m_texts[i]->setText(QString::fromStdString(lines[i].text));
+        m_texts[i]->setCursorPosition(0);
+        m_texts[i]->show();
+        m_captions[i]->show();
+        m_captions[i]->setText(QString::fromStdString(lines[i].caption));
+    }
+    if (!panelCaption.empty()) panel->setText(QString::fromStdString(panelCaption));
 }
 
 }  // namespace tessaro7::import_text::ui

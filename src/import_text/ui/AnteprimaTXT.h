@@ -1,17 +1,27 @@
 #pragma once
 // The text preview window: each field's caption beside the text cut from the
-// first line of the file.
+// first line of the file, one row per field, the unfilled rows hidden.
 #include <QDialog>
+#include <string>
 #include <vector>
 
 #include "app/Dialogs.h"
+
+class QLabel;
+class QLineEdit;
 
 namespace tessaro7::import_text::ui {
 
 class AnteprimaTXT : public QDialog {
     Q_OBJECT
 public:
-    AnteprimaTXT(const std::vector<app::PreviewLine>& lines, QWidget* parent = nullptr);
+    // `lines` fills the rows in order; `panelCaption` names the table.
+    AnteprimaTXT(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines,
+                 QWidget* parent = nullptr);
+
+private:
+    std::vector<QLabel*> m_captions;
+    std::vector<QLineEdit*> m_texts;
 };
 
 }  // namespace tessaro7::import_text::ui

@@ -1,22 +1,324 @@
 #include "import_text/ui/ImportaTXT.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "import_text/TextFile.h"
+#include "import_text/TextImport.h"
+#include "import_text/TextPreview.h"
+#include "import_text/ui/TextMappingModel.h"
 
 namespace tessaro7::import_text::ui {
+
+namespace msg = app::msg;
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QLabel* label(int index, const char* text, QWidget* parent) {
+    auto* l = new QLabel(QString::fromUtf8(text), parent);
+    l->setObjectName(QString("Label1_%1").arg(index));
+    return l;
+}
+
+QPushButton* button(int index, const char* caption, QWidget* parent) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString("CBT_%1").arg(index));
+    return b;
+}
+
+QLineEdit* digitBox(const char* name, QWidget* parent) {
+    auto* box = new QLineEdit("0", parent);
+    box->setObjectName(name);
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
+    box->setMaximumWidth(80);
+    return box;
+}
+
+}  // namespace
 
 ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), m_archive(archive), m_dialogs(dialogs) {
     setObjectName("ImportaTXT");
-    setWindowTitle(app::msg::kImportTextCaption);
-    auto* close = new QPushButton(app::msg::kClose, this);
-    close->setObjectName("CBT_0");
+    setWindowTitle(QString::fromUtf8(msg::kImportTextCaption));
+
+    auto* tabs = new QTabWidget(this);
+    auto* page = new QWidget(tabs);
+    tabs->addTab(page, QString::fromUtf8(msg::kTextImportTab));
+
+    // Frame2: the table choice and the mapping editor.
+    m_frame2 = new QGroupBox(page);
+    m_frame2->setObjectName("Frame2");
+    m_combo = new QComboBox(m_frame2);
+    m_combo->setObjectName("Combo1");
+    m_combo->setPlaceholderText(QString::fromUtf8(msg::kTextChooseTable));
+    m_combo->addItems({"Clienti", "Fornitori", "Articoli"});
+    m_combo->setCurrentIndex(-1);
+    auto* gridCaption = new QLabel(QString::fromUtf8(msg::kTextGridCaption), m_frame2);
+    gridCaption->setObjectName("gridCaption");
+    m_grid = new QTableView(m_frame2);
+    m_grid->setObjectName("grid");
+    m_model = new TextMappingModel(m_store, this);
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(18);
+    m_start = digitBox("Text2_3", m_frame2);
+    m_width = digitBox("Text2_0", m_frame2);
+    m_start->installEventFilter(this);
+    m_width->installEventFilter(this);
+
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(label(3, msg::kTextStartLabel, m_frame2), 0, 0);
+    boxes->addWidget(m_start, 0, 1);
+    boxes->addWidget(label(4, msg::kTextWidthLabel, m_frame2), 1, 0);
+    boxes->addWidget(m_width, 1, 1);
+    boxes->setColumnStretch(2, 1);
+    auto* editButtons = new QHBoxLayout;
+    auto* assignButton = button(3, msg::kTextAssign, m_frame2);
+    auto* clearButton = button(4, msg::kTextClearAll, m_frame2);
+    auto* unassignButton = button(5, msg::kTextUnassign, m_frame2);
+    editButtons->addWidget(assignButton);
+    editButtons->addWidget(unassignButton);
+    editButtons->addWidget(clearButton);
+
+    auto* frame2Layout = new QVBoxLayout(m_frame2);
+    frame2Layout->addWidget(label(6, msg::kTextTargetLabel, m_frame2));
+    frame2Layout->addWidget(m_combo);
+    frame2Layout->addWidget(gridCaption);
+    frame2Layout->addWidget(m_grid, 1);
+    auto* hint = label(8, msg::kTextColumnHint, m_frame2);
+    hint->setWordWrap(true);
+    frame2Layout->addWidget(hint);
+    frame2Layout->addWidget(label(9, msg::kTextColumnNumber, m_frame2));
+    frame2Layout->addLayout(boxes);
+    frame2Layout->addLayout(editButtons);
+
+    // Frame1: the file to read and the business database it goes into.
+    m_frame1 = new QGroupBox(page);
+    m_frame1->setObjectName("Frame1");
+    m_file = new QLineEdit(m_frame1);
+    m_file->setObjectName("text1_0");
+    auto* fileButton = new QPushButton(m_frame1);
+    fileButton->setObjectName("CBT_2");
+    fileButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    auto* databasePath = label(2, "", m_frame1);
+    databasePath->setText(QString::fromStdString(m_archive.DatabasePath));
+    auto* frame1Layout = new QGridLayout(m_frame1);
+    frame1Layout->addWidget(label(0, msg::kTextFileLabel, m_frame1), 0, 0);
+    frame1Layout->addWidget(m_file, 0, 1);
+    frame1Layout->addWidget(fileButton, 0, 2);
+    frame1Layout->addWidget(label(1, msg::kTextArchiveLabel, m_frame1), 1, 0);
+    frame1Layout->addWidget(databasePath, 1, 1, 1, 2);
+    frame1Layout->addWidget(label(5, msg::kTextSheetLabel, m_frame1), 2, 0);
+
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->addWidget(m_frame2, 1);
+    pageLayout->addWidget(m_frame1);
+
+    m_panel = new QLabel(QString::fromUtf8(msg::kTextWaiting), this);
+    m_panel->setObjectName("P1");
+    m_panel->setFrameShape(QFrame::Panel);
+    m_panel->setFrameShadow(QFrame::Sunken);
+    m_panel->setAlignment(Qt::AlignCenter);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("progress");
+    m_progress->hide();
+
+    auto* previewButton = button(6, msg::kTextPreview, this);
+    auto* importButton = button(1, msg::kTextImport, this);
+    auto* closeButton = button(0, msg::kClose, this);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_panel, 1);
+    bottom->addWidget(previewButton);
+    bottom->addWidget(importButton);
+    bottom->addWidget(closeButton);
+
     auto* layout = new QVBoxLayout(this);
-    layout->addStretch();
-    layout->addWidget(close);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(tabs, 1);
+    layout->addWidget(m_progress);
+    layout->addLayout(bottom);
+    resize(560, 640);
+
+    int index = 0;
+    for (QPushButton* b : {closeButton, importButton, fileButton, assignButton, clearButton, unassignButton,
+                           previewButton}) {
+        connect(b, &QPushButton::clicked, this, [this, index] { onButtonClick(index); });
+        ++index;
+    }
+    connect(m_combo, &QComboBox::currentIndexChanged, this, &ImportaTXT::onTableChosen);
+    connect(m_grid, &QTableView::clicked, this, &ImportaTXT::onGridClick);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &ImportaTXT::onGridClick);
+}
+
+bool ImportaTXT::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && (watched == m_start || watched == m_width)) {
+        // Nothing can be pasted into the boxes: the clipboard is emptied when they get focus.
+        QGuiApplication::clipboard()->clear();
+        auto* box = static_cast<QLineEdit*>(watched);
+        QTimer::singleShot(0, box, [box] { box->selectAll(); });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImportaTXT::onTableChosen(int position) {
+    if (position < 0 || position >= static_cast<int>(std::size(kTextTables))) return;
+    TextTable table = kTextTables[position];
+    try {
+        m_store.open(m_archive.textMappingDatabasePath(), table);
+    } catch (const db::EngineError& e) {
+        m_model->reload();
+        m_panel->setText(QString::fromUtf8(msg::kTextWaiting));
+        m_dialogs.message("Impossibile leggere la tabella " + std::string(mappingTableName(table)) +
+                              " del database delle assegnazioni: errore " + std::to_string(e.number()) + " - " +
+                              e.what(),
+                          msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
+        return;
+    }
+    m_model->reload();
+    m_grid->setColumnWidth(0, 2000 / kTwipsPerPixel);
+    for (int column = 1; column < 4; ++column) m_grid->setColumnWidth(column, 900 / kTwipsPerPixel);
+    if (m_model->rowCount() > 0) m_grid->setCurrentIndex(m_model->index(0, 0));
+    m_panel->setText(QString::fromUtf8(panelCaption(table)));
+}
+
+int ImportaTXT::currentRow() const {
+    QModelIndex current = m_grid->currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+void ImportaTXT::onGridClick() {
+    if (!m_store.isOpen() || m_store.rowCount() == 0) return;
+    const MappingRow& row = m_store.rows()[static_cast<std::size_t>(currentRow())];
+    m_start->setText(QString::fromStdString(row.colonna.toText()));
+    m_width->setText(QString::fromStdString(row.qta.toText()));
+}
+
+void ImportaTXT::onButtonClick(int index) {
+    switch (index) {
+    case 0: accept(); break;
+    case 1: runImport(); break;
+    case 2: chooseFile(); break;
+    case 3: assign(); break;
+    case 4: clearAll(); break;
+    case 5: unassign(); break;
+    case 6: preview(); break;
+    default: break;
+    }
+}
+
+template <typename Edit>
+void ImportaTXT::editMapping(Edit edit) {
+    try {
+        edit();
+    } catch (const db::EngineError& e) {
+        m_dialogs.message("Assegnazione non salvata nella tabella " +
+                              std::string(mappingTableName(*m_store.table())) + ": errore " +
+                              std::to_string(e.number()) + " - " + e.what(),
+                          msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
+    }
+    m_model->valuesChanged();
+}
+
+void ImportaTXT::assign() {
+    if (!m_store.isOpen()) return;
+    editMapping([this] {
+        m_store.assign(currentRow(), m_start->text().toStdString(), m_width->text().toStdString());
+    });
+}
+
+void ImportaTXT::unassign() {
+    if (!m_store.isOpen()) return;
+    editMapping([this] { m_store.unassign(currentRow(), m_width->text().toStdString()); });
+}
+
+void ImportaTXT::clearAll() {
+    if (!m_store.isOpen()) return;
+    app::Answer answer = m_dialogs.message(msg::kTextClearQuestion, msg::kTitleWarning, app::Buttons::YesNo,
+                                           app::Icon::Question, app::Answer::No);
+    if (answer != app::Answer::Yes) return;
+    std::string width = m_width->text().toStdString();
+    editMapping([this, &width] { m_store.clearAll(std::string_view(width)); });
+}
+
+void ImportaTXT::chooseFile() {
+    std::optional<std::string> file = m_dialogs.openFile(msg::kTextFileFilter, m_archive.ArchiveFolder);
+    if (file) m_file->setText(QString::fromStdString(*file));
+}
+
+bool ImportaTXT::fileChecked() {
+    if (isTextFileName(m_file->text().toStdString())) return true;
+    m_dialogs.message(msg::kTextChooseFile, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Information);
+    return false;
+}
+
+void ImportaTXT::preview() {
+    if (!fileChecked()) return;
+    std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
+    if (!table) return;
+    TextPreviewOutcome outcome = previewFromText(*table, m_archive, m_file->text().toStdString());
+    if (!outcome.ok) {
+        m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
+        return;
+    }
+    m_dialogs.textPreview(outcome.panelCaption, outcome.lines);
+}
+
+void ImportaTXT::runImport() {
+    if (!fileChecked()) return;
+    std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
+    if (!table) return;
+    m_frame1->setEnabled(false);
+    m_frame2->setEnabled(false);
+    m_progress->setValue(0);
+    m_progress->show();
+    // The run holds the window's thread: the bar is painted directly, and no
+    // input is taken until the run is over.
+    auto progress = [this](long done, long total) {
+        if (done % 250 != 0 && done != total) return;
+        m_progress->setMaximum(static_cast<int>(total));
+        m_progress->setValue(static_cast<int>(done));
+        m_progress->repaint();
+    };
+    std::string file = m_file->text().toStdString();
+    TextImportOutcome outcome;
+    try {
+        switch (*table) {
+        case TextTable::Clienti: outcome = ImportCustomersFromText(m_archive, file, progress); break;
+        case TextTable::Fornitori: outcome = ImportSuppliersFromText(m_archive, file, progress); break;
+        case TextTable::Articoli: outcome = ImportArticlesFromText(m_archive, file, progress); break;
+        }
+    } catch (const std::exception& e) {
+        // Whatever happens, the window is given back to the user with a message.
+        outcome.completed = false;
+        outcome.message = "Importazione del file '" + file + "' non riuscita: " + e.what();
+    }
+    m_progress->hide();
+    if (outcome.completed)
+        m_dialogs.message(outcome.message, msg::kTitle, app::Buttons::Ok, app::Icon::Information);
+    else
+        m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Critical);
+    m_frame1->setEnabled(true);
+    m_frame2->setEnabled(true);
 }
 
 }  // namespace tessaro7::import_text::ui

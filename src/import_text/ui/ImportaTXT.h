@@ -1,20 +1,62 @@
 #pragma once
-// The text import window.
+// The text import window: the table choice, the mapping grid with its two
+// entry boxes and editing buttons, the file choice, the preview and the import.
 #include <QDialog>
 
 #include "app/Archive.h"
 #include "app/Dialogs.h"
+#include "import_text/TextMappingStore.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableView;
 
 namespace tessaro7::import_text::ui {
+
+class TextMappingModel;
 
 class ImportaTXT : public QDialog {
     Q_OBJECT
 public:
     ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void onTableChosen(int position);
+    void onGridClick();
+    void onButtonClick(int index);
+    void chooseFile();
+    void assign();
+    void unassign();
+    void clearAll();
+    bool fileChecked();
+    void preview();
+    void runImport();
+    int currentRow() const;
+    // Runs an edit of the mapping store; an engine failure is shown.
+    template <typename Edit>
+    void editMapping(Edit edit);
+
     app::Archive m_archive;
     app::Dialogs& m_dialogs;
+    TextMappingStore m_store;
+    TextMappingModel* m_model = nullptr;
+
+    QGroupBox* m_frame1 = nullptr;
+    QGroupBox* m_frame2 = nullptr;
+    QComboBox* m_combo = nullptr;
+    QTableView* m_grid = nullptr;
+    QLineEdit* m_start = nullptr;  // Text2(3)
+    QLineEdit* m_width = nullptr;  // Text2(0)
+    QLineEdit* m_file = nullptr;   // text1(0)
+    QLabel* m_panel = nullptr;     // P1
+    QProgressBar* m_progress = nullptr;
 };
 
 }  // namespace tessaro7::import_text::ui

@@ -1,0 +1,43 @@
+#pragma once
+// The text imports: one new record per line of a fixed-width text file, at
+// most 25000 lines. Everything is checked before anything is written (the
+// mapping, then every line to import), so a bad file adds nothing; then all
+// lines are written in one transaction. A line whose article duplicates a
+// unique value is skipped and counted; any other failure of the engine stops
+// the run at that line, keeping the records of the lines before it.
+#include <functional>
+#include <string>
+
+#include "app/Archive.h"
+#include "import_text/TextTable.h"
+
+namespace tessaro7::import_text {
+
+inline constexpr long kMaxLines = 25000;
+// The problems a refused run lists; further ones are only counted.
+inline constexpr std::size_t kMaxListedProblems = 10;
+
+// Called after each line written: lines handled so far and lines to handle.
+using ImportProgress = std::function<void(long done, long total)>;
+
+struct TextImportOutcome {
+    bool completed = false;  // every line read was handled
+    long added = 0;          // records added (also when the run stopped)
+    long duplicates = 0;     // article lines skipped as duplicates
+    long notRead = 0;        // lines beyond the 25000th
+    std::string message;     // the text to show: the final message, or what failed and where
+};
+
+// Imports `file` into `table` of the archive's business database, with the
+// field mappings stored for it in the mapping database.
+TextImportOutcome importFromText(TextTable table, const app::Archive& archive, const std::string& file,
+                                 const ImportProgress& progress = {});
+
+TextImportOutcome ImportCustomersFromText(const app::Archive& archive, const std::string& file,
+                                          const ImportProgress& progress = {});
+TextImportOutcome ImportSuppliersFromText(const app::Archive& archive, const std::string& file,
+                                          const ImportProgress& progress = {});
+TextImportOutcome ImportArticlesFromText(const app::Archive& archive, const std::string& file,
+                                         const ImportProgress& progress = {});
+
+}  // namespace tessaro7::import_text
