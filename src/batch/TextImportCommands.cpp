@@ -91,16 +91,26 @@ int textMapping(BatchContext& c) {
     return kExitOk;
 }
 
-int previewText(BatchContext& c) {
+// TABLE FILE, the file check and the archive, as preview-text and import-text
+// both need them; false after a refusal printed on err.
+bool tableFileAndArchive(const BatchContext& c, TextTable& table, app::Archive& archive, std::string& file) {
     if (c.args.size() != 2) throw UsageError{"Indicare la tabella e il file."};
-    TextTable table = tableArgument(c.args[0]);
+    table = tableArgument(c.args[0]);
     if (!import_text::isTextFileName(c.args[1])) {
         c.err << app::msg::kTextChooseFile << "\n";
-        return kExitFailure;
+        return false;
     }
+    if (!c.loadArchive(archive)) return false;
+    file = resolvedFile(c, c.args[1]);
+    return true;
+}
+
+int previewText(BatchContext& c) {
+    TextTable table{};
     app::Archive archive;
-    if (!c.loadArchive(archive)) return kExitFailure;
-    import_text::TextPreviewOutcome outcome = import_text::previewFromText(table, archive, resolvedFile(c, c.args[1]));
+    std::string file;
+    if (!tableFileAndArchive(c, table, archive, file)) return kExitFailure;
+    import_text::TextPreviewOutcome outcome = import_text::previewFromText(table, archive, file);
     if (!outcome.ok) {
         c.err << outcome.message << "\n";
         return kExitFailure;
@@ -111,15 +121,11 @@ int previewText(BatchContext& c) {
 }
 
 int importText(BatchContext& c) {
-    if (c.args.size() != 2) throw UsageError{"Indicare la tabella e il file."};
-    TextTable table = tableArgument(c.args[0]);
-    if (!import_text::isTextFileName(c.args[1])) {
-        c.err << app::msg::kTextChooseFile << "\n";
-        return kExitFailure;
-    }
+    TextTable table{};
     app::Archive archive;
-    if (!c.loadArchive(archive)) return kExitFailure;
-    import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, resolvedFile(c, c.args[1]));
+    std::string file;
+    if (!tableFileAndArchive(c, table, archive, file)) return kExitFailure;
+    import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, file);
     (outcome.completed ? c.out : c.err) << outcome.message << "\n";
     return outcome.completed ? kExitOk : kExitFailure;
 }

@@ -20,16 +20,6 @@ bool sameName(std::string_view a, std::string_view b) {
            std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// Built by appending: GCC 12 at -O3 reports a false -Wrestrict on "[" + name + "]".
-std::string quoted(std::string_view name) {
-    std::string q;
-    q.reserve(name.size() + 2);
-    q += '[';
-    q.append(name);
-    q += ']';
-    return q;
-}
-
 }  // namespace
 
 struct DataSource::Column {
@@ -245,25 +235,25 @@ void DataSource::update() {
     std::string sql;
     if (mode == Mode::AddNew) {
         if (pending.empty()) {
-            sql = "insert into " + quoted(table) + " default values";
+            sql = "insert into " + quotedName(table) + " default values";
         } else {
             std::string names, marks;
             for (const auto& [name, v] : pending) {
                 if (!names.empty()) names += ',';
-                names += quoted(name);
+                names += quotedName(name);
                 marks += marks.empty() ? "?" : ",?";
             }
-            sql = "insert into " + quoted(table) + " (" + names + ") values (" + marks + ")";
+            sql = "insert into " + quotedName(table) + " (" + names + ") values (" + marks + ")";
         }
     } else {
         if (pending.empty()) return;
         std::string sets;
         for (const auto& [name, v] : pending) {
             if (!sets.empty()) sets += ',';
-            sets += quoted(name);
+            sets += quotedName(name);
             sets += "=?";
         }
-        sql = "update " + quoted(table) + " set " + sets + " where rowid=?";
+        sql = "update " + quotedName(table) + " set " + sets + " where rowid=?";
     }
     sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
     // Texts are bound without a copy (the largest cost of an import): the

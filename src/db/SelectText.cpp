@@ -128,8 +128,10 @@ bool isBareName(std::string_view s) {
     return true;
 }
 
+}  // namespace
+
 // Built by appending: GCC 12 at -O3 reports a false -Wrestrict on "[" + name + "]".
-std::string quoted(std::string_view name) {
+std::string quotedName(std::string_view name) {
     std::string q;
     q.reserve(name.size() + 2);
     q += '[';
@@ -138,14 +140,12 @@ std::string quoted(std::string_view name) {
     return q;
 }
 
-}  // namespace
-
 PreparedSelect prepareSelect(std::string_view recordSource) {
     std::string source = trim(recordSource);
     if (isBareName(source)) {
         std::string table = source.front() == '[' ? source.substr(1, source.size() - 2) : source;
-        return {"select " + quoted(table) + ".rowid as " + std::string(kRowIdColumn) + ", * from " + quoted(table) +
-                    " order by " + quoted(table) + ".rowid",
+        return {"select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + ", * from " + quotedName(table) +
+                    " order by " + quotedName(table) + ".rowid",
                 table, true};
     }
     std::vector<bool> top = topLevelMask(source);
@@ -160,7 +160,7 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
     std::string sql;
     PreparedSelect result;
     if (select == 0 && !table.empty() && !distinct) {
-        sql = "select " + quoted(table) + ".rowid as " + std::string(kRowIdColumn) + "," + source.substr(6);
+        sql = "select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + "," + source.substr(6);
         result.table = table;
         result.hasRowId = true;
     } else {
@@ -169,10 +169,10 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
     std::size_t shift = sql.size() - source.size();
     if (orderBy != std::string::npos) {
         std::string terms = collateTerms(source.substr(termsStart));
-        if (result.hasRowId) terms += ", " + quoted(table) + ".rowid";
+        if (result.hasRowId) terms += ", " + quotedName(table) + ".rowid";
         sql = sql.substr(0, termsStart + shift) + " " + terms;
     } else if (result.hasRowId) {
-        sql += " order by " + quoted(table) + ".rowid";
+        sql += " order by " + quotedName(table) + ".rowid";
     }
     result.sql = sql;
     return result;

@@ -19,4 +19,7 @@ struct PreparedSelect {
 
 PreparedSelect prepareSelect(std::string_view recordSource);
 
+// A table or field name in brackets, as the SQL texts write them: [da pagare].
+std::string quotedName(std::string_view name);
+
 }  // namespace tessaro7::db
