@@ -1,10 +1,14 @@
-// Customers written in the layout of the customer export (heading row and
-// twelve columns, by this program's worksheet writer), previewed, mapped and
-// imported into an empty table: every value comes back, within the cut lengths.
+// Customers exported to XLSClienti.xls (list 1), previewed, mapped and
+// imported into an empty table: every value comes back, within the cut
+// lengths; also from the file as older exports wrote it, without CODEPAGE.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "db/DataSource.h"
-#include "export/ExcelFile.h"
+#include "db/PathResolver.h"
+#include "export/ExportRoutine.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/PreviewSheet.h"
 #include "support/ExcelImportArchive.h"
@@ -15,54 +19,23 @@ using namespace tessaro7::import_excel;
 using namespace tessaro7::testing;
 using tessaro7::db::DataSource;
 using tessaro7::db::Value;
-using tessaro7::exporting::ExcelFile;
+using tessaro7::exporting::exportList;
+using tessaro7::exporting::ExportOutcome;
+using tessaro7::exporting::FixedClock;
+using tessaro7::exporting::listByNumber;
 
-struct Column {
-    const char* heading;
-    const char* field;
-    int width;
-    bool number;
-};
-// The customer list's columns A to L.
-const Column kCustomerColumns[] = {
-    {"Ragione", "nominativo", 80, false}, {"Sociale", "seconda_riga", 80, false}, {"Indirizzo", "indirizzo", 50, false},
-    {"Città", "citta", 50, false},        {"CAP", "cap", 10, false},              {"PR", "pr", 10, false},
-    {"Partita IVA", "piva", 20, false},   {"P.IVA CEE", "pivacee", 20, false},    {"Telefono", "tel", 30, false},
-    {"Telefax", "fax", 30, false},        {"Listino", "listino", 10, true},       {"Email", "email", 50, false},
-};
-
-void exportCustomers(const std::string& database, const std::string& file, bool codePage) {
-    ExcelFile f;
-    ASSERT_EQ(f.CreateFile(file), 0);
-    if (codePage) f.SetCodePage(1252);
-    f.PrintGridLines(false);
-    f.SetMargin(40, 1.5);
-    f.SetMargin(38, 1.5);
-    f.SetMargin(39, 1.5);
-    f.SetMargin(41, 1.5);
-    f.SetFont("Arial", 10, 0);
-    f.SetFont("Arial", 10, 1);
-    f.SetFont("Arial", 10, 5);
-    f.SetFont("Courier", 12, 2);
-    for (int c = 1; c <= 12; ++c) f.SetColumnWidth(c, c, kCustomerColumns[c - 1].width);
-    DataSource data;
-    data.setDatabaseName(database);
-    data.setRecordSource("select * from clienti order by [nominativo]");
-    data.refresh();
-    for (int c = 1; c <= 12; ++c)
-        f.WriteValue(ExcelFile::kLabelCell, 64, kCustomerColumns[c - 1].number ? 3 : 1, 0, 1, c,
-                     Value(kCustomerColumns[c - 1].heading));
-    for (long r = 2; !data.eof(); data.moveNext(), ++r)
-        for (int c = 1; c <= 12; ++c) {
-            const Column& col = kCustomerColumns[c - 1];
-            Value v = data.field(col.field);
-            if (col.number)
-                f.WriteValue(ExcelFile::kNumberCell, 0, 3, 0, r, c, v.isNull() ? Value() : Value(v.toText()));
-            else
-                f.WriteValue(ExcelFile::kLabelCell, 0, 1, 0, r, c, Value(v.toText()));
-        }
-    f.ProtectSpreadsheet(false);
-    ASSERT_EQ(f.CloseFile(), 0);
+// The file as older exports wrote it: the same records without CODEPAGE,
+// which stands right after the 8-byte BOF.
+void dropCodePage(const std::string& name) {
+    std::filesystem::path file = tessaro7::db::resolvePath(name);
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_EQ(bytes.substr(8, 4), std::string("\x42\x00\x02\x00", 4));
+    bytes.erase(8, 6);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 void addCustomer(DataSource& data, const std::vector<std::pair<const char*, std::string>>& fields) {
@@ -90,8 +63,11 @@ TEST_P(RoundTrip, ExportedCustomersComeBackEqual) {
                            {"tel", std::string(30, '1')}, {"fax", ""}, {"email", std::string(50, 'e')}});
         addCustomer(data, {{"nominativo", " bianchi  "}, {"cap", "00184"}, {"listino", "2"}});
     }
-    std::string file = source.archive.fileInFolder("XLSClienti.xls");
-    exportCustomers(source.archive.DatabasePath, file, GetParam());
+    ExportOutcome exported = exportList(*listByNumber(1), source.archive, FixedClock(2026));
+    ASSERT_TRUE(exported.succeeded) << exported.message;
+    ASSERT_EQ(exported.rowsWritten, 3);
+    std::string file = exported.path;
+    if (!GetParam()) dropCodePage(file);
 
     PreviewGrid grid;
     PreviewOutcome preview = PreviewSheet(file, "12", "4", grid);
@@ -110,13 +86,13 @@ TEST_P(RoundTrip, ExportedCustomersComeBackEqual) {
 
     std::vector<std::string> fields;
     for (auto [position, column] : assignments) fields.push_back(findExcelTable("clienti")->fields[position].name);
-    auto exported = source.rowsOf("clienti order by [nominativo]", fields);
+    auto stored = source.rowsOf("clienti order by [nominativo]", fields);
     auto imported = target.rowsOf("clienti", fields);
-    ASSERT_EQ(imported.size(), exported.size());
-    for (std::size_t r = 0; r < exported.size(); ++r)
+    ASSERT_EQ(imported.size(), stored.size());
+    for (std::size_t r = 0; r < stored.size(); ++r)
         for (std::size_t k = 0; k < fields.size(); ++k) {
             std::size_t cut = findExcelTable("clienti")->fields[assignments[k].first].cut;
-            EXPECT_EQ(imported[r][k], cutText(exported[r][k], cut)) << "row " << r << " field " << fields[k];
+            EXPECT_EQ(imported[r][k], cutText(stored[r][k], cut)) << "row " << r << " field " << fields[k];
         }
     // The cut lengths did bite where they should.
     EXPECT_EQ(imported.back()[0], std::string(80, 'Z'));
