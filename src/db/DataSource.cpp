@@ -123,7 +123,7 @@ void DataSource::moveLast() {
 long DataSource::recordCount() {
     if (!m_result) refresh();
     if (m_count >= 0) return m_count;
-    sqlite3_stmt* stmt = m_connection->prepare("select count(*) from (" + m_result->select.sql + ")");
+    sqlite3_stmt* stmt = m_connection->prepare(m_result->select.countSql);
     int rc = sqlite3_step(stmt);
     long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
     sqlite3_finalize(stmt);

@@ -146,7 +146,7 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
         std::string table = source.front() == '[' ? source.substr(1, source.size() - 2) : source;
         return {"select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + ", * from " + quotedName(table) +
                     " order by " + quotedName(table) + ".rowid",
-                table, true};
+                table, true, "select count(*) from " + quotedName(table)};
     }
     std::vector<bool> top = topLevelMask(source);
     std::size_t tableEnd = 0;
@@ -175,6 +175,7 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
         sql += " order by " + quotedName(table) + ".rowid";
     }
     result.sql = sql;
+    result.countSql = "select count(*) from (" + sql + ")";
     return result;
 }
 

@@ -15,6 +15,7 @@ struct PreparedSelect {
     std::string sql;        // the text to run
     std::string table;      // the single table read, empty when there is none
     bool hasRowId = false;  // the first result column is kRowIdColumn
+    std::string countSql;   // counts the rows of the result
 };
 
 PreparedSelect prepareSelect(std::string_view recordSource);

@@ -8,10 +8,9 @@ namespace tessaro7::exporting {
 long countListRecords(const ExportList& list, const std::string& databasePath) {
     db::DataSource data;
     data.setDatabaseName(databasePath);
-    // Counted by the engine rather than by a pass over every row.
-    data.setRecordSource(std::string("select count(*) from [") + list.countTable + "]");
+    data.setRecordSource(list.countTable);
     data.refresh();
-    return static_cast<long>(data.field(std::size_t{0}).toNumber().value_or(0));
+    return data.recordCount();  // the whole table, counted by the engine
 }
 
 ExportRequest exportRequest(const std::string& countText, const std::string& listNumberText) {
