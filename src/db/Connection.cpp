@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "db/ItalianCollation.h"
+#include "db/Names.h"
 #include "db/PathResolver.h"
 #include "db/SelectText.h"
 
@@ -15,11 +16,6 @@ namespace {
 int italianCollation(void*, int lenA, const void* a, int lenB, const void* b) {
     return compareItalian(std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(lenA)),
                           std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(lenB)));
-}
-
-std::string lowered(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
 }
 
 // The name after "prefix" in an SQLite message ("no such table: main.clienti").
@@ -84,7 +80,7 @@ void Connection::execute(const std::string& sql) {
 }
 
 const std::vector<TableColumn>& Connection::columnsOf(const std::string& table) {
-    std::string key = lowered(table);
+    std::string key = lowerName(table);
     auto it = m_columns.find(key);
     if (it != m_columns.end()) return it->second;
     std::vector<TableColumn> columns;

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "db/Connection.h"
+#include "db/Names.h"
 #include "db/SelectText.h"
 
 namespace tessaro7::db {
@@ -12,13 +13,6 @@ namespace {
 
 int g_busyTimeoutMs = 5000;
 
-// Names are compared as ASCII without regard to case; an inline comparison
-// rather than std::tolower, since every field written looks its column up.
-bool sameName(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 }  // namespace
 
@@ -148,7 +142,7 @@ std::vector<std::string> DataSource::fieldNames() const {
     return names;
 }
 
-int DataSource::columnIndex(std::string_view name) const {
+int DataSource::fieldIndex(std::string_view name) const {
     if (m_result)
         for (std::size_t i = 0; i < m_result->columns.size(); ++i)
             if (sameName(m_result->columns[i].name, name)) return static_cast<int>(i);
@@ -157,7 +151,7 @@ int DataSource::columnIndex(std::string_view name) const {
 
 Value DataSource::field(std::string_view name) const {
     requireCurrentRow();
-    int index = columnIndex(name);
+    int index = fieldIndex(name);
     if (index < 0)
         throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato" +
                                                             (m_result->select.table.empty()
@@ -273,7 +267,7 @@ void DataSource::update() {
     sqlite3_reset(stmt);
     if (mode == Mode::Edit && !m_result->eof)
         for (const auto& [name, v] : pending)
-            if (int i = columnIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
+            if (int i = fieldIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
 }
 
 void DataSource::runInOneTransaction(const std::function<void()>& work) {

@@ -46,6 +46,8 @@ public:
 
     // Names of the result's fields, in order.
     std::vector<std::string> fieldNames() const;
+    // Position of a field in the result, -1 when there is none.
+    int fieldIndex(std::string_view name) const;
     Value field(std::string_view name) const;
     Value field(std::size_t index) const;
     std::string fieldText(std::string_view name) const { return field(name).toText(); }
@@ -78,7 +80,6 @@ private:
     void ensureOpen();
     void closeStatement();
     bool step();
-    int columnIndex(std::string_view name) const;
     const TableColumn& targetColumn(std::string_view name);
     void setConverted(std::string_view name, Value value);
     void requireCurrentRow() const;

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 #include <system_error>
+
+#include "db/Names.h"
 #include <vector>
 
 namespace tessaro7::db {
@@ -27,12 +29,6 @@ std::vector<std::string> splitComponents(std::string_view path, bool& absolute) 
     return parts;
 }
 
-bool equalNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The entry of `dir` called `name`: exactly if present, else the first whose
 // name differs only in case.
 fs::path matchEntry(const fs::path& dir, const std::string& name) {
@@ -41,7 +37,7 @@ fs::path matchEntry(const fs::path& dir, const std::string& name) {
     if (name == "." || name == ".." || fs::exists(exact, ec)) return exact;
     for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
-        if (equalNoCase(entry, name)) return dir / entry;
+        if (sameName(entry, name)) return dir / entry;
     }
     return exact;
 }

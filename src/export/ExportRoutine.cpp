@@ -23,24 +23,16 @@ constexpr double kMarginInches = 1.5;
 constexpr int kDataFont = 0;
 constexpr int kHeadingFont = 64;  // the second FONT record, bold
 
-bool sameName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 // The result position of each column's field, found once before the rows.
 std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSource& data) {
-    const std::vector<std::string> names = data.fieldNames();
     std::vector<std::size_t> positions;
     for (const ExportColumn& column : list.columns) {
-        const auto found = std::find_if(names.begin(), names.end(),
-                                        [&](const std::string& name) { return sameName(name, column.field); });
-        if (found == names.end())
+        const int found = data.fieldIndex(column.field);
+        if (found < 0)
             throw db::EngineError(db::engine_error::kFieldNotFound, std::string("Campo '") + column.field +
                                                                         "' non trovato nella tabella '" +
                                                                         list.countTable + "'.");
-        positions.push_back(static_cast<std::size_t>(found - names.begin()));
+        positions.push_back(static_cast<std::size_t>(found));
     }
     return positions;
 }

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "db/BusinessSchema.h"
+#include "db/Names.h"
 
 namespace tessaro7::import_excel {
 
@@ -56,19 +57,13 @@ const std::array<ExcelTable, 3> kTables{{
      s::kArticoliSource, kArticleFields},
 }};
 
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 }  // namespace
 
 std::span<const ExcelTable> excelTables() { return kTables; }
 
 const ExcelTable* findExcelTable(std::string_view name) {
     for (const ExcelTable& t : kTables)
-        if (sameName(t.mappingTable, name) || sameName(t.choice, name)) return &t;
+        if (db::sameName(t.mappingTable, name) || db::sameName(t.choice, name)) return &t;
     return nullptr;
 }
 
