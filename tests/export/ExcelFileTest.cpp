@@ -1,6 +1,7 @@
 // Byte-exact checks of the BIFF2 worksheet writer: every record kind, every
 // refusal, the open/close rules and file replacement.
 #include "export/ExcelFile.h"
+#include "export/SheetFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -31,21 +32,8 @@ using Call = std::function<std::int16_t(ExcelFile&)>;
 const std::string kBof = "09 00 04 00 02 00 10 00";
 const std::string kEof = "0A 00 00 00";
 
-std::string hex(std::string_view bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char b : bytes) {
-        if (!out.empty()) out += ' ';
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using tessaro7::testing::sheet::hex;
+std::string readFile(const fs::path& path) { return tessaro7::testing::sheet::readBytes(path); }
 
 void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
