@@ -29,6 +29,7 @@ constexpr std::uint16_t kPrintGridLines = 0x002B;
 constexpr std::uint16_t kFilePass = 0x002F;
 constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kCodePage = 0x0042;
+constexpr std::uint16_t kXf = 0x0043;
 
 constexpr std::uint16_t kBiffVersion = 2;
 constexpr std::uint16_t kWorksheet = 0x0010;
@@ -243,6 +244,19 @@ std::int16_t ExcelFile::SetFont(const std::string& FontName, std::int32_t FontHe
     put8(0);
     put8(static_cast<std::uint8_t>(name.size()));
     putBytes(name);
+    return kOk;
+}
+
+std::int16_t ExcelFile::SetCellFormat(std::int32_t FontIndex, std::int32_t NumberFormat, std::int32_t Alignment) {
+    if (!m_file) return kNoOpenFile;
+    if (m_ioError) return m_ioError;
+    if (!fitsByte(FontIndex) || !fitsByte(NumberFormat) || !fitsByte(Alignment)) return kOverflow;
+    if (const auto r = reserve(8)) return r;
+    putHeader(kXf, 4);
+    put8(static_cast<std::uint8_t>(FontIndex));
+    put8(0);
+    put8(static_cast<std::uint8_t>(NumberFormat));
+    put8(static_cast<std::uint8_t>(Alignment));
     return kOk;
 }
 

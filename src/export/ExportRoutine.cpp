@@ -23,6 +23,30 @@ constexpr double kMarginInches = 1.5;
 constexpr int kDataFont = 0;
 constexpr int kHeadingFont = 64;  // the second FONT record, bold
 
+// The XF records of every file, in file order: readers take a cell's font and
+// alignment from the XF its first attribute byte points at, and some drop a
+// cell that points at none.
+struct CellFormat {
+    int cellFont;  // as in the cell's second attribute byte
+    Align align;
+};
+constexpr CellFormat kCellFormats[] = {
+    {kDataFont, Align::Left}, {kHeadingFont, Align::Left}, {kDataFont, Align::Right}, {kHeadingFont, Align::Right}};
+
+// The XF matching a cell's font and alignment; the first when none does.
+int cellFormatIndex(int cellFont, Align align) {
+    for (std::size_t i = 0; i < std::size(kCellFormats); ++i)
+        if (kCellFormats[i].cellFont == cellFont && kCellFormats[i].align == align) return static_cast<int>(i);
+    return 0;
+}
+
+// Writes one cell in the given font and alignment, pointing at its XF.
+std::int16_t writeCell(ExcelFile& xf, std::int32_t valueType, int cellFont, Align align, long row, std::int64_t col,
+                       const db::Value& value) {
+    return xf.WriteValue(valueType, cellFont, static_cast<int>(align), cellFormatIndex(cellFont, align), row, col,
+                         value);
+}
+
 // The result position of each column's field, found once before the rows.
 std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSource& data) {
     std::vector<std::size_t> positions;
@@ -44,9 +68,8 @@ public:
     CellWriter(ExcelFile& xf, ExportOutcome& outcome) : m_xf(xf), m_outcome(outcome) {}
 
     void write(const ExportColumn& column, long row, std::int64_t col, const db::Value& value) {
-        const int align = static_cast<int>(column.dataAlign);
         auto put = [&](std::int32_t valueType, const db::Value& v) {
-            m_xf.WriteValue(valueType, kDataFont, align, 0, row, col, v);
+            writeCell(m_xf, valueType, kDataFont, column.dataAlign, row, col, v);
         };
         if (value.isNull()) {
             writeNull(column, put);
@@ -114,13 +137,15 @@ void writeSheetSettings(ExcelFile& xf, const ExportList& list) {
     xf.SetFont("Arial", 10, 1);
     xf.SetFont("Arial", 10, 5);
     xf.SetFont("Courier", 12, 2);
+    for (const CellFormat& format : kCellFormats)
+        xf.SetCellFormat(format.cellFont / 64, 0, static_cast<int>(format.align));
     for (std::size_t c = 0; c < list.columns.size(); ++c) {
         const auto column = static_cast<std::int32_t>(c + 1);
         xf.SetColumnWidth(column, column, list.columns[c].width);
     }
     for (std::size_t c = 0; c < list.columns.size(); ++c)
-        xf.WriteValue(ExcelFile::kLabelCell, kHeadingFont, static_cast<int>(list.columns[c].headingAlign), 0, 1,
-                      static_cast<std::int64_t>(c + 1), list.columns[c].heading);
+        writeCell(xf, ExcelFile::kLabelCell, kHeadingFont, list.columns[c].headingAlign, 1,
+                  static_cast<std::int64_t>(c + 1), list.columns[c].heading);
 }
 
 std::string completionMessage(const ExportOutcome& outcome) {
