@@ -276,7 +276,9 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     EXPECT_EQ(outcome.rowsWritten, 32766);
     EXPECT_EQ(outcome.rowsLeftOut, 2);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                                   "\\XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2");
+                                   "\\XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2\r\n"
+                                   "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; "
+                                   "il formato .xlsx non ha questo limite.");
     const std::string bytes = readBytes(fileOf(list));
     const auto all = records(bytes);
     ASSERT_GE(all.size(), 3u);
@@ -286,6 +288,25 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     const Sheet sheet = readWithFreeXL(fileOf(list));
     EXPECT_EQ(sheet.rows, 32767u);
     EXPECT_EQ(show(sheet.cells.at({32766u, 0u})), "\"32766\"");
+}
+
+TEST_F(ExportRoutineTest, ASheetOfMoreThan16384RowsWarnsThatSomeProgramsStopThere) {
+    const ExportList& list = *listByNumber(4);
+    const std::string note = "\r\nAlcuni programmi leggono solo le prime 16384 righe";
+    database.exec("begin");
+    for (int i = 1; i <= 16383; ++i) database.insert("comuni", {{"codice", std::to_string(i)}, {"comune", std::string("C")}});
+    database.exec("commit");
+    // 16383 records and the heading: 16384 rows, which every reader reads.
+    const ExportOutcome full = exportList(list, archive, clock);
+    EXPECT_EQ(full.message.find(note), std::string::npos) << full.message;
+    database.insert("comuni", {{"codice", std::string("16384")}, {"comune", std::string("C")}});
+    const ExportOutcome over = exportList(list, archive, clock);
+    EXPECT_EQ(over.rowsWritten, 16384);
+    EXPECT_NE(over.message.find(note), std::string::npos) << over.message;
+    // The newer format has no such limit.
+    const ExportOutcome xlsx = exportList(list, archive, clock, SheetFormat::Xlsx);
+    EXPECT_TRUE(xlsx.succeeded) << xlsx.message;
+    EXPECT_EQ(xlsx.message, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSComuni.xlsx");
 }
 
 TEST_F(ExportRoutineTest, AFileThatCannotBeCreatedIsAFailureNamingPathAndReason) {
