@@ -9,7 +9,7 @@ namespace tessaro7::exporting {
 
 class Biff2Sheet : public SheetSink {
 public:
-    bool create(const std::string& fileName) override;
+    bool create(const std::string& fileName, const std::string& sheetName) override;
     void begin(const ExportList& list) override;
     void text(long row, int column, Align align, const db::Value& value) override;
     void number(long row, int column, Align align, double value) override;

@@ -134,7 +134,7 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
     }
 
     const std::unique_ptr<SheetSink> sheet = makeSheetSink(format);
-    if (!sheet->create(outcome.path)) {
+    if (!sheet->create(outcome.path, list.title)) {
         outcome.message = fileFailureMessage(app::msg::kExportNotCreated, outcome.path, sheet->failureReason());
         return outcome;
     }

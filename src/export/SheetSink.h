@@ -16,8 +16,9 @@ class SheetSink {
 public:
     virtual ~SheetSink() = default;
 
-    // Creates the file, replacing one of that name; false with failureReason().
-    virtual bool create(const std::string& fileName) = 0;
+    // Creates the file, replacing one of that name, for a sheet named
+    // `sheetName` where the format names sheets; false with failureReason().
+    virtual bool create(const std::string& fileName, const std::string& sheetName) = 0;
     // Everything before the data rows: settings, fonts, widths, the heading row (row 1).
     virtual void begin(const ExportList& list) = 0;
     // A data cell at 1-based row and column. A text cell's value is a text

@@ -23,7 +23,7 @@ bool showableDate(const db::DateTime& d) { return d.year >= 1900 && d.year <= 99
 
 XlsxSheet::~XlsxSheet() { abandon(); }
 
-bool XlsxSheet::create(const std::string& fileName) {
+bool XlsxSheet::create(const std::string& fileName, const std::string& sheetName) {
     // The file is made now, as the BIFF2 export makes it, so a folder that
     // cannot take it fails before any row is read; the library writes it
     // whole at the end.
@@ -38,7 +38,7 @@ bool XlsxSheet::create(const std::string& fileName) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     m_workbook = workbook_new_opt(m_path.c_str(), &options);
-    if (m_workbook) m_sheet = workbook_add_worksheet(m_workbook, nullptr);
+    if (m_workbook) m_sheet = workbook_add_worksheet(m_workbook, sheetName.c_str());
     // In constant-memory mode the rows go to a temporary file made here.
     if (!m_sheet || !m_sheet->optimize_tmpfile) {
         abandon();

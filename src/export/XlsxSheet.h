@@ -21,7 +21,7 @@ public:
     XlsxSheet(const XlsxSheet&) = delete;
     XlsxSheet& operator=(const XlsxSheet&) = delete;
 
-    bool create(const std::string& fileName) override;
+    bool create(const std::string& fileName, const std::string& sheetName) override;
     void begin(const ExportList& list) override;
     void text(long row, int column, Align align, const db::Value& value) override;
     void number(long row, int column, Align align, double value) override;
