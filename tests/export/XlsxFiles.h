@@ -38,7 +38,8 @@ inline std::string number(double v) {
 
 inline Sheet readWithOpenpyxl(const std::filesystem::path& file) {
     const std::filesystem::path script = file.string() + ".py", out = file.string() + ".txt";
-    std::ofstream(script) << R"(import sys, datetime, openpyxl
+    std::ofstream(script) << R"(import sys, datetime, warnings, openpyxl
+warnings.simplefilter('ignore')  # styles openpyxl fills in itself
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb.worksheets[0]
 out = open(sys.argv[2], 'w', encoding='utf-8')
