@@ -118,6 +118,11 @@ bool XlsxSheet::finish(const ExportList& list, long lastRow) {
 }
 
 void XlsxSheet::abandon() {
+    // The library frees a workbook without closing the sheet's temporary file.
+    if (m_sheet && m_sheet->optimize_tmpfile) {
+        std::fclose(m_sheet->optimize_tmpfile);
+        m_sheet->optimize_tmpfile = nullptr;
+    }
     if (m_workbook) lxw_workbook_free(m_workbook);
     m_workbook = nullptr;
     m_sheet = nullptr;

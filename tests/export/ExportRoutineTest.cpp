@@ -484,6 +484,10 @@ TEST_F(ExportRoutineTest, AnEngineFailureInTheMiddleRemovesThePartialFile) {
         file.seekp(size - 40 * 4096);
         file << std::string(40 * 4096, '\xFF');
     }
+    auto openFiles = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto filesBefore = openFiles();
     for (SheetFormat format : {SheetFormat::Xls, SheetFormat::Xlsx}) {
         const std::string name = fileNameFor(*listByNumber(4), format);
         dir.write(name, "old");
@@ -496,6 +500,7 @@ TEST_F(ExportRoutineTest, AnEngineFailureInTheMiddleRemovesThePartialFile) {
         }
         EXPECT_FALSE(fs::exists(dir / name));
     }
+    EXPECT_EQ(openFiles(), filesBefore) << "a file (the .xlsx sheet's temporary file?) left open";
 }
 
 TEST_F(ExportRoutineTest, XlsxKeepsLongTextsWholeAndDatesWithTheirTime) {
