@@ -37,7 +37,9 @@ void writeCell(ExcelFile& xf, std::int32_t valueType, int cellFont, Align align,
 }  // namespace
 
 // A BIFF2 worksheet file has no sheet name: readers name it after the file.
-bool Biff2Sheet::create(const std::string& fileName, const std::string&) { return m_xf.CreateFile(fileName) == ExcelFile::kOk; }
+bool Biff2Sheet::create(const std::string& fileName, const std::string&) {
+    return m_xf.CreateFile(fileName) == ExcelFile::kOk;
+}
 
 void Biff2Sheet::begin(const ExportList& list) {
     // Readers need the code page to decode accented text.

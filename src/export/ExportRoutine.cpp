@@ -58,7 +58,8 @@ public:
         case CellType::Whole: {
             // What is no number (a price-list code "A00") leaves the cell out.
             const std::optional<double> number = value.toNumber();
-            if (number) m_sheet.number(row, col, align, column.cell == CellType::Whole ? db::roundHalfEven(*number) : *number);
+            if (!number) return;
+            m_sheet.number(row, col, align, column.cell == CellType::Whole ? db::roundHalfEven(*number) : *number);
             return;
         }
         }
@@ -95,7 +96,8 @@ private:
 
 std::string completionMessage(const ExportOutcome& outcome, const SheetFormatRules& rules) {
     std::string text = std::string(app::msg::kExportDone) + kCrLf + app::msg::kExportFileName + outcome.path;
-    if (outcome.rowsLeftOut > 0) text += kCrLf + std::string(rules.rowsLeftOutNote) + std::to_string(outcome.rowsLeftOut);
+    if (outcome.rowsLeftOut > 0)
+        text += kCrLf + std::string(rules.rowsLeftOutNote) + std::to_string(outcome.rowsLeftOut);
     if (outcome.textsCut > 0) text += kCrLf + std::string(rules.textsCutNote) + std::to_string(outcome.textsCut);
     // The heading row counts: the sheet holds rowsWritten + 1 rows.
     if (rules.rowsEveryReaderReads > 0 && outcome.rowsWritten + 1 > rules.rowsEveryReaderReads)

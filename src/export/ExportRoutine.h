@@ -1,6 +1,7 @@
 #pragma once
-// The one export routine every list follows: the worksheet settings, the
-// heading row, one row per selected record, the protection setting.
+// The one export routine every list follows, in either sheet format: the
+// worksheet settings, the heading row, one row per selected record, the
+// protection setting.
 #include <string>
 
 #include "app/Archive.h"
