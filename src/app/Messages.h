@@ -39,6 +39,15 @@ inline constexpr const char* kExportDone = "File Excel esportato.";
 inline constexpr const char* kExportFileName = "Nome File: ";
 inline constexpr const char* kExportRowsLeftOut = "Righe non esportate (oltre la riga 32767 del foglio): ";
 inline constexpr const char* kExportTextsCut = "Testi accorciati a 255 caratteri: ";
+inline constexpr const char* kExportFirstRowsOnly =
+    "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; il formato .xlsx non ha "
+    "questo limite.";
+inline constexpr const char* kExportRowsLeftOutXlsx = "Righe non esportate (oltre la riga 1048576 del foglio): ";
+inline constexpr const char* kExportTextsCutXlsx = "Testi accorciati a 32767 caratteri: ";
+// The "Formato" choice of the export window.
+inline constexpr const char* kExportFormatLabel = "Formato";
+inline constexpr const char* kExportFormatXls = "Excel 2.1 (.xls)";
+inline constexpr const char* kExportFormatXlsx = "Excel 2007 e successivi (.xlsx)";
 inline constexpr const char* kExportNotCreated = "Impossibile creare il file Excel.";
 inline constexpr const char* kExportNotWritten = "Impossibile scrivere il file Excel: il file non è stato creato.";
 inline constexpr const char* kExportReason = "Motivo: ";
