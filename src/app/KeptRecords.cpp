@@ -11,7 +11,9 @@ KeptRecords keptByRun(const db::RunCounts& counts, long written, const std::stri
     } else if (counts.after) {
         r.kept = *counts.after - counts.before;
     } else {
-        r.what = msg::kKeptUnchecked + counts.afterFailure + msg::kKeptCheckTable;
+        std::string why = counts.afterFailure;
+        if (!why.empty() && why.back() == '.') why.pop_back();
+        r.what = msg::kKeptUnchecked + why + msg::kKeptCheckTable;
         r.count = msg::kRecordsAddedTo + table + ": " + msg::kNotCheckable + ".";
         return r;
     }
