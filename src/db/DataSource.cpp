@@ -12,7 +12,21 @@ namespace tessaro7::db {
 namespace {
 
 int g_busyTimeoutMs = 5000;
+int g_writeTimeoutMs = 30000;
 
+// Writes wait for other programs longer than reads, for as long as this lives.
+class WriteWait {
+public:
+    explicit WriteWait(Connection& connection) : m_connection(connection) {
+        m_connection.setBusyTimeout(g_writeTimeoutMs);
+    }
+    ~WriteWait() { m_connection.setBusyTimeout(g_busyTimeoutMs); }
+    WriteWait(const WriteWait&) = delete;
+    WriteWait& operator=(const WriteWait&) = delete;
+
+private:
+    Connection& m_connection;
+};
 
 }  // namespace
 
@@ -31,6 +45,7 @@ struct DataSource::Result {
     std::int64_t rowId = 0;
     bool eof = true;
     bool exhausted = false;  // the statement has returned its last row
+    long readAgain = -1;     // after a released read lock: the rows to step over when reading on
     ~Result() { sqlite3_finalize(stmt); }
 };
 
@@ -38,6 +53,7 @@ DataSource::DataSource() = default;
 DataSource::~DataSource() = default;
 
 void DataSource::setBusyTimeoutMs(int ms) { g_busyTimeoutMs = ms; }
+void DataSource::setWriteTimeoutMs(int ms) { g_writeTimeoutMs = ms; }
 
 void DataSource::setDatabaseName(std::string path) { m_databaseName = std::move(path); }
 
@@ -52,6 +68,14 @@ void DataSource::ensureOpen() {
 }
 
 void DataSource::closeStatement() { m_result.reset(); }
+
+// The current row stays readable; moving on runs the selection again and
+// steps over the rows already read.
+void DataSource::releaseReadLock() {
+    if (!m_result || m_result->exhausted || m_result->readAgain >= 0) return;
+    sqlite3_reset(m_result->stmt);
+    m_result->readAgain = m_result->eof ? 0 : m_position + 1;
+}
 
 void DataSource::refresh() {
     m_mode = Mode::None;
@@ -77,6 +101,8 @@ bool DataSource::step() {
     Result& r = *m_result;
     if (r.exhausted) return false;
     int rc = sqlite3_step(r.stmt);
+    for (; r.readAgain > 0 && rc == SQLITE_ROW; --r.readAgain) rc = sqlite3_step(r.stmt);
+    r.readAgain = -1;
     if (rc == SQLITE_DONE) {
         r.exhausted = true;
         sqlite3_reset(r.stmt);  // releases the read lock at once
@@ -116,13 +142,16 @@ void DataSource::moveLast() {
 
 long DataSource::recordCount() {
     if (!m_result) refresh();
-    if (m_count >= 0) return m_count;
+    if (m_count < 0) m_count = countRows();
+    return m_count;
+}
+
+long DataSource::countRows() {
     sqlite3_stmt* stmt = m_connection->prepare(m_result->select.countSql);
     int rc = sqlite3_step(stmt);
     long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
     sqlite3_finalize(stmt);
     if (rc != SQLITE_ROW) m_connection->fail(rc, m_result->select.table);
-    m_count = count;
     return count;
 }
 
@@ -250,6 +279,13 @@ void DataSource::update() {
         sql = "update " + quotedName(table) + " set " + sets + " where rowid=?";
     }
     sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
+    // A write on its own takes the write lock itself: it waits for other
+    // writers as a transaction does.
+    std::optional<WriteWait> wait;
+    if (sqlite3_get_autocommit(m_connection->handle())) {
+        releaseReadLock();
+        wait.emplace(*m_connection);
+    }
     // Texts are bound without a copy (the largest cost of an import): the
     // bindings point into `pending` and are cleared before it goes.
     struct ClearBindings {
@@ -270,32 +306,68 @@ void DataSource::update() {
             if (int i = fieldIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
 }
 
-void DataSource::runInOneTransaction(const std::function<void()>& work) {
+void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts) {
     ensureOpen();
-    sqlite3* db = m_connection->handle();
-    if (!sqlite3_get_autocommit(db)) {
+    if (!sqlite3_get_autocommit(m_connection->handle())) {
         work();
         return;
     }
-    m_connection->execute("begin");
-    auto commit = [&] {
-        try {
-            m_connection->execute("commit");
-        } catch (...) {
-            sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
-            throw;
-        }
-    };
+    if (counts && !m_result) refresh();
+    releaseReadLock();
+    {
+        WriteWait wait(*m_connection);
+        m_connection->execute("begin immediate");
+    }
     try {
+        WriteWait wait(*m_connection);
+        if (counts) {
+            counts->before = countRows();
+            counts->begun = true;
+        }
         work();
     } catch (...) {
         try {
-            commit();
+            finishTransaction(counts, true);
         } catch (...) {
         }
         throw;
     }
-    commit();
+    finishTransaction(counts, false);
+}
+
+// Commits (a rollback when the commit fails); after a failure of the run or of
+// the commit, counts the table again on this connection once the engine is
+// done with the transaction.
+void DataSource::finishTransaction(RunCounts* counts, bool failed) {
+    sqlite3* db = m_connection->handle();
+    auto recount = [&] {
+        if (!counts) return;
+        if (!sqlite3_get_autocommit(db)) {
+            counts->afterFailure = "la transazione del database '" + m_databaseName + "' è rimasta aperta";
+            return;
+        }
+        try {
+            counts->after = countRows();
+        } catch (const EngineError& e) {
+            counts->afterFailure = "errore " + std::to_string(e.number()) + " - " + e.what();
+        }
+    };
+    auto undoLeftOpen = [&] {
+        // A transaction the engine could not roll back is undone when its connection closes.
+        if (sqlite3_get_autocommit(db)) return;
+        m_result.reset();
+        m_connection.reset();
+    };
+    try {
+        WriteWait wait(*m_connection);
+        m_connection->execute("commit");
+    } catch (...) {
+        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+        recount();
+        undoLeftOpen();
+        throw;
+    }
+    if (failed) recount();
 }
 
 }  // namespace tessaro7::db
