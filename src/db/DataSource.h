@@ -75,7 +75,6 @@ public:
     static void setBusyTimeoutMs(int ms);
 
 private:
-    struct Column;
     struct Pending;
     void ensureOpen();
     void closeStatement();
