@@ -34,6 +34,9 @@ public:
     // Reads the next row: one value per column, and the row's identity when
     // the selection has one. False after the last row.
     virtual bool next(std::vector<Value>& row, Value& rowId) = 0;
+    // Gives up whatever lock the reading holds, after `rowsRead` rows; reading
+    // on runs the selection again and steps over them.
+    virtual void releaseReadLock(long rowsRead) { (void)rowsRead; }
 
 protected:
     std::vector<TableColumn> m_columns;
@@ -51,6 +54,9 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     const std::string& databaseName() const { return m_name; }
+    // How long a statement waits for a lock held by another connection
+    // before it fails with 3260.
+    virtual void setBusyTimeout(int ms) = 0;
 
     // The record source as this engine runs it.
     virtual PreparedSelect prepareSelect(std::string_view recordSource) = 0;
@@ -68,6 +74,7 @@ public:
     virtual Value update(const std::string& table, const Value& rowId, const FieldValues& values) = 0;
 
     virtual bool inTransaction() = 0;
+    // Starts a write transaction that holds the write lock from its start.
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() noexcept = 0;

@@ -12,7 +12,21 @@ namespace tessaro7::db {
 namespace {
 
 int g_busyTimeoutMs = 5000;
+int g_writeTimeoutMs = 30000;
 
+// Writes wait for other programs longer than reads, for as long as this lives.
+class WriteWait {
+public:
+    explicit WriteWait(Connection& connection) : m_connection(connection) {
+        m_connection.setBusyTimeout(g_writeTimeoutMs);
+    }
+    ~WriteWait() { m_connection.setBusyTimeout(g_busyTimeoutMs); }
+    WriteWait(const WriteWait&) = delete;
+    WriteWait& operator=(const WriteWait&) = delete;
+
+private:
+    Connection& m_connection;
+};
 
 }  // namespace
 
@@ -30,6 +44,7 @@ DataSource::DataSource() = default;
 DataSource::~DataSource() = default;
 
 void DataSource::setBusyTimeoutMs(int ms) { g_busyTimeoutMs = ms; }
+void DataSource::setWriteTimeoutMs(int ms) { g_writeTimeoutMs = ms; }
 
 void DataSource::setDatabaseName(std::string path) { m_databaseName = std::move(path); }
 
@@ -44,6 +59,12 @@ void DataSource::ensureOpen() {
 }
 
 void DataSource::closeStatement() { m_result.reset(); }
+
+// The current row stays readable; moving on runs the selection again and
+// steps over the rows already read.
+void DataSource::releaseReadLock() {
+    if (m_result) m_result->cursor->releaseReadLock(m_result->eof ? 0 : m_position + 1);
+}
 
 void DataSource::refresh() {
     m_mode = Mode::None;
@@ -84,11 +105,11 @@ void DataSource::moveLast() {
 
 long DataSource::recordCount() {
     if (!m_result) refresh();
-    if (m_count >= 0) return m_count;
-    long count = m_connection->count(m_result->select);
-    m_count = count;
-    return count;
+    if (m_count < 0) m_count = countRows();
+    return m_count;
 }
+
+long DataSource::countRows() { return m_connection->count(m_result->select); }
 
 void DataSource::moveTo(long position) {
     refresh();
@@ -192,6 +213,13 @@ void DataSource::update() {
     auto pending = std::move(m_pending);
     cancelUpdate();
     const std::string& table = m_result->select.table;
+    // A write on its own takes the write lock itself: it waits for other
+    // writers as a transaction does.
+    std::optional<WriteWait> wait;
+    if (!m_connection->inTransaction()) {
+        releaseReadLock();
+        wait.emplace(*m_connection);
+    }
     if (mode == Mode::AddNew)
         m_connection->insert(table, pending);
     else
@@ -201,32 +229,68 @@ void DataSource::update() {
             if (int i = fieldIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
 }
 
-void DataSource::runInOneTransaction(const std::function<void()>& work) {
+void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts) {
     ensureOpen();
-    Connection& connection = *m_connection;
-    if (connection.inTransaction()) {
+    if (m_connection->inTransaction()) {
         work();
         return;
     }
-    connection.begin();
-    auto commit = [&] {
-        try {
-            connection.commit();
-        } catch (...) {
-            connection.rollback();
-            throw;
-        }
-    };
+    if (counts && !m_result) refresh();
+    releaseReadLock();
+    {
+        WriteWait wait(*m_connection);
+        m_connection->begin();
+    }
     try {
+        WriteWait wait(*m_connection);
+        if (counts) {
+            counts->before = countRows();
+            counts->begun = true;
+        }
         work();
     } catch (...) {
         try {
-            commit();
+            finishTransaction(counts, true);
         } catch (...) {
         }
         throw;
     }
-    commit();
+    finishTransaction(counts, false);
+}
+
+// Commits (a rollback when the commit fails); after a failure of the run or of
+// the commit, counts the table again on this connection once the engine is
+// done with the transaction.
+void DataSource::finishTransaction(RunCounts* counts, bool failed) {
+    Connection& connection = *m_connection;
+    auto recount = [&] {
+        if (!counts) return;
+        if (connection.inTransaction()) {
+            counts->afterFailure = "la transazione del database '" + m_databaseName + "' è rimasta aperta";
+            return;
+        }
+        try {
+            counts->after = countRows();
+        } catch (const EngineError& e) {
+            counts->afterFailure = "errore " + std::to_string(e.number()) + " - " + e.what();
+        }
+    };
+    auto undoLeftOpen = [&] {
+        // A transaction the engine could not roll back is undone when its connection closes.
+        if (!connection.inTransaction()) return;
+        m_result.reset();
+        m_connection.reset();
+    };
+    try {
+        WriteWait wait(*m_connection);
+        connection.commit();
+    } catch (...) {
+        connection.rollback();
+        recount();
+        undoLeftOpen();
+        throw;
+    }
+    if (failed) recount();
 }
 
 }  // namespace tessaro7::db

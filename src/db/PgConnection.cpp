@@ -119,8 +119,8 @@ PgConnection::PgConnection(const std::string& uri, int lockTimeoutMs) : Connecti
         m_conn = nullptr;
         throw EngineError(engine_error::kConnectionFailed, "Impossibile collegarsi al " + m_server + ": " + why + ".");
     }
-    execute("set lock_timeout = " + std::to_string(lockTimeoutMs < 1 ? 1 : lockTimeoutMs) +
-            "; set datestyle = 'ISO, DMY'; set extra_float_digits = 1");
+    execute("set datestyle = 'ISO, DMY'; set extra_float_digits = 1");
+    setBusyTimeout(lockTimeoutMs);
     loadCatalog();
 }
 
@@ -429,6 +429,23 @@ void PgConnection::commit() {
     execute("commit");
 }
 
-void PgConnection::rollback() noexcept { PQclear(PQexec(m_conn, "rollback")); }
+// The wait is set outside any failure path: a setting the server refuses
+// (inside a failed transaction) keeps the one in force.
+void PgConnection::setBusyTimeout(int ms) {
+    ms = ms < 1 ? 1 : ms;
+    if (ms == m_lockTimeoutMs) return;
+    PGresult* result = PQexec(m_conn, ("set lock_timeout = " + std::to_string(ms)).c_str());
+    if (PQresultStatus(result) == PGRES_COMMAND_OK) m_lockTimeoutMs = ms;
+    PQclear(result);
+}
+
+// Settings made inside the transaction are undone with it: the wait in force
+// is set again.
+void PgConnection::rollback() noexcept {
+    PQclear(PQexec(m_conn, "rollback"));
+    int wait = m_lockTimeoutMs;
+    m_lockTimeoutMs = -1;
+    setBusyTimeout(wait);
+}
 
 }  // namespace tessaro7::db

@@ -37,6 +37,7 @@ public:
     const std::vector<TableColumn>& columnsOf(const std::string& table) override;
     void insert(const std::string& table, const FieldValues& values) override;
     Value update(const std::string& table, const Value& rowId, const FieldValues& values) override;
+    void setBusyTimeout(int ms) override;
     bool inTransaction() override;
     void begin() override;
     void commit() override;
@@ -75,6 +76,7 @@ private:
     std::map<std::string, Table> m_tables;  // by lower-case name
     std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
     long m_cursors = 0;
+    int m_lockTimeoutMs = -1;  // the wait in force, -1 when not known
 };
 
 }  // namespace tessaro7::db

@@ -24,6 +24,7 @@ public:
     const std::vector<TableColumn>& columnsOf(const std::string& table) override;
     void insert(const std::string& table, const FieldValues& values) override;
     Value update(const std::string& table, const Value& rowId, const FieldValues& values) override;
+    void setBusyTimeout(int ms) override;
     bool inTransaction() override;
     void begin() override;
     void commit() override;
@@ -35,7 +36,9 @@ public:
     sqlite3_stmt* prepare(const std::string& sql);  // the caller finalises it
     void execute(const std::string& sql);
 
-    // Throws the engine error for an SQLite result code.
+    // Throws the engine error for an SQLite result code: an Italian text
+    // naming the file and what to check, the engine's own text after it in
+    // parentheses.
     [[noreturn]] void fail(int rc, const std::string& table = {}) const;
 
 private:

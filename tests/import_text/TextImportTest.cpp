@@ -338,8 +338,10 @@ TEST_F(TextImportTest, LockedDatabaseStopsAtTheFirstLineAndNamesTheEngineText) {
     sqlite3_open(a.businessDb().c_str(), &other);
     sqlite3_exec(other, "begin immediate", nullptr, nullptr, nullptr);
     tessaro7::db::DataSource::setBusyTimeoutMs(50);
+    tessaro7::db::DataSource::setWriteTimeoutMs(50);
     TextImportOutcome o = ImportCustomersFromText(a.archive, file);
     tessaro7::db::DataSource::setBusyTimeoutMs(5000);
+    tessaro7::db::DataSource::setWriteTimeoutMs(30000);
     sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_FALSE(o.completed);
