@@ -257,6 +257,9 @@ std::string PgConnection::countOf(const std::string& sql) const {
     return "select count(*) from (" + sql + ") as t7count";
 }
 
+// The server puts Null after every value going up: it is placed as the embedded engine places it.
+std::string PgConnection::nullsPlacement(bool descending) const { return descending ? " nulls last" : " nulls first"; }
+
 PreparedSelect PgConnection::prepareSelect(std::string_view recordSource) {
     std::string translated = translateForServer(recordSource, [this](std::string_view name) { return resolve(name); });
     return db::prepareSelect(translated, *this);

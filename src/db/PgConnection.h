@@ -70,6 +70,7 @@ private:
     std::string naturalOrder(std::string_view table) const override;
     std::string collated(std::string_view table, std::string term) const override;
     std::string countOf(const std::string& sql) const override;
+    std::string nullsPlacement(bool descending) const override;
 
     pg_conn* m_conn = nullptr;
     std::string m_server;  // the description of the server, for messages

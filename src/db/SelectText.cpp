@@ -89,6 +89,7 @@ std::string collateTerms(std::string_view terms, std::string_view table, const S
             term = dialect.collated(table, std::move(term));
         if (!out.empty()) out += ", ";
         out += term + direction;
+        out += dialect.nullsPlacement(direction.find_first_of("dD") != std::string::npos);
         start = i + 1;
     }
     return out;

@@ -34,6 +34,11 @@ public:
     // An ordering term of `table` in Italian text order.
     virtual std::string collated(std::string_view table, std::string term) const;
     virtual std::string countOf(const std::string& sql) const { return "select count(*) from (" + sql + ")"; }
+    // Where Null goes in an ordering term: before every value going up, as SQLite places it.
+    virtual std::string nullsPlacement(bool descending) const {
+        (void)descending;
+        return {};
+    }
 };
 
 PreparedSelect prepareSelect(std::string_view recordSource, const SelectDialect& dialect = SelectDialect());
