@@ -261,6 +261,8 @@ std::string PgConnection::countOf(const std::string& sql) const {
 std::string PgConnection::nullsPlacement(bool descending) const { return descending ? " nulls last" : " nulls first"; }
 
 PreparedSelect PgConnection::prepareSelect(std::string_view recordSource) {
+    // A bare table name is named through the dialect; a selection is translated first.
+    if (isTableName(recordSource)) return db::prepareSelect(recordSource, *this);
     std::string translated = translateForServer(recordSource, [this](std::string_view name) { return resolve(name); });
     return db::prepareSelect(translated, *this);
 }

@@ -141,6 +141,8 @@ std::string quotedName(std::string_view name) {
     return q;
 }
 
+bool isTableName(std::string_view recordSource) { return isBareName(trim(recordSource)); }
+
 std::string SelectDialect::collated(std::string_view, std::string term) const {
     return term + " collate " + std::string(kCollationName);
 }

@@ -43,4 +43,7 @@ public:
 
 PreparedSelect prepareSelect(std::string_view recordSource, const SelectDialect& dialect = SelectDialect());
 
+// True when the record source is a bare table name (Clienti, [da pagare]).
+bool isTableName(std::string_view recordSource);
+
 }  // namespace tessaro7::db
