@@ -197,6 +197,21 @@ void PgConnection::loadCatalog() {
     PQclear(result);
     for (auto& [table, columns] : keys)
         for (auto& [position, column] : columns) m_tables[table].key.push_back(column);
+    // The unique indexes, named in a repeated key's message as the embedded engine names them.
+    result = PQexec(m_conn, R"(
+        select c.relname, string_agg(c.relname || '.' || a.attname, ', ' order by k.ord)
+        from pg_index i
+        join pg_class c on c.oid = i.indrelid
+        cross join lateral unnest(i.indkey) with ordinality as k(attnum, ord)
+        join pg_attribute a on a.attrelid = c.oid and a.attnum = k.attnum
+        where i.indisunique and pg_table_is_visible(c.oid)
+        group by c.relname, i.indexrelid
+        order by c.relname, i.indexrelid)");
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) fail(result, {});
+    for (int r = 0; r < PQntuples(result); ++r)
+        if (auto it = m_tables.find(lowerName(PQgetvalue(result, r, 0))); it != m_tables.end())
+            it->second.uniqueKeys.push_back(PQgetvalue(result, r, 1));
+    PQclear(result);
 }
 
 const PgConnection::Table* PgConnection::findTable(std::string_view name) {
@@ -391,9 +406,14 @@ void PgConnection::insert(const std::string& table, const FieldValues& values) {
     PGresult* result = write(sql, params, table);
     bool inserted = std::strcmp(PQcmdTuples(result), "1") == 0;
     PQclear(result);
-    if (!inserted)
-        throw EngineError(engine_error::kDuplicateValue,
-                          "Valore duplicato in un indice univoco o nella chiave primaria della tabella '" + table + "'.");
+    if (!inserted) {
+        std::string keys;
+        if (const Table* t = findTable(table))
+            for (const std::string& key : t->uniqueKeys) keys += (keys.empty() ? " (" : " o ") + key;
+        throw EngineError(engine_error::kDuplicateValue, "Valore duplicato in un indice univoco o nella chiave primaria "
+                                                         "della tabella '" + table + "'" +
+                                                             (keys.empty() ? std::string() : keys + ")") + ".");
+    }
 }
 
 Value PgConnection::update(const std::string& table, const Value& rowId, const FieldValues& values) {

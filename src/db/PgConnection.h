@@ -57,6 +57,7 @@ private:
         std::string name;
         std::vector<TableColumn> columns;
         std::vector<std::string> key;  // the primary key's columns, in order
+        std::vector<std::string> uniqueKeys;  // each unique index, as "table.column, table.column"
     };
     void loadCatalog();
     const Table* findTable(std::string_view name);
