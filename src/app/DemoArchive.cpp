@@ -7,6 +7,10 @@
 #include "app/Archive.h"
 #include "db/DatabaseCreator.h"
 #include "db/EmbeddedSql.h"
+#include "db/ServerCopy.h"
+#include "db/ServerName.h"
+
+#include <unistd.h>
 
 namespace tessaro7::app {
 
@@ -21,23 +25,54 @@ void createFolder(const fs::path& folder) {
         throw std::runtime_error("Impossibile creare la cartella '" + folder.string() + "': " + ec.message() + ".");
 }
 
-}  // namespace
-
-void createDemoArchive(const std::string& folder) {
+fs::path archiveDirectory(const std::string& folder, std::initializer_list<const char*> files) {
     fs::path dir = fs::absolute(folder).lexically_normal();
     if (dir.has_filename() == false) dir = dir.parent_path();
-    for (const char* name : {"Tessaro7.mdb", "Tessaro7a.mdb", kNetworkFileName}) {
+    for (const char* name : files) {
         std::error_code ec;
         if (fs::exists(dir / name, ec))
             throw std::runtime_error("Il file '" + (dir / name).string() + "' esiste già: non viene sovrascritto.");
     }
+    return dir;
+}
+
+void writeNetworkFile(const fs::path& dir, const std::string& server) {
+    std::ofstream out(dir / kNetworkFileName, std::ios::binary);
+    out << dir.string() << "\r\n";
+    if (!server.empty()) out << kServerLinePrefix << server << "\r\n";
+    if (!out.flush())
+        throw std::runtime_error("Impossibile scrivere il file '" + (dir / kNetworkFileName).string() + "'.");
+}
+
+}  // namespace
+
+void createDemoArchive(const std::string& folder) {
+    fs::path dir = archiveDirectory(folder, {"Tessaro7.mdb", "Tessaro7a.mdb", kNetworkFileName});
     createFolder(dir);
     db::createDatabaseFromSql((dir / "Tessaro7.mdb").string(), db::kDemoSql);
     db::createDatabaseFromSql((dir / "Tessaro7a.mdb").string(), db::kMappingSql);
-    std::ofstream out(dir / kNetworkFileName, std::ios::binary);
-    out << dir.string() << "\r\n";
-    if (!out.flush())
-        throw std::runtime_error("Impossibile scrivere il file '" + (dir / kNetworkFileName).string() + "'.");
+    writeNetworkFile(dir, {});
+}
+
+void createDemoArchiveOnServer(const std::string& folder, const std::string& uri) {
+    fs::path dir = archiveDirectory(folder, {"Tessaro7a.mdb", kNetworkFileName});
+    if (!db::isServerName(uri))
+        throw std::runtime_error("L'indirizzo del server deve essere nella forma postgresql://utente@server:porta/database.");
+    // The demo data is made as an embedded database first, then copied.
+    std::error_code ec;
+    fs::path scratch = fs::temp_directory_path(ec) / ("tessaro7-demo-" + std::to_string(::getpid()) + ".mdb");
+    fs::remove(scratch, ec);
+    db::createDatabaseFromSql(scratch.string(), db::kDemoSql);
+    try {
+        db::copyDatabaseToServer(scratch.string(), uri);
+    } catch (...) {
+        fs::remove(scratch, ec);
+        throw;
+    }
+    fs::remove(scratch, ec);
+    createFolder(dir);
+    db::createDatabaseFromSql((dir / "Tessaro7a.mdb").string(), db::kMappingSql);
+    writeNetworkFile(dir, uri);
 }
 
 void createMappingDatabase(const std::string& folder) {

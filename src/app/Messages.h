@@ -8,6 +8,10 @@ inline constexpr const char* kTitleWarning = "Attenzione";
 // Start-up
 inline constexpr const char* kMainCaption = "Tessaro 7  -  Funzioni di Importazione / Esportazione";
 inline constexpr const char* kSetArchiveFolder = "E' necessario impostare Percorso degli Archivi !";
+inline constexpr const char* kServerLineNotUri =
+    "La seconda riga di TS7Rete.dat deve essere database= seguito dall'indirizzo del server "
+    "(postgresql://utente@server:porta/database).";
+inline constexpr const char* kServerLineRefused = "La seconda riga di TS7Rete.dat non è utilizzabile: ";
 inline constexpr const char* kNavGroup = "Import/Export dati";
 inline constexpr const char* kNavExport = "Export in Excel";
 inline constexpr const char* kNavImportExcel = "Import da Excel";

@@ -7,6 +7,10 @@ namespace tessaro7::app {
 std::optional<Archive> startUp(const std::filesystem::path& directory, Dialogs& dialogs) {
     ArchiveReading reading = readArchive(directory);
     if (reading.status == ArchiveStatus::Found) return reading.archive;
+    if (reading.status == ArchiveStatus::Invalid) {
+        dialogs.message(reading.problem, msg::kTitleWarning, Buttons::Ok, Icon::Information);
+        return std::nullopt;
+    }
     dialogs.message(msg::kSetArchiveFolder, msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
     return std::nullopt;
 }

@@ -31,6 +31,10 @@ void printHelp(std::ostream& out, const std::vector<Command>& commands) {
 
 bool BatchContext::loadArchive(app::Archive& archive) const {
     app::ArchiveReading reading = app::readArchive(workingDirectory);
+    if (reading.status == app::ArchiveStatus::Invalid) {
+        err << reading.problem << "\n";
+        return false;
+    }
     if (reading.status != app::ArchiveStatus::Found) {
         err << app::msg::kSetArchiveFolder << " (" << app::kNetworkFileName << " "
             << (reading.status == app::ArchiveStatus::Missing ? "non trovato" : "vuoto o illeggibile") << " in "

@@ -3,6 +3,7 @@
 #include "batch/BatchCommand.h"
 #include "db/BusinessSchema.h"
 #include "db/DataSource.h"
+#include "db/ServerName.h"
 
 namespace tessaro7::batch {
 
@@ -19,6 +20,10 @@ int info(BatchContext& c) {
     if (!c.loadArchive(archive)) return kExitFailure;
     c.out << "ArchiveFolder: " << archive.ArchiveFolder << "\n";
     c.out << "DatabasePath: " << archive.DatabasePath << "\n";
+    c.out << "Motore: "
+          << (archive.DatabaseServer.empty() ? std::string("SQLite, file nella cartella dell'archivio")
+                                             : "PostgreSQL, " + db::describeServer(archive.DatabaseServer).text)
+          << "\n";
     bool allRead = true;
     db::DataSource data;
     data.setDatabaseName(archive.DatabasePath);
@@ -36,8 +41,13 @@ int info(BatchContext& c) {
 }
 
 int createDemo(BatchContext& c) {
-    requireArgs(c, 1);
-    app::createDemoArchive((c.workingDirectory / c.args[0]).string());
+    if (c.args.size() == 3 && c.args[1] == "--server") {
+        app::createDemoArchiveOnServer((c.workingDirectory / c.args[0]).string(), c.args[2]);
+        c.out << "Dati dimostrativi caricati nel " << db::describeServer(c.args[2]).text << "\n";
+    } else {
+        requireArgs(c, 1);
+        app::createDemoArchive((c.workingDirectory / c.args[0]).string());
+    }
     c.out << "Archivio dimostrativo creato in " << std::filesystem::absolute(c.workingDirectory / c.args[0]).string()
           << "\n";
     return kExitOk;
@@ -56,8 +66,10 @@ int createMappingDb(BatchContext& c) {
 std::vector<Command> foundationCommands() {
     return {
         {"info", "", "Mostra ArchiveFolder, DatabasePath e il numero di righe di ogni tabella.", info},
-        {"create-demo", "CARTELLA",
-         "Crea CARTELLA con Tessaro7.mdb (dati dimostrativi), Tessaro7a.mdb e TS7Rete.dat; non sovrascrive.",
+        {"create-demo", "CARTELLA [--server URI]",
+         "Crea CARTELLA con Tessaro7.mdb (dati dimostrativi), Tessaro7a.mdb e TS7Rete.dat; non sovrascrive. "
+         "Con --server i dati dimostrativi vanno nel database vuoto del server postgresql://... e TS7Rete.dat "
+         "ne riporta l'indirizzo sulla seconda riga.",
          createDemo},
         {"create-mapping-db", "CARTELLA", "Scrive solo CARTELLA/Tessaro7a.mdb come fornito; non sovrascrive.",
          createMappingDb},

@@ -1,16 +1,19 @@
 #pragma once
-// An open SQLite database: opening by the system's path forms, the Italian
-// collation, the busy wait, prepared statements kept for reuse, the columns of
-// each table, and the translation of SQLite failures into engine errors.
-#include <sqlite3.h>
-
-#include <map>
+// An open business or mapping database, whatever engine holds it: an SQLite
+// file, or a database on a PostgreSQL server. A data source speaks only to
+// this interface: it prepares and runs record sources, counts, appends and
+// edits rows, and runs transactions. Every failure is an EngineError with the
+// same number on both engines.
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "db/EngineError.h"
 #include "db/FieldType.h"
+#include "db/SelectText.h"
+#include "db/Value.h"
 
 namespace tessaro7::db {
 
@@ -19,37 +22,65 @@ struct TableColumn {
     FieldType type;
 };
 
+// Field names with the values to store, already converted to the columns' types.
+using FieldValues = std::vector<std::pair<std::string, Value>>;
+
+// The rows of a running selection, one at a time.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    // The result's columns, without the row identity.
+    const std::vector<TableColumn>& columns() const { return m_columns; }
+    // Reads the next row: one value per column, and the row's identity when
+    // the selection has one. False after the last row.
+    virtual bool next(std::vector<Value>& row, Value& rowId) = 0;
+    // Gives up whatever lock the reading holds, after `rowsRead` rows; reading
+    // on runs the selection again and steps over them.
+    virtual void releaseReadLock(long rowsRead) { (void)rowsRead; }
+
+protected:
+    std::vector<TableColumn> m_columns;
+};
+
 class Connection {
 public:
-    // Throws 3024 when the file does not exist; never creates one.
-    Connection(const std::string& databaseName, int busyTimeoutMs);
-    ~Connection();
+    // A server URI (postgresql://...) opens the database on the server, any
+    // other name the SQLite file it names (3024 when there is none).
+    static std::shared_ptr<Connection> open(const std::string& databaseName, int busyTimeoutMs);
+
+    explicit Connection(std::string databaseName) : m_name(std::move(databaseName)) {}
+    virtual ~Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    sqlite3* handle() const { return m_db; }
     const std::string& databaseName() const { return m_name; }
-    // How long a statement waits for a lock held by another connection.
-    void setBusyTimeout(int ms) { sqlite3_busy_timeout(m_db, ms); }
+    // How long a statement waits for a lock held by another connection
+    // before it fails with 3260.
+    virtual void setBusyTimeout(int ms) = 0;
 
-    // A statement kept for reuse (reset and unbound); finalised with the connection.
-    sqlite3_stmt* cachedStatement(const std::string& sql);
-    sqlite3_stmt* prepare(const std::string& sql);  // the caller finalises it
-    void execute(const std::string& sql);
+    // The record source as this engine runs it.
+    virtual PreparedSelect prepareSelect(std::string_view recordSource) = 0;
+    virtual std::unique_ptr<Cursor> run(const PreparedSelect& select) = 0;
+    virtual long count(const PreparedSelect& select) = 0;
 
-    // The columns of a table, in order; throws 3078 when there is no such table.
-    const std::vector<TableColumn>& columnsOf(const std::string& table);
+    // The columns of a table, in order; 3078 when there is no such table.
+    virtual const std::vector<TableColumn>& columnsOf(const std::string& table) = 0;
 
-    // Throws the engine error for an SQLite result code: an Italian text
-    // naming the file and what to check, the engine's own text after it in
-    // parentheses.
-    [[noreturn]] void fail(int rc, const std::string& table = {}) const;
+    // Appends a row. A row that repeats a unique key is 3022, and a
+    // transaction in progress stays usable after it.
+    virtual void insert(const std::string& table, const FieldValues& values) = 0;
+    // Writes the values into the row that `rowId` names; gives the row's
+    // identity afterwards (it may change with the edit).
+    virtual Value update(const std::string& table, const Value& rowId, const FieldValues& values) = 0;
+
+    virtual bool inTransaction() = 0;
+    // Starts a write transaction that holds the write lock from its start.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() noexcept = 0;
 
 private:
-    sqlite3* m_db = nullptr;
     std::string m_name;
-    std::map<std::string, sqlite3_stmt*> m_statements;
-    std::map<std::string, std::vector<TableColumn>> m_columns;
 };
 
 }  // namespace tessaro7::db

@@ -30,23 +30,14 @@ private:
 
 }  // namespace
 
-struct DataSource::Column {
-    std::string name;
-    FieldType type;
-};
-
 struct DataSource::Result {
     PreparedSelect select;
-    sqlite3_stmt* stmt = nullptr;
-    std::vector<Column> columns;  // without the row identity
+    std::unique_ptr<Cursor> cursor;
     // The written table's columns, looked up once: an import writes every field of every row through them.
     const std::vector<TableColumn>* tableColumns = nullptr;
-    std::vector<Value> row;       // the current row
-    std::int64_t rowId = 0;
+    std::vector<Value> row;  // the current row
+    Value rowId;
     bool eof = true;
-    bool exhausted = false;  // the statement has returned its last row
-    long readAgain = -1;     // after a released read lock: the rows to step over when reading on
-    ~Result() { sqlite3_finalize(stmt); }
 };
 
 DataSource::DataSource() = default;
@@ -63,7 +54,7 @@ void DataSource::ensureOpen() {
     if (!m_connection || m_connection->databaseName() != m_databaseName) {
         m_result.reset();
         m_connection.reset();
-        m_connection = std::make_shared<Connection>(m_databaseName, g_busyTimeoutMs);
+        m_connection = Connection::open(m_databaseName, g_busyTimeoutMs);
     }
 }
 
@@ -72,9 +63,7 @@ void DataSource::closeStatement() { m_result.reset(); }
 // The current row stays readable; moving on runs the selection again and
 // steps over the rows already read.
 void DataSource::releaseReadLock() {
-    if (!m_result || m_result->exhausted || m_result->readAgain >= 0) return;
-    sqlite3_reset(m_result->stmt);
-    m_result->readAgain = m_result->eof ? 0 : m_position + 1;
+    if (m_result) m_result->cursor->releaseReadLock(m_result->eof ? 0 : m_position + 1);
 }
 
 void DataSource::refresh() {
@@ -83,13 +72,8 @@ void DataSource::refresh() {
     closeStatement();
     ensureOpen();
     auto result = std::make_unique<Result>();
-    result->select = prepareSelect(m_recordSource);
-    result->stmt = m_connection->prepare(result->select.sql);
-    int count = sqlite3_column_count(result->stmt);
-    for (int i = result->select.hasRowId ? 1 : 0; i < count; ++i) {
-        const char* decl = sqlite3_column_decltype(result->stmt, i);
-        result->columns.push_back({sqlite3_column_name(result->stmt, i), fieldTypeOf(decl ? decl : "")});
-    }
+    result->select = m_connection->prepareSelect(m_recordSource);
+    result->cursor = m_connection->run(result->select);
     m_result = std::move(result);
     m_position = 0;
     m_count = -1;
@@ -97,28 +81,7 @@ void DataSource::refresh() {
     if (m_result->eof) m_count = 0;
 }
 
-bool DataSource::step() {
-    Result& r = *m_result;
-    if (r.exhausted) return false;
-    int rc = sqlite3_step(r.stmt);
-    for (; r.readAgain > 0 && rc == SQLITE_ROW; --r.readAgain) rc = sqlite3_step(r.stmt);
-    r.readAgain = -1;
-    if (rc == SQLITE_DONE) {
-        r.exhausted = true;
-        sqlite3_reset(r.stmt);  // releases the read lock at once
-        return false;
-    }
-    if (rc != SQLITE_ROW) {
-        sqlite3_reset(r.stmt);
-        m_connection->fail(rc, r.select.table);
-    }
-    int offset = r.select.hasRowId ? 1 : 0;
-    if (offset) r.rowId = sqlite3_column_int64(r.stmt, 0);
-    r.row.resize(r.columns.size());
-    for (std::size_t i = 0; i < r.columns.size(); ++i)
-        r.row[i] = readColumn(r.stmt, static_cast<int>(i) + offset, r.columns[i].type);
-    return true;
-}
+bool DataSource::step() { return m_result->cursor->next(m_result->row, m_result->rowId); }
 
 bool DataSource::eof() const { return !m_result || m_result->eof; }
 
@@ -146,14 +109,7 @@ long DataSource::recordCount() {
     return m_count;
 }
 
-long DataSource::countRows() {
-    sqlite3_stmt* stmt = m_connection->prepare(m_result->select.countSql);
-    int rc = sqlite3_step(stmt);
-    long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_ROW) m_connection->fail(rc, m_result->select.table);
-    return count;
-}
+long DataSource::countRows() { return m_connection->count(m_result->select); }
 
 void DataSource::moveTo(long position) {
     refresh();
@@ -167,14 +123,16 @@ void DataSource::requireCurrentRow() const {
 std::vector<std::string> DataSource::fieldNames() const {
     std::vector<std::string> names;
     if (m_result)
-        for (const Column& c : m_result->columns) names.push_back(c.name);
+        for (const TableColumn& c : m_result->cursor->columns()) names.push_back(c.name);
     return names;
 }
 
 int DataSource::fieldIndex(std::string_view name) const {
-    if (m_result)
-        for (std::size_t i = 0; i < m_result->columns.size(); ++i)
-            if (sameName(m_result->columns[i].name, name)) return static_cast<int>(i);
+    if (m_result) {
+        const std::vector<TableColumn>& columns = m_result->cursor->columns();
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (sameName(columns[i].name, name)) return static_cast<int>(i);
+    }
     return -1;
 }
 
@@ -255,52 +213,17 @@ void DataSource::update() {
     auto pending = std::move(m_pending);
     cancelUpdate();
     const std::string& table = m_result->select.table;
-    std::string sql;
-    if (mode == Mode::AddNew) {
-        if (pending.empty()) {
-            sql = "insert into " + quotedName(table) + " default values";
-        } else {
-            std::string names, marks;
-            for (const auto& [name, v] : pending) {
-                if (!names.empty()) names += ',';
-                names += quotedName(name);
-                marks += marks.empty() ? "?" : ",?";
-            }
-            sql = "insert into " + quotedName(table) + " (" + names + ") values (" + marks + ")";
-        }
-    } else {
-        if (pending.empty()) return;
-        std::string sets;
-        for (const auto& [name, v] : pending) {
-            if (!sets.empty()) sets += ',';
-            sets += quotedName(name);
-            sets += "=?";
-        }
-        sql = "update " + quotedName(table) + " set " + sets + " where rowid=?";
-    }
-    sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
     // A write on its own takes the write lock itself: it waits for other
     // writers as a transaction does.
     std::optional<WriteWait> wait;
-    if (sqlite3_get_autocommit(m_connection->handle())) {
+    if (!m_connection->inTransaction()) {
         releaseReadLock();
         wait.emplace(*m_connection);
     }
-    // Texts are bound without a copy (the largest cost of an import): the
-    // bindings point into `pending` and are cleared before it goes.
-    struct ClearBindings {
-        sqlite3_stmt* stmt;
-        ~ClearBindings() { sqlite3_clear_bindings(stmt); }
-    } clearBindings{stmt};
-    int index = 1;
-    for (const auto& [name, v] : pending) bindValue(stmt, index++, v);
-    if (mode == Mode::Edit) sqlite3_bind_int64(stmt, index, m_result->rowId);
-    int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE) {
-        sqlite3_reset(stmt);
-        m_connection->fail(rc, table);
-    }
-    sqlite3_reset(stmt);
+    if (mode == Mode::AddNew)
+        m_connection->insert(table, pending);
+    else
+        m_result->rowId = m_connection->update(table, m_result->rowId, pending);
     if (mode == Mode::Edit && !m_result->eof)
         for (const auto& [name, v] : pending)
             if (int i = fieldIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
@@ -308,7 +231,7 @@ void DataSource::update() {
 
 void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts) {
     ensureOpen();
-    if (!sqlite3_get_autocommit(m_connection->handle())) {
+    if (m_connection->inTransaction()) {
         work();
         return;
     }
@@ -316,7 +239,7 @@ void DataSource::runInOneTransaction(const std::function<void()>& work, RunCount
     releaseReadLock();
     {
         WriteWait wait(*m_connection);
-        m_connection->execute("begin immediate");
+        m_connection->begin();
     }
     try {
         WriteWait wait(*m_connection);
@@ -339,10 +262,10 @@ void DataSource::runInOneTransaction(const std::function<void()>& work, RunCount
 // the commit, counts the table again on this connection once the engine is
 // done with the transaction.
 void DataSource::finishTransaction(RunCounts* counts, bool failed) {
-    sqlite3* db = m_connection->handle();
+    Connection& connection = *m_connection;
     auto recount = [&] {
         if (!counts) return;
-        if (!sqlite3_get_autocommit(db)) {
+        if (connection.inTransaction()) {
             counts->afterFailure = "la transazione del database '" + m_databaseName + "' è rimasta aperta";
             return;
         }
@@ -354,15 +277,15 @@ void DataSource::finishTransaction(RunCounts* counts, bool failed) {
     };
     auto undoLeftOpen = [&] {
         // A transaction the engine could not roll back is undone when its connection closes.
-        if (sqlite3_get_autocommit(db)) return;
+        if (!connection.inTransaction()) return;
         m_result.reset();
         m_connection.reset();
     };
     try {
         WriteWait wait(*m_connection);
-        m_connection->execute("commit");
+        connection.commit();
     } catch (...) {
-        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+        connection.rollback();
         recount();
         undoLeftOpen();
         throw;

@@ -95,7 +95,6 @@ public:
     static void setWriteTimeoutMs(int ms);
 
 private:
-    struct Column;
     struct Pending;
     void ensureOpen();
     void closeStatement();

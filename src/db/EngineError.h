@@ -17,6 +17,8 @@ constexpr int kTableLocked = 3218;
 constexpr int kNotUpdatable = 3027;
 constexpr int kUpdateWithoutEdit = 3020;
 constexpr int kNullNotAllowed = 3314;
+constexpr int kRowChanged = 3197;
+constexpr int kConnectionFailed = 3151;
 constexpr int kOther = 3000;
 }  // namespace engine_error
 

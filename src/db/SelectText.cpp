@@ -68,7 +68,7 @@ std::string trim(std::string_view s) {
 }
 
 // Each ordering term gets the Italian collation (numbers are unaffected by it).
-std::string collateTerms(std::string_view terms) {
+std::string collateTerms(std::string_view terms, std::string_view table, const SelectDialect& dialect) {
     std::vector<bool> top = topLevelMask(terms);
     std::string out;
     std::size_t start = 0;
@@ -86,9 +86,10 @@ std::string collateTerms(std::string_view terms) {
             }
         }
         if (findKeyword(term, topLevelMask(term), "collate") == std::string::npos)
-            term += " collate " + std::string(kCollationName);
+            term = dialect.collated(table, std::move(term));
         if (!out.empty()) out += ", ";
         out += term + direction;
+        out += dialect.nullsPlacement(direction.find_first_of("dD") != std::string::npos);
         start = i + 1;
     }
     return out;
@@ -140,13 +141,19 @@ std::string quotedName(std::string_view name) {
     return q;
 }
 
-PreparedSelect prepareSelect(std::string_view recordSource) {
+bool isTableName(std::string_view recordSource) { return isBareName(trim(recordSource)); }
+
+std::string SelectDialect::collated(std::string_view, std::string term) const {
+    return term + " collate " + std::string(kCollationName);
+}
+
+PreparedSelect prepareSelect(std::string_view recordSource, const SelectDialect& dialect) {
     std::string source = trim(recordSource);
     if (isBareName(source)) {
         std::string table = source.front() == '[' ? source.substr(1, source.size() - 2) : source;
-        return {"select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + ", * from " + quotedName(table) +
-                    " order by " + quotedName(table) + ".rowid",
-                table, true, "select count(*) from " + quotedName(table)};
+        return {"select " + dialect.rowIdentity(table) + " as " + std::string(kRowIdColumn) + ", * from " +
+                    dialect.quoted(table) + " order by " + dialect.naturalOrder(table),
+                table, true, "select count(*) from " + dialect.quoted(table)};
     }
     std::vector<bool> top = topLevelMask(source);
     std::size_t tableEnd = 0;
@@ -160,7 +167,7 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
     std::string sql;
     PreparedSelect result;
     if (select == 0 && !table.empty() && !distinct) {
-        sql = "select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + "," + source.substr(6);
+        sql = "select " + dialect.rowIdentity(table) + " as " + std::string(kRowIdColumn) + "," + source.substr(6);
         result.table = table;
         result.hasRowId = true;
     } else {
@@ -168,14 +175,14 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
     }
     std::size_t shift = sql.size() - source.size();
     if (orderBy != std::string::npos) {
-        std::string terms = collateTerms(source.substr(termsStart));
-        if (result.hasRowId) terms += ", " + quotedName(table) + ".rowid";
+        std::string terms = collateTerms(source.substr(termsStart), table, dialect);
+        if (result.hasRowId) terms += ", " + dialect.naturalOrder(table);
         sql = sql.substr(0, termsStart + shift) + " " + terms;
     } else if (result.hasRowId) {
-        sql += " order by " + quotedName(table) + ".rowid";
+        sql += " order by " + dialect.naturalOrder(table);
     }
     result.sql = sql;
-    result.countSql = "select count(*) from (" + sql + ")";
+    result.countSql = dialect.countOf(sql);
     return result;
 }
 

@@ -3,16 +3,21 @@
 
 #include "db/DataSource.h"
 #include "db/DatabaseCreator.h"
+#include "support/ServerDatabase.h"
 #include "support/TempDir.h"
 
 using namespace tessaro7::db;
+using tessaro7::testing::Engine;
+using tessaro7::testing::EngineDatabase;
 using tessaro7::testing::TempDir;
 
 namespace {
 
-class DataSourceTest : public ::testing::Test {
+// Every rule holds on both engines.
+class DataSourceTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
+        TESSARO7_SKIP_WITHOUT_SERVER(GetParam());
         createDatabaseFromSql((dir / "Tessaro7.mdb").string(), R"(
             create table clienti (nominativo VARCHAR(80), cap TEXT, listino VARCHAR(10));
             insert into clienti values ('ZETA', '20121', '1');
@@ -27,7 +32,9 @@ protected:
             create table pagamenticlienti (anno INTEGER, "da riscuotere" DOUBLE, data_documento DATE);
             insert into pagamenticlienti values (2026, 10.5, '2026-02-01'), (2025, 3, '2025-05-05');
         )");
-        data.setDatabaseName(dir.str() + "\\tessaro7.MDB");
+        database = std::make_unique<EngineDatabase>(GetParam(), (dir / "Tessaro7.mdb").string(),
+                                                    dir.str() + "\\tessaro7.MDB");
+        data.setDatabaseName(database->name());
     }
 
     std::vector<std::string> column(const std::string& source, const std::string& field) {
@@ -48,25 +55,26 @@ protected:
     }
 
     TempDir dir;
+    std::unique_ptr<EngineDatabase> database;
     DataSource data;
 };
 
 }  // namespace
 
-TEST_F(DataSourceTest, BareTableNameGivesRowsInInsertionOrder) {
+TEST_P(DataSourceTest, BareTableNameGivesRowsInInsertionOrder) {
     EXPECT_EQ(column("Clienti", "nominativo"), (std::vector<std::string>{"ZETA", "acme", "Àlfa", "Bianchi"}));
     EXPECT_EQ(column("select [nominativo] from clienti", "NOMINATIVO"),
               (std::vector<std::string>{"ZETA", "acme", "Àlfa", "Bianchi"}));
 }
 
-TEST_F(DataSourceTest, TextOrderIgnoresCaseAndAccents) {
+TEST_P(DataSourceTest, TextOrderIgnoresCaseAndAccents) {
     EXPECT_EQ(column("select * from clienti order by [nominativo]", "nominativo"),
               (std::vector<std::string>{"acme", "Àlfa", "Bianchi", "ZETA"}));
     EXPECT_EQ(column("select * from clienti order by [nominativo] desc", "nominativo"),
               (std::vector<std::string>{"ZETA", "Bianchi", "Àlfa", "acme"}));
 }
 
-TEST_F(DataSourceTest, TheSystemsYearlySelectionsRunUnchanged) {
+TEST_P(DataSourceTest, TheSystemsYearlySelectionsRunUnchanged) {
     EXPECT_EQ(column("select * from ddt where [anno_fattura]=2026 order by [fattura_n]", "fattura_n"),
               (std::vector<std::string>{"1", "3"}));
     EXPECT_EQ(column("select * from ddt where [anno_fattura]=2026 order by [fattura_n]", "data_fattura"),
@@ -76,7 +84,7 @@ TEST_F(DataSourceTest, TheSystemsYearlySelectionsRunUnchanged) {
               (std::vector<std::string>{"10,5"}));
 }
 
-TEST_F(DataSourceTest, CountMoveLastAndRefresh) {
+TEST_P(DataSourceTest, CountMoveLastAndRefresh) {
     data.setRecordSource("clienti");
     data.refresh();
     EXPECT_EQ(data.recordCount(), 4);
@@ -92,7 +100,7 @@ TEST_F(DataSourceTest, CountMoveLastAndRefresh) {
     EXPECT_EQ(errorOf([&] { data.field("fattura_n"); }), 3021);
 }
 
-TEST_F(DataSourceTest, ValuesKeepTheirKinds) {
+TEST_P(DataSourceTest, ValuesKeepTheirKinds) {
     data.setRecordSource("select * from clienti");
     data.refresh();
     data.moveNext();
@@ -104,7 +112,7 @@ TEST_F(DataSourceTest, ValuesKeepTheirKinds) {
     EXPECT_EQ(data.field("data_fattura").kind(), Value::Kind::Date);
 }
 
-TEST_F(DataSourceTest, AddNewConvertsToTheColumnTypes) {
+TEST_P(DataSourceTest, AddNewConvertsToTheColumnTypes) {
     data.setRecordSource("Articoli");
     data.refresh();
     data.addNew();
@@ -131,6 +139,7 @@ TEST_F(DataSourceTest, AddNewConvertsToTheColumnTypes) {
     EXPECT_EQ(data.field("iva"), Value(0));
 
     // Stored as the file format promises, for anyone reading it with sqlite3.
+    if (database->onServer()) return;
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open((dir / "Tessaro7.mdb").c_str(), &raw), SQLITE_OK);
     sqlite3_stmt* st = nullptr;
@@ -144,7 +153,7 @@ TEST_F(DataSourceTest, AddNewConvertsToTheColumnTypes) {
     sqlite3_close(raw);
 }
 
-TEST_F(DataSourceTest, EditChangesTheCurrentRowOnly) {
+TEST_P(DataSourceTest, EditChangesTheCurrentRowOnly) {
     data.setRecordSource("select [nominativo],[cap] from clienti order by [nominativo]");
     data.refresh();
     data.moveNext();  // Àlfa
@@ -152,10 +161,11 @@ TEST_F(DataSourceTest, EditChangesTheCurrentRowOnly) {
     data.setField("cap", "99999");
     data.update();
     EXPECT_EQ(data.fieldText("cap"), "99999");  // the row on screen shows the new value
-    EXPECT_EQ(column("clienti", "cap"), (std::vector<std::string>{"20121", "", "99999", "10121"}));
+    EXPECT_EQ(column("select * from clienti order by [nominativo]", "cap"),
+              (std::vector<std::string>{"", "99999", "10121", "20121"}));
 }
 
-TEST_F(DataSourceTest, Errors) {
+TEST_P(DataSourceTest, Errors) {
     DataSource missing;
     missing.setDatabaseName(dir.str() + "\\Manca.mdb");
     missing.setRecordSource("clienti");
@@ -189,19 +199,27 @@ TEST_F(DataSourceTest, Errors) {
     EXPECT_EQ(errorOf([&] { data.setField("codice", "Y"); }), 3020);  // the failed row is gone
 }
 
-TEST_F(DataSourceTest, ALockedDatabaseIsError3260) {
+TEST_P(DataSourceTest, ALockedDatabaseIsError3260) {
     DataSource::setBusyTimeoutMs(200);
+    // Another workstation holds the table exclusively.
+    std::unique_ptr<tessaro7::testing::ServerSession> server;
     sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open((dir / "Tessaro7.mdb").c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    if (database->onServer()) {
+        server = std::make_unique<tessaro7::testing::ServerSession>(database->name());
+        server->exec("begin; lock table clienti in access exclusive mode");
+    } else {
+        ASSERT_EQ(sqlite3_open((dir / "Tessaro7.mdb").c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
     EXPECT_EQ(errorOf([&] { column("clienti", "nominativo"); }), 3260);
+    if (server) server->exec("rollback");
     sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     DataSource::setBusyTimeoutMs(5000);
     EXPECT_EQ(column("clienti", "nominativo").size(), 4u);
 }
 
-TEST_F(DataSourceTest, OneTransactionKeepsTheRowsBeforeAFailure) {
+TEST_P(DataSourceTest, OneTransactionKeepsTheRowsBeforeAFailure) {
     data.setRecordSource("Articoli");
     data.refresh();
     auto append = [&](const std::string& code) {
@@ -232,13 +250,13 @@ TEST_F(DataSourceTest, OneTransactionKeepsTheRowsBeforeAFailure) {
 
     // A second connection sees the committed rows: nothing is left pending.
     DataSource other;
-    other.setDatabaseName(dir.str() + "/Tessaro7.mdb");
+    other.setDatabaseName(database->name());
     other.setRecordSource("articoli");
     other.refresh();
     EXPECT_EQ(other.recordCount(), 1002);
 }
 
-TEST_F(DataSourceTest, DuplicatesCanBeSkippedInsideOneTransaction) {
+TEST_P(DataSourceTest, DuplicatesCanBeSkippedInsideOneTransaction) {
     data.setRecordSource("Articoli");
     data.refresh();
     int skipped = 0;
@@ -257,3 +275,5 @@ TEST_F(DataSourceTest, DuplicatesCanBeSkippedInsideOneTransaction) {
     EXPECT_EQ(skipped, 1);
     EXPECT_EQ(column("articoli", "codice"), (std::vector<std::string>{"A", "B", "C"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, DataSourceTest, TESSARO7_ENGINES);

@@ -25,8 +25,10 @@ PreviewGrid gridOf(const std::vector<std::vector<std::string>>& rows, long cols)
     return grid;
 }
 
-struct ExcelImportTest : ::testing::Test {
-    ExcelImportArchive a;
+// Every rule holds with the business database in the file and on a server.
+struct ExcelImportTest : ::testing::TestWithParam<Engine> {
+    void SetUp() override { TESSARO7_SKIP_WITHOUT_SERVER(GetParam()); }
+    ExcelImportArchive a{GetParam()};
     ExcelMappingStore mapping;
 
     void choose(const char* table) { mapping.choose(a.archive.mappingDatabasePath(), *findExcelTable(table)); }
@@ -48,7 +50,7 @@ struct ExcelImportTest : ::testing::Test {
     }
 };
 
-TEST_F(ExcelImportTest, OneRecordPerGridRowBelowTheHeading) {
+TEST_P(ExcelImportTest, OneRecordPerGridRowBelowTheHeading) {
     TempDir dir;
     writeXlwtWorkbook(dir / "c.xls", {{std::string("Nome")},
                                       {std::string("Primo")},
@@ -72,7 +74,7 @@ TEST_F(ExcelImportTest, OneRecordPerGridRowBelowTheHeading) {
               (std::vector<Value>{"Primo", "Secondo", "Terzo", "Primo", "Secondo"}));
 }
 
-TEST_F(ExcelImportTest, NoRowsStillEndsWithTheNotice) {
+TEST_P(ExcelImportTest, NoRowsStillEndsWithTheNotice) {
     choose("fornitori");
     for (long rows : {0L, 1L}) {
         ImportOutcome outcome = import(gridOf(std::vector<std::vector<std::string>>(static_cast<std::size_t>(rows), {"x"}), 1));
@@ -83,7 +85,7 @@ TEST_F(ExcelImportTest, NoRowsStillEndsWithTheNotice) {
     EXPECT_EQ(count("fornitori"), 0);
 }
 
-TEST_F(ExcelImportTest, PartyFieldsAreCutToTheirLengths) {
+TEST_P(ExcelImportTest, PartyFieldsAreCutToTheirLengths) {
     choose("clienti");
     // Field k reads column k.
     for (std::size_t k = 0; k < 18; ++k) mapping.assign(k, std::to_string(k));
@@ -98,7 +100,7 @@ TEST_F(ExcelImportTest, PartyFieldsAreCutToTheirLengths) {
     }
 }
 
-TEST_F(ExcelImportTest, TrailingBlanksOfTheCutTextGoLeadingBlanksStay) {
+TEST_P(ExcelImportTest, TrailingBlanksOfTheCutTextGoLeadingBlanksStay) {
     choose("clienti");
     mapping.assign(0, "0");
     mapping.assign(3, "1");
@@ -108,14 +110,14 @@ TEST_F(ExcelImportTest, TrailingBlanksOfTheCutTextGoLeadingBlanksStay) {
     EXPECT_EQ(valuesOf("clienti", "cap"), (std::vector<Value>{" 12", "12345"}));
 }
 
-TEST_F(ExcelImportTest, CutsCountCharactersNotBytes) {
+TEST_P(ExcelImportTest, CutsCountCharactersNotBytes) {
     choose("clienti");
     mapping.assign(3, "0");
     import(gridOf({{"h"}, {"àèìòùé"}}, 1));
     EXPECT_EQ(valuesOf("clienti", "cap").at(0), Value("àèìòù"));
 }
 
-TEST_F(ExcelImportTest, UnassignedFieldsAreEmptyTextWhateverTheSheetHolds) {
+TEST_P(ExcelImportTest, UnassignedFieldsAreEmptyTextWhateverTheSheetHolds) {
     choose("clienti");
     mapping.assign(0, "0");
     mapping.assign(17, "1");
@@ -129,7 +131,7 @@ TEST_F(ExcelImportTest, UnassignedFieldsAreEmptyTextWhateverTheSheetHolds) {
     EXPECT_TRUE(valuesOf("clienti", "listino").at(0).isNull());
 }
 
-TEST_F(ExcelImportTest, TwoFieldsMayReadTheSameColumn) {
+TEST_P(ExcelImportTest, TwoFieldsMayReadTheSameColumn) {
     choose("clienti");
     mapping.assign(10, "1");
     mapping.assign(12, "1");
@@ -138,7 +140,7 @@ TEST_F(ExcelImportTest, TwoFieldsMayReadTheSameColumn) {
     EXPECT_EQ(valuesOf("clienti", "fax").at(0), Value("06 123456"));
 }
 
-TEST_F(ExcelImportTest, SuppliersGoToFornitoriOnly) {
+TEST_P(ExcelImportTest, SuppliersGoToFornitoriOnly) {
     choose("fornitori");
     mapping.assign(0, "0");
     ImportOutcome outcome = import(gridOf({{"h"}, {"Fornitore uno"}, {"Fornitore due"}}, 1));
@@ -147,7 +149,7 @@ TEST_F(ExcelImportTest, SuppliersGoToFornitoriOnly) {
     EXPECT_EQ(count("clienti"), 0);
 }
 
-TEST_F(ExcelImportTest, ArticleFieldsByTheirRules) {
+TEST_P(ExcelImportTest, ArticleFieldsByTheirRules) {
     choose("articoli");
     for (std::size_t k = 0; k < 10; ++k) mapping.assign(k, std::to_string(k));
     std::vector<std::string> heading(10, "h");
@@ -168,7 +170,7 @@ TEST_F(ExcelImportTest, ArticleFieldsByTheirRules) {
     EXPECT_EQ(valuesOf("articoli", "ubicazione"), (std::vector<Value>{std::string(100, 'u'), ""}));
 }
 
-TEST_F(ExcelImportTest, UnassignedArticleNumbersAreZero) {
+TEST_P(ExcelImportTest, UnassignedArticleNumbersAreZero) {
     choose("articoli");
     mapping.assign(0, "0");
     import(gridOf({{"h"}, {"A1"}}, 1));
@@ -178,7 +180,7 @@ TEST_F(ExcelImportTest, UnassignedArticleNumbersAreZero) {
     EXPECT_EQ(valuesOf("articoli", "descrizione").at(0), Value(""));
 }
 
-TEST_F(ExcelImportTest, AnEmptyIvaCellIsZero) {
+TEST_P(ExcelImportTest, AnEmptyIvaCellIsZero) {
     choose("articoli");
     mapping.assign(0, "0");
     mapping.assign(2, "1");
@@ -187,7 +189,7 @@ TEST_F(ExcelImportTest, AnEmptyIvaCellIsZero) {
     EXPECT_EQ(valuesOf("articoli", "iva"), (std::vector<Value>{Value(0), Value(22)}));
 }
 
-TEST_F(ExcelImportTest, OnlyTheFirstTenArticleMappingRowsAreRead) {
+TEST_P(ExcelImportTest, OnlyTheFirstTenArticleMappingRowsAreRead) {
     {
         DataSource data;
         data.setDatabaseName(a.archive.mappingDatabasePath());
@@ -207,14 +209,14 @@ TEST_F(ExcelImportTest, OnlyTheFirstTenArticleMappingRowsAreRead) {
     EXPECT_EQ(count("articoli"), 1);
 }
 
-TEST_F(ExcelImportTest, NoTableChosenImportsNothing) {
+TEST_P(ExcelImportTest, NoTableChosenImportsNothing) {
     ImportOutcome outcome = import(gridOf({{"h"}, {"x"}}, 1));
     EXPECT_FALSE(outcome.completed);
     EXPECT_EQ(outcome.notice.lines[0], msg::kChooseDestinationTable);
     EXPECT_EQ(count("clienti") + count("fornitori") + count("articoli"), 0);
 }
 
-TEST_F(ExcelImportTest, AColumnBeyondThePreviewIsRefused) {
+TEST_P(ExcelImportTest, AColumnBeyondThePreviewIsRefused) {
     choose("clienti");
     mapping.assign(0, "0");
     mapping.assign(2, "3");
@@ -230,7 +232,7 @@ TEST_F(ExcelImportTest, AColumnBeyondThePreviewIsRefused) {
     EXPECT_TRUE(import(gridOf({{"h", "h", "h"}, {"Rossi", "x", "y"}}, 3)).completed);
 }
 
-TEST_F(ExcelImportTest, ANumberThatDoesNotConvertStopsTheImportBeforeWriting) {
+TEST_P(ExcelImportTest, ANumberThatDoesNotConvertStopsTheImportBeforeWriting) {
     choose("articoli");
     mapping.assign(0, "0");
     mapping.assign(3, "1");
@@ -242,7 +244,7 @@ TEST_F(ExcelImportTest, ANumberThatDoesNotConvertStopsTheImportBeforeWriting) {
     EXPECT_EQ(count("articoli"), 0);
 }
 
-TEST_F(ExcelImportTest, AnEngineFailureKeepsTheRowsBeforeItAndNamesTheRow) {
+TEST_P(ExcelImportTest, AnEngineFailureKeepsTheRowsBeforeItAndNamesTheRow) {
     choose("articoli");
     mapping.assign(0, "0");
     // The business table forbids a second article with the same code.
@@ -258,7 +260,7 @@ TEST_F(ExcelImportTest, AnEngineFailureKeepsTheRowsBeforeItAndNamesTheRow) {
     EXPECT_EQ(valuesOf("articoli", "codice"), (std::vector<Value>{"A1", "A2"}));
 }
 
-TEST_F(ExcelImportTest, AShortMappingTableIsRefused) {
+TEST_P(ExcelImportTest, AShortMappingTableIsRefused) {
     tessaro7::db::createDatabaseFromSql(a.dir.str() + "/corta.mdb",
                                         "create table fornitori (visualizzato TEXT, colonna LONG, utilizzato YESNO);"
                                         "insert into fornitori values ('Ragione sociale', 0, -1);");
@@ -270,7 +272,7 @@ TEST_F(ExcelImportTest, AShortMappingTableIsRefused) {
     EXPECT_EQ(count("fornitori"), 0);
 }
 
-TEST_F(ExcelImportTest, AFailedPreviewLeavesNothingToImport) {
+TEST_P(ExcelImportTest, AFailedPreviewLeavesNothingToImport) {
     TempDir dir;
     writeXlwtWorkbook(dir / "c.xls", {{std::string("Nome")}, {std::string("Primo")}});
     choose("clienti");
@@ -285,3 +287,5 @@ TEST_F(ExcelImportTest, AFailedPreviewLeavesNothingToImport) {
 }
 
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Engines, ExcelImportTest, TESSARO7_ENGINES);

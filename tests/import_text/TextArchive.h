@@ -1,6 +1,7 @@
 #pragma once
 // A demo archive in a temporary folder for the text import tests, with direct
-// SQLite access to its two databases (an independent reader and writer).
+// SQLite access to its two databases (an independent reader and writer). On
+// the server engine its business database is a copy of the demo on the server.
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -10,15 +11,38 @@
 #include "app/Archive.h"
 #include "app/DemoArchive.h"
 #include "import_text/TextTable.h"
+#include "db/DataSource.h"
+#include "support/ServerDatabase.h"
 #include "support/TempDir.h"
 
 namespace tessaro7::testing {
 
 class TextArchive {
 public:
-    TextArchive() : m_folder((m_dir.path() / "archivio").string()) {
+    // The server engine without a test server stays on the file (the test skips).
+    explicit TextArchive(Engine engine = Engine::Sqlite) : m_folder((m_dir.path() / "archivio").string()) {
         app::createDemoArchive(m_folder);
         archive = app::archiveFromFolder(m_folder);
+        if (engine == Engine::Server && testServer()) {
+            m_server = std::make_unique<EngineDatabase>(engine, businessDb(), "");
+            archive = app::archiveFromFolder(m_folder, m_server->name());
+            m_dir.write("archivio/TS7Rete.dat", m_folder + "\r\ndatabase=" + m_server->name() + "\r\n");
+        }
+    }
+
+    // The rows of a business table in its natural order, through the engine
+    // interface, each field in its text form (Null as "<null>").
+    std::vector<std::vector<std::string>> rows(const std::string& table, const std::vector<std::string>& fields) const {
+        db::DataSource data;
+        data.setDatabaseName(archive.DatabasePath);
+        data.setRecordSource(table);
+        std::vector<std::vector<std::string>> out;
+        for (data.refresh(); !data.eof(); data.moveNext()) {
+            std::vector<std::string> row;
+            for (const std::string& f : fields) row.push_back(data.field(f).isNull() ? "<null>" : data.fieldText(f));
+            out.push_back(row);
+        }
+        return out;
     }
 
     app::Archive archive;
@@ -85,6 +109,7 @@ public:
 private:
     TempDir m_dir;
     std::string m_folder;
+    std::unique_ptr<EngineDatabase> m_server;
 };
 
 // A text of exactly `width` bytes: `text` padded with blanks.

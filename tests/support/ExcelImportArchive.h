@@ -1,13 +1,15 @@
 #pragma once
 // An archive folder for the Excel import tests: a business database with the
 // three tables the import appends to (empty), the mapping database as
-// delivered, and TS7Rete.dat naming the folder.
+// delivered, and TS7Rete.dat naming the folder (and, on the server engine, a
+// server database holding the three tables).
 #include <string>
 
 #include "app/Archive.h"
 #include "db/DatabaseCreator.h"
 #include "db/DataSource.h"
 #include "db/EmbeddedSql.h"
+#include "support/ServerDatabase.h"
 #include "support/TempDir.h"
 
 namespace tessaro7::testing {
@@ -32,10 +34,18 @@ create unique index articoli_codice on articoli (codice);
 struct ExcelImportArchive {
     TempDir dir;
     app::Archive archive;
+    std::unique_ptr<EngineDatabase> business;
 
-    ExcelImportArchive() {
+    // The server engine without a test server stays on the file (the test skips).
+    explicit ExcelImportArchive(Engine engine = Engine::Sqlite) {
         db::createDatabaseFromSql((dir / "Tessaro7.mdb").string(), kImportTablesSql);
         db::createDatabaseFromSql((dir / "Tessaro7a.mdb").string(), db::kMappingSql);
+        if (engine == Engine::Server && testServer()) {
+            business = std::make_unique<EngineDatabase>(engine, (dir / "Tessaro7.mdb").string(), "");
+            dir.write("TS7Rete.dat", dir.str() + "\r\ndatabase=" + business->name() + "\r\n");
+            archive = app::archiveFromFolder(dir.str(), business->name());
+            return;
+        }
         dir.write("TS7Rete.dat", dir.str() + "\r\n");
         archive = app::archiveFromFolder(dir.str());
     }

@@ -1,0 +1,53 @@
+#pragma once
+// An open SQLite database: opening by the system's path forms, the Italian
+// collation, the busy wait, prepared statements kept for reuse, the columns of
+// each table, and the translation of SQLite failures into engine errors.
+#include <sqlite3.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "db/Connection.h"
+
+namespace tessaro7::db {
+
+class SqliteConnection : public Connection {
+public:
+    // Throws 3024 when the file does not exist; never creates one.
+    SqliteConnection(const std::string& databaseName, int busyTimeoutMs);
+    ~SqliteConnection() override;
+
+    PreparedSelect prepareSelect(std::string_view recordSource) override;
+    std::unique_ptr<Cursor> run(const PreparedSelect& select) override;
+    long count(const PreparedSelect& select) override;
+    const std::vector<TableColumn>& columnsOf(const std::string& table) override;
+    void insert(const std::string& table, const FieldValues& values) override;
+    Value update(const std::string& table, const Value& rowId, const FieldValues& values) override;
+    void setBusyTimeout(int ms) override;
+    bool inTransaction() override;
+    void begin() override;
+    void commit() override;
+    void rollback() noexcept override;
+
+    sqlite3* handle() const { return m_db; }
+    // A statement kept for reuse (reset and unbound); finalised with the connection.
+    sqlite3_stmt* cachedStatement(const std::string& sql);
+    sqlite3_stmt* prepare(const std::string& sql);  // the caller finalises it
+    void execute(const std::string& sql);
+
+    // Throws the engine error for an SQLite result code: an Italian text
+    // naming the file and what to check, the engine's own text after it in
+    // parentheses.
+    [[noreturn]] void fail(int rc, const std::string& table = {}) const;
+
+private:
+    // Runs a cached writing statement with the values bound, then the row identity, if any.
+    void write(const std::string& sql, const std::string& table, const FieldValues& values, const Value* rowId);
+
+    sqlite3* m_db = nullptr;
+    std::map<std::string, sqlite3_stmt*> m_statements;
+    std::map<std::string, std::vector<TableColumn>> m_columns;
+};
+
+}  // namespace tessaro7::db
