@@ -27,9 +27,11 @@ enum class ArchiveStatus { Found, Missing, NotSet };
 struct ArchiveReading {
     ArchiveStatus status = ArchiveStatus::Missing;
     Archive archive;
+    std::string problem;  // why the file could not be told apart, when it could not
 };
 
-// Reads TS7Rete.dat in `directory`. The first line ends at CR, CRLF or LF; it
+// Reads TS7Rete.dat in `directory`, its name matched whatever its letter case.
+// A leading UTF-8 byte-order mark is dropped. The first line ends at CR, CRLF or LF; it
 // is kept as read, blanks included. A file that is empty, unreadable, or whose
 // first line is empty leaves the folder not set. A line that is not valid
 // UTF-8 is read as Windows-1252 (a file written on a Windows workstation).

@@ -7,7 +7,9 @@ namespace tessaro7::app {
 std::optional<Archive> startUp(const std::filesystem::path& directory, Dialogs& dialogs) {
     ArchiveReading reading = readArchive(directory);
     if (reading.status == ArchiveStatus::Found) return reading.archive;
-    dialogs.message(msg::kSetArchiveFolder, msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
+    std::string text = msg::kSetArchiveFolder;
+    if (!reading.problem.empty()) text += "\n" + reading.problem;
+    dialogs.message(text, msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
     return std::nullopt;
 }
 

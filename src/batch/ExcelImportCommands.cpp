@@ -5,6 +5,7 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/PathResolver.h"
 #include "db/RegionalText.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/ExcelMappingStore.h"
@@ -33,11 +34,11 @@ const ExcelTable& tableArgument(const std::string& name) {
     return *table;
 }
 
-// A relative name is taken from the working directory, like the other commands.
+// A relative name is taken from the working directory, like the other commands;
+// backslash separators and letter case as in the archive's paths.
 std::string fileArgument(const BatchContext& c, const std::string& name) {
-    std::filesystem::path path(name);
-    if (path.is_relative() && !name.empty() && name.front() != '\\') return (c.workingDirectory / path).string();
-    return name;
+    if (name.empty()) return name;
+    return db::resolveUserFile(name, c.workingDirectory.string()).string();
 }
 
 void printNotice(std::ostream& out, const app::Notice& notice) {

@@ -4,6 +4,7 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/PathResolver.h"
 #include "import_text/TextFile.h"
 #include "import_text/TextImport.h"
 #include "import_text/TextMappingStore.h"
@@ -38,9 +39,9 @@ int rowArgument(const std::string& text, const TextMappingStore& store) {
     return static_cast<int>(row - 1);
 }
 
+// A name without a folder is taken from the current folder, as on any command line.
 std::string resolvedFile(const BatchContext& c, const std::string& file) {
-    std::filesystem::path p(file);
-    return p.is_absolute() ? file : (c.workingDirectory / p).string();
+    return db::resolveUserFile(file, c.workingDirectory.string()).string();
 }
 
 void printMapping(const BatchContext& c, const TextMappingStore& store) {

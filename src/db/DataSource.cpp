@@ -13,6 +13,20 @@ namespace {
 
 int g_busyTimeoutMs = 5000;
 
+// Runs a one-column query on a table's name; the texts of its rows.
+std::vector<std::string> namesFor(sqlite3* db, const char* sql, const std::string& table) {
+    std::vector<std::string> out;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(stmt, 0);
+            out.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+    }
+    sqlite3_finalize(stmt);
+    return out;
+}
 
 }  // namespace
 
@@ -28,7 +42,7 @@ struct DataSource::Result {
     // The written table's columns, looked up once: an import writes every field of every row through them.
     const std::vector<TableColumn>* tableColumns = nullptr;
     std::vector<Value> row;       // the current row
-    std::int64_t rowId = 0;
+    std::vector<Value> key;       // the current row's identity, as stored
     bool eof = true;
     bool exhausted = false;  // the statement has returned its last row
     ~Result() { sqlite3_finalize(stmt); }
@@ -53,16 +67,28 @@ void DataSource::ensureOpen() {
 
 void DataSource::closeStatement() { m_result.reset(); }
 
+std::vector<std::string> DataSource::rowKeyOf(const std::string& table) {
+    sqlite3* db = m_connection->handle();
+    std::vector<std::string> kind = namesFor(
+        db, "select case when type = 'view' then 'view' when wr then 'key' else 'rowid' end "
+            "from pragma_table_list where name = ? collate nocase and schema = 'main'",
+        table);
+    // A missing table is selected as an ordinary one, so the engine reports it missing.
+    if (kind.empty() || kind.front() == "rowid") return {std::string(kRowId)};
+    if (kind.front() == "view") return {};
+    return namesFor(db, "select name from pragma_table_info(?) where pk > 0 order by pk", table);
+}
+
 void DataSource::refresh() {
     m_mode = Mode::None;
     m_pending.clear();
     closeStatement();
     ensureOpen();
     auto result = std::make_unique<Result>();
-    result->select = prepareSelect(m_recordSource);
+    result->select = prepareSelect(m_recordSource, [this](const std::string& table) { return rowKeyOf(table); });
     result->stmt = m_connection->prepare(result->select.sql);
     int count = sqlite3_column_count(result->stmt);
-    for (int i = result->select.hasRowId ? 1 : 0; i < count; ++i) {
+    for (int i = static_cast<int>(result->select.keyColumns.size()); i < count; ++i) {
         const char* decl = sqlite3_column_decltype(result->stmt, i);
         result->columns.push_back({sqlite3_column_name(result->stmt, i), fieldTypeOf(decl ? decl : "")});
     }
@@ -86,8 +112,9 @@ bool DataSource::step() {
         sqlite3_reset(r.stmt);
         m_connection->fail(rc, r.select.table);
     }
-    int offset = r.select.hasRowId ? 1 : 0;
-    if (offset) r.rowId = sqlite3_column_int64(r.stmt, 0);
+    const int offset = static_cast<int>(r.select.keyColumns.size());
+    r.key.resize(r.select.keyColumns.size());
+    for (int i = 0; i < offset; ++i) r.key[static_cast<std::size_t>(i)] = readColumn(r.stmt, i, FieldType::Untyped);
     r.row.resize(r.columns.size());
     for (std::size_t i = 0; i < r.columns.size(); ++i)
         r.row[i] = readColumn(r.stmt, static_cast<int>(i) + offset, r.columns[i].type);
@@ -178,7 +205,7 @@ void DataSource::addNew() {
 
 void DataSource::edit() {
     requireCurrentRow();
-    if (!m_result->select.hasRowId)
+    if (m_result->select.keyColumns.empty())
         throw EngineError(engine_error::kNotUpdatable, "Impossibile modificare: la selezione è di sola lettura.");
     m_mode = Mode::Edit;
     m_pending.clear();
@@ -247,7 +274,10 @@ void DataSource::update() {
             sets += quotedName(name);
             sets += "=?";
         }
-        sql = "update " + quotedName(table) + " set " + sets + " where rowid=?";
+        std::string where;
+        for (const std::string& key : m_result->select.keyColumns)
+            where += (where.empty() ? "" : " and ") + keyTerm(table, key) + "=?";
+        sql = "update " + quotedName(table) + " set " + sets + " where " + where;
     }
     sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
     // Texts are bound without a copy (the largest cost of an import): the
@@ -258,7 +288,8 @@ void DataSource::update() {
     } clearBindings{stmt};
     int index = 1;
     for (const auto& [name, v] : pending) bindValue(stmt, index++, v);
-    if (mode == Mode::Edit) sqlite3_bind_int64(stmt, index, m_result->rowId);
+    if (mode == Mode::Edit)
+        for (const Value& key : m_result->key) bindValue(stmt, index++, key);
     int rc = sqlite3_step(stmt);
     if (rc != SQLITE_DONE) {
         sqlite3_reset(stmt);
@@ -266,8 +297,12 @@ void DataSource::update() {
     }
     sqlite3_reset(stmt);
     if (mode == Mode::Edit && !m_result->eof)
-        for (const auto& [name, v] : pending)
+        for (const auto& [name, v] : pending) {
             if (int i = fieldIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
+            // An edited primary key is the row's identity from now on.
+            for (std::size_t k = 0; k < m_result->select.keyColumns.size(); ++k)
+                if (sameName(m_result->select.keyColumns[k], name)) m_result->key[k] = v;
+        }
 }
 
 void DataSource::runInOneTransaction(const std::function<void()>& work) {

@@ -79,6 +79,7 @@ private:
     struct Pending;
     void ensureOpen();
     void closeStatement();
+    std::vector<std::string> rowKeyOf(const std::string& table);
     bool step();
     const TableColumn& targetColumn(std::string_view name);
     void setConverted(std::string_view name, Value value);

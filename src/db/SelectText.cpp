@@ -140,13 +140,38 @@ std::string quotedName(std::string_view name) {
     return q;
 }
 
-PreparedSelect prepareSelect(std::string_view recordSource) {
+std::string keyTerm(const std::string& table, const std::string& column) {
+    return quotedName(table) + "." + (column == kRowId ? column : quotedName(column));
+}
+
+namespace {
+
+std::string keySelection(const std::string& table, const std::vector<std::string>& keys) {
+    std::string terms;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        terms += keyTerm(table, keys[i]) + " as " + std::string(kRowIdColumn) + std::to_string(i) + ", ";
+    return terms;
+}
+
+std::string naturalOrder(const std::string& table, const std::vector<std::string>& keys) {
+    std::string terms;
+    for (const std::string& key : keys) terms += (terms.empty() ? "" : ", ") + keyTerm(table, key);
+    return terms;
+}
+
+}  // namespace
+
+PreparedSelect prepareSelect(std::string_view recordSource, const RowKeyOf& rowKeyOf) {
     std::string source = trim(recordSource);
     if (isBareName(source)) {
         std::string table = source.front() == '[' ? source.substr(1, source.size() - 2) : source;
-        return {"select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + ", * from " + quotedName(table) +
-                    " order by " + quotedName(table) + ".rowid",
-                table, true, "select count(*) from " + quotedName(table)};
+        PreparedSelect result;
+        result.table = table;
+        result.keyColumns = rowKeyOf(table);
+        result.sql = "select " + keySelection(table, result.keyColumns) + "* from " + quotedName(table);
+        if (!result.keyColumns.empty()) result.sql += " order by " + naturalOrder(table, result.keyColumns);
+        result.countSql = "select count(*) from " + quotedName(table);
+        return result;
     }
     std::vector<bool> top = topLevelMask(source);
     std::size_t tableEnd = 0;
@@ -157,22 +182,24 @@ PreparedSelect prepareSelect(std::string_view recordSource) {
     std::size_t termsStart = 0;
     std::size_t orderBy = findOrderBy(source, top, termsStart);
 
-    std::string sql;
+    std::string sql = source;
     PreparedSelect result;
     if (select == 0 && !table.empty() && !distinct) {
-        sql = "select " + quotedName(table) + ".rowid as " + std::string(kRowIdColumn) + "," + source.substr(6);
         result.table = table;
-        result.hasRowId = true;
-    } else {
-        sql = source;
+        result.keyColumns = rowKeyOf(table);
+        if (!result.keyColumns.empty()) {
+            std::string keys = keySelection(table, result.keyColumns);
+            sql = "select " + keys.substr(0, keys.size() - 2) + "," + source.substr(6);
+        }
     }
     std::size_t shift = sql.size() - source.size();
+    const std::string order = naturalOrder(table, result.keyColumns);
     if (orderBy != std::string::npos) {
         std::string terms = collateTerms(source.substr(termsStart));
-        if (result.hasRowId) terms += ", " + quotedName(table) + ".rowid";
+        if (!order.empty()) terms += ", " + order;
         sql = sql.substr(0, termsStart + shift) + " " + terms;
-    } else if (result.hasRowId) {
-        sql += " order by " + quotedName(table) + ".rowid";
+    } else if (!order.empty()) {
+        sql += " order by " + order;
     }
     result.sql = sql;
     result.countSql = "select count(*) from (" + sql + ")";

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "db/Cp1252.h"
+#include "db/EngineError.h"
 #include "db/PathResolver.h"
 #include "db/RegionalText.h"
 
@@ -102,7 +103,12 @@ std::int16_t ExcelFile::CreateFile(const std::string& fileName) {
         return f.number;
     };
 
-    const fs::path path = db::resolvePath(fileName);
+    fs::path path;
+    try {
+        path = db::resolvePath(fileName);
+    } catch (const db::EngineError& e) {
+        return fail({kPathFileAccess, e.what()});
+    }
     if (path.empty()) return fail({kPathFileAccess, "nome del file mancante"});
 
     std::error_code ec;

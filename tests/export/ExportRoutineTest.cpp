@@ -225,7 +225,7 @@ TEST_F(ExportRoutineTest, ArticleNullRulesAndLongDescriptions) {
     const ExportOutcome outcome = checkExport(list, rows, rows);
     EXPECT_EQ(outcome.textsCut, 1);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                                   "\\XLSArticoli.xls\r\nTesti accorciati a 255 caratteri: 1");
+                                   "/XLSArticoli.xls\r\nTesti accorciati a 255 caratteri: 1");
     const Sheet sheet = readWithFreeXL(fileOf(list));
     EXPECT_EQ(show(sheet.cells.at({1u, 1u})), "\"" + std::string(255, 'x') + "\"");
     EXPECT_EQ(sheet.cells.count({2u, 2u}), 0u);       // costoeuro Null: no cell
@@ -257,7 +257,7 @@ TEST_F(ExportRoutineTest, YearComesFromTheClockAndAnEmptyYearGivesTheHeadingOnly
     const ExportOutcome empty = exportList(list, archive, clock);
     EXPECT_TRUE(empty.succeeded);
     EXPECT_EQ(empty.rowsWritten, 0);
-    EXPECT_EQ(empty.message, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSFTVENDITA.xls");
+    EXPECT_EQ(empty.message, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSFTVENDITA.xls");
     EXPECT_EQ(firstDifference(readBytes(fileOf(list)), expectedSheet(list, {})), "");
     EXPECT_EQ(countListRecords(list, archive.DatabasePath), 2);  // the count covers every year
 
@@ -276,7 +276,7 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     EXPECT_EQ(outcome.rowsWritten, 32766);
     EXPECT_EQ(outcome.rowsLeftOut, 2);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                                   "\\XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2");
+                                   "/XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2");
     const std::string bytes = readBytes(fileOf(list));
     const auto all = records(bytes);
     ASSERT_GE(all.size(), 3u);
@@ -294,7 +294,7 @@ TEST_F(ExportRoutineTest, AFileThatCannotBeCreatedIsAFailureNamingPathAndReason)
     const ExportOutcome outcome = exportList(list, archive, "manca\\XLSComuni.xls", clock);
     EXPECT_FALSE(outcome.succeeded);
     EXPECT_EQ(outcome.message, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() +
-                                   "\\manca\\XLSComuni.xls\r\nMotivo: cartella inesistente");
+                                   "/manca/XLSComuni.xls\r\nMotivo: cartella inesistente");
     EXPECT_FALSE(fs::exists(dir / "manca"));
 }
 
@@ -309,7 +309,7 @@ TEST_F(ExportRoutineTest, AMissingFieldFailsBeforeTheFileIsTouched) {
     } catch (const db::EngineError& e) {
         EXPECT_EQ(e.number(), 3265);
         EXPECT_NE(std::string(e.what()).find("agente"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(dir.str() + "\\XLSFornitori.xls"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(dir.str() + "/XLSFornitori.xls"), std::string::npos) << e.what();
     }
     EXPECT_EQ(dir.read("XLSFornitori.xls"), "old");
 }
@@ -364,6 +364,11 @@ TEST(ExportRequestTest, TheLeadingNumberOfTheCountAndTheListNumberDecide) {
     EXPECT_EQ(run.action, Action::Run);
     EXPECT_EQ(run.list, listByNumber(13));
     EXPECT_EQ(exportRequest(" 3", "1").list, listByNumber(1));
+    // The numeric value of the leading number decides: sign and decimal point included.
+    for (std::string count : {"-5", "+3", "0.5", " -0.01x", ".5", "1e3"})
+        EXPECT_EQ(exportRequest(count, "1").action, Action::Run) << count;
+    for (std::string count : {"-0", "+0.000", "0e5", "-", "+.", ".", "+x3", "0,5"})
+        EXPECT_EQ(exportRequest(count, "1").action, Action::Refuse) << count;
 }
 
 }  // namespace
