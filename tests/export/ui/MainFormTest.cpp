@@ -153,7 +153,7 @@ TEST_F(MainFormTest, ExportShowsTheCompletionMessage) {
     nav()->clickItem(2, 1);  // Comuni
     clickExport();
     ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSComuni.xls");
+    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSComuni.xls");
     EXPECT_EQ(dialogs.last().title, "Tessaro 7");
     EXPECT_EQ(dialogs.last().icon, app::Icon::Information);
     EXPECT_EQ(dialogs.last().buttons, app::Buttons::Ok);
@@ -193,7 +193,7 @@ TEST_F(MainFormTest, AFileThatCannotBeCreatedIsReported) {
     clickExport();
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.last().text, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() +
-                                       "\\manca\\XLSClienti.xls\r\nMotivo: cartella inesistente");
+                                       "/manca/XLSClienti.xls\r\nMotivo: cartella inesistente");
     EXPECT_EQ(dialogs.last().icon, app::Icon::Critical);
 }
 
