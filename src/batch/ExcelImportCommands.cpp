@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
 #include "db/PathResolver.h"
+#include "db/QuotedText.h"
 #include "db/RegionalText.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/ExcelMappingStore.h"
@@ -24,13 +25,13 @@ bool digitsOnly(const std::string& text) {
 
 // The fields of the window take digits only; so do the arguments.
 const std::string& digitsArgument(const std::string& text, const char* what) {
-    if (!digitsOnly(text)) throw UsageError{std::string(what) + " accetta solo cifre: '" + text + "'."};
+    if (!digitsOnly(text)) throw UsageError{std::string(what) + " accetta solo cifre: " + db::quoteValue(text) + "."};
     return text;
 }
 
 const ExcelTable& tableArgument(const std::string& name) {
     const ExcelTable* table = findExcelTable(name);
-    if (!table) throw UsageError{"Tabella sconosciuta: '" + name + "' (clienti, fornitori o articoli)."};
+    if (!table) throw UsageError{"Tabella sconosciuta: " + db::quoteValue(name) + " (clienti, fornitori o articoli)."};
     return *table;
 }
 
@@ -99,7 +100,7 @@ int excelMapping(BatchContext& c) {
         c.out << "Assegnazioni azzerate per la tabella " << table.mappingTable << ".\n";
         return kExitOk;
     }
-    throw UsageError{"Azione sconosciuta o numero di argomenti errato: '" + action + "'."};
+    throw UsageError{"Azione sconosciuta o numero di argomenti errato: " + db::quoteValue(action) + "."};
 }
 
 int previewExcel(BatchContext& c) {

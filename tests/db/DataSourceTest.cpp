@@ -332,3 +332,17 @@ TEST_F(DataSourceTest, TwoDatabaseFilesDifferingOnlyInCaseAreRefusedNamingBoth) 
             << e.what();
     }
 }
+
+TEST_F(DataSourceTest, AValueQuotedInAMessageShowsAtMostSixtyCharacters) {
+    data.setRecordSource("articoli");
+    data.refresh();
+    data.addNew();
+    try {
+        data.setField("iva", std::string(400, '9') + "x");
+        ADD_FAILURE() << "a text that is no number was accepted";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.number(), 3421);
+        EXPECT_EQ(std::string(e.what()), "Il valore '" + std::string(59, '9') +
+                                             "…' non è convertibile nel tipo del campo 'iva' della tabella 'articoli'.");
+    }
+}
