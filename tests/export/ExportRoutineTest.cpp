@@ -49,7 +49,7 @@ std::string yearField(int number) {
 }
 
 std::string isoDate(int year, int month, int day) {
-    char text[16];
+    char text[32];  // room for any int, as the compiler checks
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
     return text;
 }
