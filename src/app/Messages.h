@@ -39,6 +39,15 @@ inline constexpr const char* kExportDone = "File Excel esportato.";
 inline constexpr const char* kExportFileName = "Nome File: ";
 inline constexpr const char* kExportRowsLeftOut = "Righe non esportate (oltre la riga 32767 del foglio): ";
 inline constexpr const char* kExportTextsCut = "Testi accorciati a 255 caratteri: ";
+inline constexpr const char* kExportFirstRowsOnly =
+    "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; il formato .xlsx non ha "
+    "questo limite.";
+inline constexpr const char* kExportRowsLeftOutXlsx = "Righe non esportate (oltre la riga 1048576 del foglio): ";
+inline constexpr const char* kExportTextsCutXlsx = "Testi accorciati a 32767 caratteri: ";
+// The "Formato" choice of the export window.
+inline constexpr const char* kExportFormatLabel = "Formato";
+inline constexpr const char* kExportFormatXls = "Excel 2.1 (.xls)";
+inline constexpr const char* kExportFormatXlsx = "Excel 2007 e successivi (.xlsx)";
 inline constexpr const char* kExportNotCreated = "Impossibile creare il file Excel.";
 inline constexpr const char* kExportNotWritten = "Impossibile scrivere il file Excel: il file non è stato creato.";
 inline constexpr const char* kExportReason = "Motivo: ";
@@ -47,6 +56,19 @@ inline constexpr const char* kExportFailedAtRow = ", riga del foglio ";
 inline constexpr const char* kExportFileRemoved = " (il file incompleto è stato eliminato)";
 
 // (end of export texts)
+
+// ---- What a failed import kept (both imports) ----
+inline constexpr const char* kKeptUpTo = "Sono salvati nella tabella i record fino ";
+inline constexpr const char* kKeptRepeatRest = ": importare di nuovo solo le righe successive.";
+inline constexpr const char* kNoneKept =
+    "Nessun record di questa importazione è rimasto nella tabella: correggere la causa e ripetere l'importazione "
+    "per intero.";
+inline constexpr const char* kKeptOther = "La tabella ha ";
+inline constexpr const char* kKeptOtherWritten = " record in più di prima, ma non quanti l'importazione ne aveva scritti (";
+inline constexpr const char* kKeptUnchecked = "Non è stato possibile contare i record rimasti nella tabella (";
+inline constexpr const char* kKeptCheckTable = "): controllarla prima di ripetere l'importazione.";
+inline constexpr const char* kRecordsAddedTo = "Record aggiunti alla tabella ";
+inline constexpr const char* kNotCheckable = "non verificabile";
 
 // ---- Excel import ----
 inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !";
@@ -83,6 +105,8 @@ inline constexpr const char* kColumnBeyondPreview = "Colonna assegnata oltre l'a
 inline constexpr const char* kValueNotNumber = "Valore non numerico nel file di Excel !";
 inline constexpr const char* kNothingImported = "Nessun record importato.";
 inline constexpr const char* kImportStopped = "Importazione interrotta !";
+inline constexpr const char* kExcelNotBegun = "Scrittura nel database non iniziata: ";
+inline constexpr const char* kExcelNotSaved = "Salvataggio nel database non riuscito: ";
 inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni incompleta !";
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
@@ -125,9 +149,10 @@ inline constexpr const char* kTextDuplicates = "Righe saltate perché duplicate 
 inline constexpr const char* kTextNotRead = "Righe oltre la 25000ª non lette: ";
 inline constexpr const char* kTextNothingImported = "Nessun record importato.";
 inline constexpr const char* kTextStoppedAt = "Importazione interrotta alla riga ";
-inline constexpr const char* kTextKeptBefore = "I record delle righe precedenti restano nella tabella.";
-inline constexpr const char* kTextUndone =
-    "Il database non ha conservato tutte le scritture di questa importazione: controllare i record prima di ripeterla.";
+inline constexpr const char* kTextNotBegun = "Scrittura nel database '";
+inline constexpr const char* kTextNotBegunEnd = "' non iniziata: ";
+inline constexpr const char* kTextNotSaved = "Salvataggio nel database '";
+inline constexpr const char* kTextNotSavedEnd = "' non riuscito: ";
 
 // (end of text import texts)
 

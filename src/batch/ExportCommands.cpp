@@ -23,19 +23,36 @@ std::string lines(const std::string& text) {
 
 // Refuses a list whose table is empty, as the export button does; true when
 // the file was written.
-bool exportOne(const ExportList& list, const app::Archive& archive, BatchContext& c) {
+bool exportOne(const ExportList& list, const app::Archive& archive, exporting::SheetFormat format, BatchContext& c) {
     try {
         if (exporting::countListRecords(list, archive.DatabasePath) == 0) {
             c.err << app::msg::kNothingToExport << "\n";
             return false;
         }
-        const exporting::ExportOutcome outcome = exporting::exportList(list, archive, exporting::systemClock());
+        const exporting::ExportOutcome outcome = exporting::exportList(list, archive, exporting::systemClock(), format);
         (outcome.succeeded ? c.out : c.err) << lines(outcome.message) << "\n";
         return outcome.succeeded;
     } catch (const db::EngineError& e) {
         c.err << lines(exporting::engineFailureMessage(e)) << "\n";
         return false;
     }
+}
+
+// Takes "--format xls|xlsx" out of the arguments; xls when absent.
+exporting::SheetFormat takeFormat(std::vector<std::string>& args) {
+    exporting::SheetFormat format = exporting::SheetFormat::Xls;
+    for (auto at = args.begin(); at != args.end();) {
+        if (*at != "--format") {
+            ++at;
+            continue;
+        }
+        if (at + 1 == args.end()) throw UsageError{"Manca il formato dopo --format (xls o xlsx)."};
+        const auto chosen = exporting::sheetFormatByName(*(at + 1));
+        if (!chosen) throw UsageError{"Formato sconosciuto: " + *(at + 1) + ". I formati sono xls e xlsx."};
+        format = *chosen;
+        at = args.erase(at, at + 2);
+    }
+    return format;
 }
 
 std::string joined(const std::vector<std::string>& args) {
@@ -45,6 +62,7 @@ std::string joined(const std::vector<std::string>& args) {
 }
 
 int exportList(BatchContext& c) {
+    const exporting::SheetFormat format = takeFormat(c.args);
     if (c.args.empty()) throw UsageError{"Manca l'elenco da esportare."};
     // A caption with a blank may come as two arguments: "Fatture Vendita".
     const ExportList* list = exporting::listByName(joined(c.args));
@@ -56,10 +74,11 @@ int exportList(BatchContext& c) {
     }
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;
-    return exportOne(*list, archive, c) ? kExitOk : kExitFailure;
+    return exportOne(*list, archive, format, c) ? kExitOk : kExitFailure;
 }
 
 int exportAll(BatchContext& c) {
+    const exporting::SheetFormat format = takeFormat(c.args);
     if (!c.args.empty()) throw UsageError{"Questo comando non vuole argomenti."};
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;
@@ -67,7 +86,7 @@ int exportAll(BatchContext& c) {
     for (const ExportList& list : exporting::exportLists()) {
         const std::string name = std::to_string(list.number) + " " + list.caption;
         c.out << name << ":\n";
-        if (!exportOne(list, archive, c)) {
+        if (!exportOne(list, archive, format, c)) {
             c.err << name << ": non esportato.\n";
             ++failed;
         }
@@ -83,11 +102,12 @@ int exportAll(BatchContext& c) {
 
 std::vector<Command> exportCommands() {
     return {
-        {"export", "ELENCO",
-         "Esporta un elenco nel suo file .xls della cartella degli archivi; ELENCO e' il numero (1-13) o la voce "
-         "(\"Clienti\", \"Fatture Vendita\", ...) in maiuscole o minuscole.",
+        {"export", "ELENCO [--format xls|xlsx]",
+         "Esporta un elenco nel suo file .xls (o .xlsx con --format xlsx) della cartella degli archivi; ELENCO e' il "
+         "numero (1-13) o la voce (\"Clienti\", \"Fatture Vendita\", ...) in maiuscole o minuscole.",
          exportList},
-        {"export-all", "", "Esporta i tredici elenchi in ordine; prosegue dopo un errore.", exportAll},
+        {"export-all", "[--format xls|xlsx]",
+         "Esporta i tredici elenchi in ordine (formato xls se non indicato); prosegue dopo un errore.", exportAll},
     };
 }
 

@@ -70,8 +70,13 @@ int textMapping(BatchContext& c) {
         int row = rowArgument(c.args[2], store);
         std::string start = digitsArgument(c.args[3], "INIZIO");
         std::string width = digitsArgument(c.args[4], "LARGHEZZA");
-        if (!store.assign(row, start, width)) {
-            c.err << "Assegnazione rifiutata: la colonna di inizio e il numero di caratteri non possono essere \"0\".\n";
+        import_text::Assignment done = store.assign(row, start, width);
+        if (!done) {
+            c.err << (done.refusal.empty()
+                          ? "Assegnazione rifiutata: la colonna di inizio e il numero di caratteri non possono essere "
+                            "\"0\"."
+                          : done.refusal)
+                  << "\n";
             return kExitFailure;
         }
     } else if (op == "unassign") {

@@ -27,6 +27,58 @@ std::string nameAfter(const std::string& message, const std::string& prefix) {
     return name;
 }
 
+// The failures a user can act on, by SQLite's primary result code: what
+// happened, naming the file ({file}) or its folder ({folder}), and what to
+// check. The engine's own text follows in parentheses.
+struct Cause {
+    int codes[2];  // 0: no second code
+    int number;
+    const char* text;
+};
+
+constexpr Cause kCauses[] = {
+    {{SQLITE_BUSY, SQLITE_LOCKED}, engine_error::kDatabaseLocked,
+     "Il database '{file}' è bloccato da un altro utente o programma: attendere che finisca, o chiuderlo, e "
+     "ripetere l'operazione"},
+    {{SQLITE_READONLY, SQLITE_PERM}, engine_error::kOther,
+     "Il database '{file}' è di sola lettura: controllare che il file non sia protetto dalla scrittura e di avere il "
+     "permesso di modificarlo"},
+    {{SQLITE_CANTOPEN, 0}, engine_error::kOther,
+     "Impossibile scrivere il database '{file}': nella cartella '{folder}' non si può creare il file di appoggio "
+     "(journal) che il database usa durante le scritture; controllare che la cartella non sia di sola lettura e di "
+     "avere il permesso di scriverci"},
+    {{SQLITE_FULL, 0}, engine_error::kOther,
+     "Spazio su disco esaurito scrivendo il database '{file}': liberare spazio sul disco che lo contiene e ripetere "
+     "l'operazione"},
+    {{SQLITE_IOERR, 0}, engine_error::kOther,
+     "Errore del disco leggendo o scrivendo il database '{file}': controllare il disco, o la rete, su cui si trova"},
+    {{SQLITE_NOTADB, 0}, engine_error::kOther,
+     "Il file '{file}' non è un database riconosciuto: controllare di aver indicato il file giusto"},
+    {{SQLITE_CORRUPT, 0}, engine_error::kOther,
+     "Il database '{file}' è danneggiato: ripristinarlo da una copia di sicurezza, o farlo riparare, prima di usarlo "
+     "ancora"},
+};
+
+// The folder part of a database name as the system writes it (ArchiveFolder + "\Tessaro7.mdb").
+std::string folderOf(const std::string& name) {
+    std::size_t at = name.find_last_of("\\/");
+    return at == std::string::npos ? std::string(".") : name.substr(0, at);
+}
+
+std::string causeText(std::string_view text, const std::string& file) {
+    std::string out;
+    while (!text.empty()) {
+        std::size_t open = text.find('{');
+        out += text.substr(0, open);
+        if (open == std::string_view::npos) break;
+        std::size_t close = text.find('}', open);
+        std::string_view key = text.substr(open + 1, close - open - 1);
+        out += key == "file" ? file : folderOf(file);
+        text.remove_prefix(close + 1);
+    }
+    return out;
+}
+
 }  // namespace
 
 Connection::Connection(const std::string& databaseName, int busyTimeoutMs) : m_name(databaseName) {
@@ -39,8 +91,9 @@ Connection::Connection(const std::string& databaseName, int busyTimeoutMs) : m_n
         std::string detail = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw EngineError(engine_error::kOther,
-                          "Impossibile aprire il database '" + databaseName + "' (" + detail + ").");
+        throw EngineError(engine_error::kOther, "Impossibile aprire il database '" + databaseName +
+                                                    "': controllare di avere il permesso di leggere e scrivere il "
+                                                    "file (" + detail + ").");
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
@@ -113,21 +166,11 @@ void Connection::fail(int rc, const std::string& table) const {
     default:
         break;
     }
-    switch (rc & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        throw EngineError(engine_error::kDatabaseLocked,
-                          "Il database '" + m_name + "' è bloccato da un altro utente o programma.");
-    case SQLITE_NOTADB:
-        throw EngineError(engine_error::kOther, "Il file '" + m_name + "' non è un database riconosciuto.");
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-        throw EngineError(engine_error::kOther, "Il database '" + m_name + "' non può essere modificato (sola lettura).");
-    case SQLITE_FULL:
-        throw EngineError(engine_error::kOther, "Spazio su disco esaurito scrivendo il database '" + m_name + "'.");
-    default:
-        break;
-    }
+    // A folder where the journal cannot be created may also be told as a read-only database.
+    int code = extended == SQLITE_READONLY_DIRECTORY ? SQLITE_CANTOPEN : rc & 0xFF;
+    for (const Cause& cause : kCauses)
+        if (cause.codes[0] == code || cause.codes[1] == code)
+            throw EngineError(cause.number, causeText(cause.text, m_name) + " (" + message + ").");
     if (message.rfind("no such table: ", 0) == 0)
         throw EngineError(engine_error::kTableNotFound,
                           "Tabella '" + nameAfter(message, "no such table: ") + "' non trovata nel database '" +
@@ -135,7 +178,7 @@ void Connection::fail(int rc, const std::string& table) const {
     if (message.rfind("no such column: ", 0) == 0)
         throw EngineError(engine_error::kFieldNotFound,
                           "Campo '" + nameAfter(message, "no such column: ") + "' non trovato" + where + ".");
-    throw EngineError(engine_error::kOther, "Errore del database '" + m_name + "': " + message + ".");
+    throw EngineError(engine_error::kOther, "Errore del database '" + m_name + "' (" + message + ").");
 }
 
 }  // namespace tessaro7::db

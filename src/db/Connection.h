@@ -29,6 +29,8 @@ public:
 
     sqlite3* handle() const { return m_db; }
     const std::string& databaseName() const { return m_name; }
+    // How long a statement waits for a lock held by another connection.
+    void setBusyTimeout(int ms) { sqlite3_busy_timeout(m_db, ms); }
 
     // A statement kept for reuse (reset and unbound); finalised with the connection.
     sqlite3_stmt* cachedStatement(const std::string& sql);
@@ -38,7 +40,9 @@ public:
     // The columns of a table, in order; throws 3078 when there is no such table.
     const std::vector<TableColumn>& columnsOf(const std::string& table);
 
-    // Throws the engine error for an SQLite result code.
+    // Throws the engine error for an SQLite result code: an Italian text
+    // naming the file and what to check, the engine's own text after it in
+    // parentheses.
     [[noreturn]] void fail(int rc, const std::string& table = {}) const;
 
 private:

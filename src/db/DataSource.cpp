@@ -13,6 +13,7 @@ namespace tessaro7::db {
 namespace {
 
 int g_busyTimeoutMs = 5000;
+int g_writeTimeoutMs = 30000;
 
 // Runs a one-column query on a table's name; the texts of its rows.
 std::vector<std::string> namesFor(sqlite3* db, const char* sql, const std::string& table) {
@@ -28,6 +29,20 @@ std::vector<std::string> namesFor(sqlite3* db, const char* sql, const std::strin
     sqlite3_finalize(stmt);
     return out;
 }
+
+// Writes wait for other programs longer than reads, for as long as this lives.
+class WriteWait {
+public:
+    explicit WriteWait(Connection& connection) : m_connection(connection) {
+        m_connection.setBusyTimeout(g_writeTimeoutMs);
+    }
+    ~WriteWait() { m_connection.setBusyTimeout(g_busyTimeoutMs); }
+    WriteWait(const WriteWait&) = delete;
+    WriteWait& operator=(const WriteWait&) = delete;
+
+private:
+    Connection& m_connection;
+};
 
 }  // namespace
 
@@ -46,6 +61,7 @@ struct DataSource::Result {
     std::vector<Value> key;       // the current row's identity, as stored
     bool eof = true;
     bool exhausted = false;  // the statement has returned its last row
+    long readAgain = -1;     // after a released read lock: the rows to step over when reading on
     ~Result() { sqlite3_finalize(stmt); }
 };
 
@@ -53,6 +69,7 @@ DataSource::DataSource() = default;
 DataSource::~DataSource() = default;
 
 void DataSource::setBusyTimeoutMs(int ms) { g_busyTimeoutMs = ms; }
+void DataSource::setWriteTimeoutMs(int ms) { g_writeTimeoutMs = ms; }
 
 void DataSource::setDatabaseName(std::string path) { m_databaseName = std::move(path); }
 
@@ -80,6 +97,14 @@ std::vector<std::string> DataSource::rowKeyOf(const std::string& table) {
     return namesFor(db, "select name from pragma_table_info(?) where pk > 0 order by pk", table);
 }
 
+// The current row stays readable; moving on runs the selection again and
+// steps over the rows already read.
+void DataSource::releaseReadLock() {
+    if (!m_result || m_result->exhausted || m_result->readAgain >= 0) return;
+    sqlite3_reset(m_result->stmt);
+    m_result->readAgain = m_result->eof ? 0 : m_position + 1;
+}
+
 void DataSource::refresh() {
     m_mode = Mode::None;
     m_pending.clear();
@@ -104,6 +129,8 @@ bool DataSource::step() {
     Result& r = *m_result;
     if (r.exhausted) return false;
     int rc = sqlite3_step(r.stmt);
+    for (; r.readAgain > 0 && rc == SQLITE_ROW; --r.readAgain) rc = sqlite3_step(r.stmt);
+    r.readAgain = -1;
     if (rc == SQLITE_DONE) {
         r.exhausted = true;
         sqlite3_reset(r.stmt);  // releases the read lock at once
@@ -144,13 +171,16 @@ void DataSource::moveLast() {
 
 long DataSource::recordCount() {
     if (!m_result) refresh();
-    if (m_count >= 0) return m_count;
+    if (m_count < 0) m_count = countRows();
+    return m_count;
+}
+
+long DataSource::countRows() {
     sqlite3_stmt* stmt = m_connection->prepare(m_result->select.countSql);
     int rc = sqlite3_step(stmt);
     long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
     sqlite3_finalize(stmt);
     if (rc != SQLITE_ROW) m_connection->fail(rc, m_result->select.table);
-    m_count = count;
     return count;
 }
 
@@ -281,6 +311,13 @@ void DataSource::update() {
         sql = "update " + quotedName(table) + " set " + sets + " where " + where;
     }
     sqlite3_stmt* stmt = m_connection->cachedStatement(sql);
+    // A write on its own takes the write lock itself: it waits for other
+    // writers as a transaction does.
+    std::optional<WriteWait> wait;
+    if (sqlite3_get_autocommit(m_connection->handle())) {
+        releaseReadLock();
+        wait.emplace(*m_connection);
+    }
     // Texts are bound without a copy (the largest cost of an import): the
     // bindings point into `pending` and are cleared before it goes.
     struct ClearBindings {
@@ -306,32 +343,68 @@ void DataSource::update() {
         }
 }
 
-void DataSource::runInOneTransaction(const std::function<void()>& work) {
+void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts) {
     ensureOpen();
-    sqlite3* db = m_connection->handle();
-    if (!sqlite3_get_autocommit(db)) {
+    if (!sqlite3_get_autocommit(m_connection->handle())) {
         work();
         return;
     }
-    m_connection->execute("begin");
-    auto commit = [&] {
-        try {
-            m_connection->execute("commit");
-        } catch (...) {
-            sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
-            throw;
-        }
-    };
+    if (counts && !m_result) refresh();
+    releaseReadLock();
+    {
+        WriteWait wait(*m_connection);
+        m_connection->execute("begin immediate");
+    }
     try {
+        WriteWait wait(*m_connection);
+        if (counts) {
+            counts->before = countRows();
+            counts->begun = true;
+        }
         work();
     } catch (...) {
         try {
-            commit();
+            finishTransaction(counts, true);
         } catch (...) {
         }
         throw;
     }
-    commit();
+    finishTransaction(counts, false);
+}
+
+// Commits (a rollback when the commit fails); after a failure of the run or of
+// the commit, counts the table again on this connection once the engine is
+// done with the transaction.
+void DataSource::finishTransaction(RunCounts* counts, bool failed) {
+    sqlite3* db = m_connection->handle();
+    auto recount = [&] {
+        if (!counts) return;
+        if (!sqlite3_get_autocommit(db)) {
+            counts->afterFailure = "la transazione del database '" + m_databaseName + "' è rimasta aperta";
+            return;
+        }
+        try {
+            counts->after = countRows();
+        } catch (const EngineError& e) {
+            counts->afterFailure = "errore " + std::to_string(e.number()) + " - " + e.what();
+        }
+    };
+    auto undoLeftOpen = [&] {
+        // A transaction the engine could not roll back is undone when its connection closes.
+        if (sqlite3_get_autocommit(db)) return;
+        m_result.reset();
+        m_connection.reset();
+    };
+    try {
+        WriteWait wait(*m_connection);
+        m_connection->execute("commit");
+    } catch (...) {
+        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+        recount();
+        undoLeftOpen();
+        throw;
+    }
+    if (failed) recount();
 }
 
 }  // namespace tessaro7::db

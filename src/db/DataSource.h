@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,15 @@ namespace tessaro7::db {
 
 class Connection;
 struct TableColumn;
+
+// The rows of the written table around a run in one transaction, counted on
+// the run's own connection.
+struct RunCounts {
+    bool begun = false;         // the write transaction started and the rows were counted
+    long before = 0;            // rows when it started
+    std::optional<long> after;  // after a failure: rows once the engine had finished with the transaction
+    std::string afterFailure;   // why they could not be counted then
+};
 
 class DataSource {
 public:
@@ -65,14 +75,24 @@ public:
     void update();
     void cancelUpdate();
 
-    // Runs work inside one transaction of this data source's database. The
-    // transaction is committed when work ends, and also when it throws, so that
-    // the rows written before the failure remain; the failure is then rethrown.
-    void runInOneTransaction(const std::function<void()>& work);
+    // Runs work inside one write transaction of this data source's database.
+    // The transaction starts with the write lock taken at once, after this
+    // data source's own reading has ended (the engine does not wait for a lock
+    // while the same connection still reads), so a run waits for another
+    // writer instead of failing. It is committed when work ends, and also when
+    // work throws, so that the rows written before the failure remain; a
+    // commit that fails is rolled back. The failure is then rethrown.
+    // `counts`, when given, receives the rows of the record source's table
+    // when the transaction started and, after a failure, once the engine has
+    // finished with the transaction: what the run really left.
+    void runInOneTransaction(const std::function<void()>& work, RunCounts* counts = nullptr);
 
-    // How long a write waits for a database held by another program before it
+    // How long a read waits for a database held by another program before it
     // fails with 3260.
     static void setBusyTimeoutMs(int ms);
+    // How long a write waits: longer, since another import may hold the
+    // database for the whole of its run.
+    static void setWriteTimeoutMs(int ms);
 
 private:
     struct Column;
@@ -80,7 +100,10 @@ private:
     void ensureOpen();
     void closeStatement();
     std::vector<std::string> rowKeyOf(const std::string& table);
+    void releaseReadLock();
     bool step();
+    long countRows();
+    void finishTransaction(RunCounts* counts, bool failed);
     const TableColumn& targetColumn(std::string_view name);
     void setConverted(std::string_view name, Value value);
     void requireCurrentRow() const;

@@ -7,9 +7,8 @@
 #include <system_error>
 
 #include "db/Cp1252.h"
-#include "db/EngineError.h"
-#include "db/PathResolver.h"
 #include "db/RegionalText.h"
+#include "export/FileFailure.h"
 
 namespace tessaro7::exporting {
 
@@ -30,6 +29,7 @@ constexpr std::uint16_t kPrintGridLines = 0x002B;
 constexpr std::uint16_t kFilePass = 0x002F;
 constexpr std::uint16_t kFont = 0x0031;
 constexpr std::uint16_t kCodePage = 0x0042;
+constexpr std::uint16_t kXf = 0x0043;
 
 constexpr std::uint16_t kBiffVersion = 2;
 constexpr std::uint16_t kWorksheet = 0x0010;
@@ -62,30 +62,6 @@ std::int16_t numberFailure(const db::Value& value) {
     return value.isNull() ? ExcelFile::kInvalidUseOfNull : ExcelFile::kTypeMismatch;
 }
 
-struct FileFailure {
-    std::int16_t number;
-    const char* reason;
-};
-
-FileFailure createFailure(int err) {
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR: return {ExcelFile::kPathNotFound, "cartella inesistente"};
-    case EACCES:
-    case EPERM: return {ExcelFile::kPermissionDenied, "accesso negato"};
-    case EROFS: return {ExcelFile::kPermissionDenied, "accesso negato: disco di sola lettura"};
-    case EBUSY:
-    case ETXTBSY: return {ExcelFile::kPermissionDenied, "file in uso da un altro programma"};
-    case EISDIR: return {ExcelFile::kPathFileAccess, "il nome indica una cartella"};
-    case ENAMETOOLONG: return {ExcelFile::kPathFileAccess, "nome del file troppo lungo"};
-    case ENOSPC:
-    case EDQUOT: return {ExcelFile::kDiskFull, "disco pieno"};
-    case EMFILE:
-    case ENFILE: return {ExcelFile::kTooManyFiles, "troppi file aperti"};
-    default: return {ExcelFile::kPathFileAccess, "errore di accesso al percorso o al file"};
-    }
-}
-
 }  // namespace
 
 ExcelFile::~ExcelFile() {
@@ -98,31 +74,13 @@ std::int16_t ExcelFile::CreateFile(const std::string& fileName) {
     m_ioError = kOk;
     m_failureReason.clear();
 
-    auto fail = [this](FileFailure f) {
-        m_failureReason = f.reason;
-        return f.number;
-    };
-
     fs::path path;
-    try {
-        path = db::resolvePath(fileName);
-    } catch (const db::EngineError& e) {
-        return fail({kPathFileAccess, e.what()});
+    FileFailure failure{};
+    std::FILE* file = replaceFile(fileName, path, failure);
+    if (!file) {
+        m_failureReason = failure.reason;
+        return failure.number;
     }
-    if (path.empty()) return fail({kPathFileAccess, "nome del file mancante"});
-
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (fs::is_directory(status)) return fail({kPathFileAccess, "il nome indica una cartella"});
-    if (fs::exists(status)) {
-        // Deleted rather than truncated, so no byte of the old file survives
-        // even if the create below fails.
-        if (!fs::remove(path, ec) && ec) return fail(createFailure(ec.value()));
-    }
-
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return fail(createFailure(errno));
     // Records are collected in m_buffer; stdio buffering would only copy them twice.
     std::setvbuf(file, nullptr, _IONBF, 0);
     m_file = file;
@@ -252,6 +210,19 @@ std::int16_t ExcelFile::SetFont(const std::string& FontName, std::int32_t FontHe
     return kOk;
 }
 
+std::int16_t ExcelFile::SetCellFormat(std::int32_t FontIndex, std::int32_t NumberFormat, std::int32_t Alignment) {
+    if (!m_file) return kNoOpenFile;
+    if (m_ioError) return m_ioError;
+    if (!fitsByte(FontIndex) || !fitsByte(NumberFormat) || !fitsByte(Alignment)) return kOverflow;
+    if (const auto r = reserve(8)) return r;
+    putHeader(kXf, 4);
+    put8(static_cast<std::uint8_t>(FontIndex));
+    put8(0);
+    put8(static_cast<std::uint8_t>(NumberFormat));
+    put8(static_cast<std::uint8_t>(Alignment));
+    return kOk;
+}
+
 std::int16_t ExcelFile::SetHeader(const std::string& HeaderText) { return writeCountedText(kHeader, HeaderText); }
 
 std::int16_t ExcelFile::SetFooter(const std::string& FooterText) { return writeCountedText(kFooter, FooterText); }
@@ -318,13 +289,9 @@ std::int16_t ExcelFile::flush() {
 }
 
 std::int16_t ExcelFile::ioFailure(int err) {
-    if (err == ENOSPC || err == EDQUOT || err == EFBIG) {
-        m_ioError = kDiskFull;
-        m_failureReason = "disco pieno";
-    } else {
-        m_ioError = kDeviceIo;
-        m_failureReason = "errore di scrittura sul disco";
-    }
+    const FileFailure failure = writeFailure(err);
+    m_ioError = failure.number;
+    m_failureReason = failure.reason;
     return m_ioError;
 }
 

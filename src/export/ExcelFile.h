@@ -59,7 +59,10 @@ public:
     std::int16_t CloseFile();
 
     // One cell at 1-based lrow, lcol: ValueType 0 INTEGER, 1 NUMBER,
-    // 2 LABEL; any other ValueType writes nothing and returns 0.
+    // 2 LABEL; any other ValueType writes nothing and returns 0. The three
+    // attribute bytes go into the record as they stand: HiddenLocked bits 0-5
+    // the XF record, bit 6 locked, bit 7 hidden; CellFontUsed bits 6-7 the
+    // FONT record; Alignment bits 0-2.
     std::int16_t WriteValue(std::int32_t ValueType, std::int32_t CellFontUsed, std::int32_t Alignment,
                             std::int32_t HiddenLocked, std::int64_t lrow, std::int64_t lcol,
                             const db::Value& value);
@@ -69,6 +72,11 @@ public:
     std::int16_t SetColumnWidth(std::int32_t FirstColumn, std::int32_t LastColumn, std::int32_t WidthValue);
     // Height in points; FontFormat bits 1 bold, 2 italic, 4 underlined, 8 struck out.
     std::int16_t SetFont(const std::string& FontName, std::int32_t FontHeight, std::int32_t FontFormat);
+    // One XF (cell format) record: the 0-based FONT record, the number format
+    // with the locked (bit 6) and hidden (bit 7) bits, the alignment as in a
+    // cell's third attribute byte. A cell points at the n-th XF record of the
+    // file through bits 0-5 of its first attribute byte (`HiddenLocked`).
+    std::int16_t SetCellFormat(std::int32_t FontIndex, std::int32_t NumberFormat, std::int32_t Alignment);
     std::int16_t SetHeader(const std::string& HeaderText);
     std::int16_t SetFooter(const std::string& FooterText);
     // The password text as it stands: no count byte, no hashing.

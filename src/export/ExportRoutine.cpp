@@ -1,7 +1,5 @@
 #include "export/ExportRoutine.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -11,17 +9,14 @@
 #include "db/DataSource.h"
 #include "db/PathResolver.h"
 #include "db/RegionalText.h"
-#include "export/ExcelFile.h"
+#include "export/Biff2Sheet.h"
+#include "export/XlsxSheet.h"
 
 namespace tessaro7::exporting {
 
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-constexpr int kCodePage = 1252;
-constexpr double kMarginInches = 1.5;
-constexpr int kDataFont = 0;
-constexpr int kHeadingFont = 64;  // the second FONT record, bold
 
 // The result position of each column's field, found once before the rows.
 std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSource& data) {
@@ -38,54 +33,50 @@ std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSo
 }
 
 // Writes the data cells of a list after their cell types and Null rules,
-// counting the texts it has to cut.
+// counting the texts it has to cut to the format's longest text.
 class CellWriter {
 public:
-    CellWriter(ExcelFile& xf, ExportOutcome& outcome) : m_xf(xf), m_outcome(outcome) {}
+    CellWriter(SheetSink& sheet, std::size_t longestText, ExportOutcome& outcome)
+        : m_sheet(sheet), m_longestText(longestText), m_outcome(outcome) {}
 
-    void write(const ExportColumn& column, long row, std::int64_t col, const db::Value& value) {
-        const int align = static_cast<int>(column.dataAlign);
-        auto put = [&](std::int32_t valueType, const db::Value& v) {
-            m_xf.WriteValue(valueType, kDataFont, align, 0, row, col, v);
-        };
+    void write(const ExportColumn& column, long row, int col, const db::Value& value) {
+        const Align align = column.dataAlign;
         if (value.isNull()) {
-            writeNull(column, put);
+            writeNull(column, row, col);
             return;
         }
         switch (column.cell) {
         case CellType::Text:
-            // A stored text is passed as it stands: no copy for the common case.
-            if (value.kind() == db::Value::Kind::Text && value.text().size() <= kLongestCellText)
-                put(ExcelFile::kLabelCell, value);
+            // A stored text that fits, or a date, is passed as it stands.
+            if ((value.kind() == db::Value::Kind::Text && value.text().size() <= m_longestText) ||
+                value.kind() == db::Value::Kind::Date)
+                m_sheet.text(row, col, align, value);
             else
-                put(ExcelFile::kLabelCell, cutText(value.toText()));
+                m_sheet.text(row, col, align, cutText(value.toText()));
             return;
         case CellType::Number:
-            // A text is read as a number by the writer, which leaves out what is none.
-            put(ExcelFile::kNumberCell, value);
-            return;
         case CellType::Whole: {
+            // What is no number (a price-list code "A00") leaves the cell out.
             const std::optional<double> number = value.toNumber();
-            if (number) put(ExcelFile::kNumberCell, db::roundHalfEven(*number));
-            else put(ExcelFile::kNumberCell, value);
+            if (!number) return;
+            m_sheet.number(row, col, align, column.cell == CellType::Whole ? db::roundHalfEven(*number) : *number);
             return;
         }
         }
     }
 
 private:
-    template <typename Put>
-    static void writeNull(const ExportColumn& column, Put put) {
+    void writeNull(const ExportColumn& column, long row, int col) {
         const bool text = column.cell == CellType::Text;
         switch (column.nullRule) {
         case NullRule::None:
         case NullRule::EmptyText:
-            // An empty text in a number column would be refused by the writer: no cell.
-            if (text) put(ExcelFile::kLabelCell, db::Value(""));
+            // An empty text in a number column would be refused: no cell.
+            if (text) m_sheet.text(row, col, column.dataAlign, db::Value(""));
             return;
         case NullRule::Zero:
-            if (text) put(ExcelFile::kLabelCell, db::Value("0"));
-            else put(ExcelFile::kNumberCell, db::Value(0.0));
+            if (text) m_sheet.text(row, col, column.dataAlign, db::Value("0"));
+            else m_sheet.number(row, col, column.dataAlign, 0.0);
             return;
         case NullRule::LeftOut: return;
         }
@@ -93,47 +84,31 @@ private:
 
     db::Value cutText(std::string text) {
         // A character takes at least one byte, so a short text needs no count.
-        if (text.size() <= kLongestCellText || db::characterCount(text) <= kLongestCellText) return text;
+        if (text.size() <= m_longestText || db::characterCount(text) <= m_longestText) return text;
         ++m_outcome.textsCut;
-        return db::leftCharacters(text, kLongestCellText);
+        return db::leftCharacters(text, m_longestText);
     }
 
-    ExcelFile& m_xf;
+    SheetSink& m_sheet;
+    std::size_t m_longestText;
     ExportOutcome& m_outcome;
 };
 
-void writeSheetSettings(ExcelFile& xf, const ExportList& list) {
-    // Readers need the code page to decode accented text.
-    xf.SetCodePage(kCodePage);
-    xf.PrintGridLines(false);
-    xf.SetMargin(ExcelFile::kTopMargin, kMarginInches);
-    xf.SetMargin(ExcelFile::kLeftMargin, kMarginInches);
-    xf.SetMargin(ExcelFile::kRightMargin, kMarginInches);
-    xf.SetMargin(ExcelFile::kBottomMargin, kMarginInches);
-    xf.SetFont("Arial", 10, 0);
-    xf.SetFont("Arial", 10, 1);
-    xf.SetFont("Arial", 10, 5);
-    xf.SetFont("Courier", 12, 2);
-    for (std::size_t c = 0; c < list.columns.size(); ++c) {
-        const auto column = static_cast<std::int32_t>(c + 1);
-        xf.SetColumnWidth(column, column, list.columns[c].width);
-    }
-    for (std::size_t c = 0; c < list.columns.size(); ++c)
-        xf.WriteValue(ExcelFile::kLabelCell, kHeadingFont, static_cast<int>(list.columns[c].headingAlign), 0, 1,
-                      static_cast<std::int64_t>(c + 1), list.columns[c].heading);
-}
-
-std::string completionMessage(const ExportOutcome& outcome) {
-    std::string text = std::string(app::msg::kExportDone) + kCrLf + app::msg::kExportFileName + db::shownPath(outcome.path);
+std::string completionMessage(const ExportOutcome& outcome, const SheetFormatRules& rules) {
+    std::string text =
+        std::string(app::msg::kExportDone) + kCrLf + app::msg::kExportFileName + db::shownPath(outcome.path);
     if (outcome.rowsLeftOut > 0)
-        text += kCrLf + std::string(app::msg::kExportRowsLeftOut) + std::to_string(outcome.rowsLeftOut);
-    if (outcome.textsCut > 0)
-        text += kCrLf + std::string(app::msg::kExportTextsCut) + std::to_string(outcome.textsCut);
+        text += kCrLf + std::string(rules.rowsLeftOutNote) + std::to_string(outcome.rowsLeftOut);
+    if (outcome.textsCut > 0) text += kCrLf + std::string(rules.textsCutNote) + std::to_string(outcome.textsCut);
+    // The heading row counts: the sheet holds rowsWritten + 1 rows.
+    if (rules.rowsEveryReaderReads > 0 && outcome.rowsWritten + 1 > rules.rowsEveryReaderReads)
+        text += kCrLf + std::string(app::msg::kExportFirstRowsOnly);
     return text;
 }
 
 std::string fileFailureMessage(const char* what, const std::string& path, const std::string& reason) {
-    return std::string(what) + kCrLf + app::msg::kExportFileName + db::shownPath(path) + kCrLf + app::msg::kExportReason + reason;
+    return std::string(what) + kCrLf + app::msg::kExportFileName + db::shownPath(path) + kCrLf +
+           app::msg::kExportReason + reason;
 }
 
 void removeFile(const std::string& path) {
@@ -148,7 +123,8 @@ void removeFile(const std::string& path) {
 }  // namespace
 
 ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const std::string& fileName,
-                         const Clock& clock) {
+                         const Clock& clock, SheetFormat format) {
+    const SheetFormatRules& rules = rulesOf(format);
     ExportOutcome outcome;
     outcome.path = archive.fileInFolder(fileName);
 
@@ -165,20 +141,20 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
         throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(outcome.path) + kCrLf + e.what());
     }
 
-    ExcelFile xf;
-    if (xf.CreateFile(outcome.path) != ExcelFile::kOk) {
-        outcome.message = fileFailureMessage(app::msg::kExportNotCreated, outcome.path, xf.failureReason());
+    const std::unique_ptr<SheetSink> sheet = makeSheetSink(format);
+    if (!sheet->create(outcome.path, list.title)) {
+        outcome.message = fileFailureMessage(app::msg::kExportNotCreated, outcome.path, sheet->failureReason());
         return outcome;
     }
-    writeSheetSettings(xf, list);
 
-    CellWriter cells(xf, outcome);
+    CellWriter cells(*sheet, rules.longestText, outcome);
     std::vector<db::Value> values(list.columns.size());
     long sheetRow = 1;
     try {
+        sheet->begin(list);
         while (!data.eof()) {
             ++sheetRow;
-            if (sheetRow > kLastSheetRow) {
+            if (sheetRow > rules.lastRow) {
                 ++outcome.rowsLeftOut;
                 data.moveNext();
                 continue;
@@ -186,36 +162,41 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
             // Every field of the row is read before any of its cells is written.
             for (std::size_t c = 0; c < values.size(); ++c) values[c] = data.field(positions[c]);
             for (std::size_t c = 0; c < values.size(); ++c)
-                cells.write(list.columns[c], sheetRow, static_cast<std::int64_t>(c + 1), values[c]);
+                cells.write(list.columns[c], sheetRow, static_cast<int>(c + 1), values[c]);
             ++outcome.rowsWritten;
             data.moveNext();
         }
     } catch (const db::EngineError& e) {
-        xf.CloseFile();
+        sheet->abandon();
         removeFile(outcome.path);
         throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(outcome.path) + app::msg::kExportFailedAtRow +
                                               std::to_string(sheetRow) + app::msg::kExportFileRemoved + kCrLf +
                                               e.what());
     } catch (...) {
         // Nothing half-written may remain that looks complete.
-        xf.CloseFile();
+        sheet->abandon();
         removeFile(outcome.path);
         throw;
     }
 
-    xf.ProtectSpreadsheet(list.protect);
-    if (xf.CloseFile() != ExcelFile::kOk) {
+    if (!sheet->finish(list, 1 + outcome.rowsWritten)) {
         removeFile(outcome.path);
-        outcome.message = fileFailureMessage(app::msg::kExportNotWritten, outcome.path, xf.failureReason());
+        outcome.message = fileFailureMessage(app::msg::kExportNotWritten, outcome.path, sheet->failureReason());
         return outcome;
     }
     outcome.succeeded = true;
-    outcome.message = completionMessage(outcome);
+    outcome.message = completionMessage(outcome, rules);
     return outcome;
 }
 
-ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const Clock& clock) {
-    return exportList(list, archive, list.fileName, clock);
+ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const Clock& clock,
+                         SheetFormat format) {
+    return exportList(list, archive, fileNameFor(list, format), clock, format);
+}
+
+std::unique_ptr<SheetSink> makeSheetSink(SheetFormat format) {
+    if (format == SheetFormat::Xlsx) return std::make_unique<XlsxSheet>();
+    return std::make_unique<Biff2Sheet>();
 }
 
 std::string engineFailureMessage(const db::EngineError& error) {

@@ -1,39 +1,37 @@
 #pragma once
-// The one export routine every list follows: the worksheet settings, the
-// heading row, one row per selected record, the protection setting.
+// The one export routine every list follows, in either sheet format: the
+// worksheet settings, the heading row, one row per selected record, the
+// protection setting.
 #include <string>
 
 #include "app/Archive.h"
 #include "db/EngineError.h"
 #include "export/Clock.h"
 #include "export/ExportLists.h"
+#include "export/SheetFormat.h"
 
 namespace tessaro7::exporting {
-
-// The last row a worksheet file can address.
-inline constexpr long kLastSheetRow = 32767;
-// The longest text a cell holds.
-inline constexpr std::size_t kLongestCellText = 255;
 
 struct ExportOutcome {
     bool succeeded = false;
     std::string path;       // the worksheet file
     long rowsWritten = 0;   // data rows, the heading row not counted
-    long rowsLeftOut = 0;   // records beyond the last sheet row
-    long textsCut = 0;      // texts written as their first 255 characters
+    long rowsLeftOut = 0;   // records beyond the format's last sheet row
+    long textsCut = 0;      // texts cut to the format's longest text
     std::string message;    // what to show: the completion or why no file was made
 };
 
-// Exports `list` from archive.DatabasePath into ArchiveFolder + "\" + fileName.
-// A yearly list selects the current year of `clock`. A file that cannot be
-// created or written gives an outcome that did not succeed, and no file. An
-// engine failure removes the partial file and is thrown again as an
+// Exports `list` from archive.DatabasePath into ArchiveFolder + "\" + fileName
+// in `format`. A yearly list selects the current year of `clock`. A file that
+// cannot be created or written gives an outcome that did not succeed, and no
+// file. An engine failure removes the partial file and is thrown again as an
 // EngineError of the same number whose text names the file and the row.
 ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const std::string& fileName,
-                         const Clock& clock);
+                         const Clock& clock, SheetFormat format = SheetFormat::Xls);
 
-// The same, into the list's own file name.
-ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const Clock& clock);
+// The same, into the list's own file name with the format's extension.
+ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const Clock& clock,
+                         SheetFormat format = SheetFormat::Xls);
 
 // An engine failure as the programs show it.
 std::string engineFailureMessage(const db::EngineError& error);

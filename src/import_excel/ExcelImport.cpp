@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/KeptRecords.h"
 #include "app/Messages.h"
 #include "db/Cp1252.h"
 #include "db/DataSource.h"
@@ -113,35 +114,42 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         }
 
     ImportOutcome outcome;
-    long current = 0;
+    long current = 0;  // the grid row being written; past the last once all are
     std::string scratch;
+    db::DataSource data2;
+    db::RunCounts counts;
     try {
-        db::DataSource data2;
         data2.setDatabaseName(databasePath);
         data2.setRecordSource(table->targetSource);
         data2.refresh();
-        data2.runInOneTransaction([&] {
-            for (long r = 1; r <= lastRow; ++r) {
-                current = r;
-                data2.addNew();
-                for (std::size_t k = 0; k < rows.size(); ++k) {
-                    const ImportField& field = table->fields[k];
-                    std::string_view text = sourceText(field, rows[k], grid, r);
-                    if (field.rule == FieldRule::Text)
-                        data2.setField(field.name, cutView(text, field.cut, scratch));
-                    else
-                        data2.setField(field.name, *numberOf(field, text));
+        data2.runInOneTransaction(
+            [&] {
+                for (current = 1; current <= lastRow; ++current) {
+                    data2.addNew();
+                    for (std::size_t k = 0; k < rows.size(); ++k) {
+                        const ImportField& field = table->fields[k];
+                        std::string_view text = sourceText(field, rows[k], grid, current);
+                        if (field.rule == FieldRule::Text)
+                            data2.setField(field.name, cutView(text, field.cut, scratch));
+                        else
+                            data2.setField(field.name, *numberOf(field, text));
+                    }
+                    data2.update();
+                    ++outcome.added;
                 }
-                data2.update();
-                ++outcome.added;
-            }
-        });
+            },
+            &counts);
     } catch (const db::EngineError& e) {
-        std::string where = current > 0 ? "Riga " + std::to_string(current + 1) + " del foglio: " : std::string();
+        std::string where = !counts.begun      ? app::msg::kExcelNotBegun
+                            : current > lastRow ? app::msg::kExcelNotSaved
+                                                : "Riga " + std::to_string(current + 1) + " del foglio: ";
+        // Grid row r is sheet row r + 1: the rows before the failing one end at sheet row `current`.
+        app::KeptRecords kept =
+            app::keptByRun(counts, outcome.added, table->choice, "alla riga " + std::to_string(current) + " del foglio");
+        if (kept.kept) outcome.added = *kept.kept;
         outcome.notice = noticeOf(app::msg::kImportStopped,
-                                  where + e.what() + " (errore " + std::to_string(e.number()) + ")",
-                                  "Record aggiunti alla tabella " + std::string(table->choice) + " prima dell'errore: " +
-                                      std::to_string(outcome.added) + ".");
+                                  where + e.what() + " (errore " + std::to_string(e.number()) + ")", kept.what);
+        outcome.notice.lines[3] = kept.count;
         return outcome;
     }
     outcome.completed = true;

@@ -6,7 +6,9 @@
 // Nothing is written unless every row can be: the chosen table, the mapping
 // rows, the assigned columns and the numbers of every row are checked first.
 // The rows are then written in one transaction; when the engine refuses a
-// record, the records before it remain and the notice names the sheet row.
+// record, the records before it remain (when the engine can still save them)
+// and the notice names the sheet row and says what the table really holds of
+// the run, counted afresh.
 #include <string>
 
 #include "app/Dialogs.h"
@@ -17,7 +19,7 @@ namespace tessaro7::import_excel {
 
 struct ImportOutcome {
     app::Notice notice;     // what to show at the end
-    long added = 0;         // records appended
+    long added = 0;         // records appended; after a failure as counted afresh
     bool completed = false; // every row was appended
 };
 

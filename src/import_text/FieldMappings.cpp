@@ -30,6 +30,24 @@ std::string shown(const db::Value& value) {
 
 }  // namespace
 
+CheckedAssignment checkAssignment(const MappingRow& row, TextTable table, std::size_t index) {
+    CheckedAssignment result;
+    const TextTableFields& list = fieldsOf(table);
+    std::string field = index < list.fields.size() ? "campo " + std::string(list.fields[index].name) + ", " : "";
+    std::string where = "Riga " + std::to_string(index + 1) + " di " + mappingTableName(table) + " (" + field + "'" +
+                        row.visualizzato.toText() + "'): ";
+    std::optional<int> start = sixteenBit(row.colonna);
+    std::optional<int> width = sixteenBit(row.qta);
+    if (!start || *start < 1 || *start > kMaxColumn)
+        result.problems.push_back(where + "colonna di inizio " + shown(row.colonna) +
+                                  " non valida, deve essere tra 1 e 32767.");
+    if (!width || *width < 0 || *width > kMaxColumn)
+        result.problems.push_back(where + "numero di caratteri " + shown(row.qta) +
+                                  " non valido, deve essere tra 0 e 32767.");
+    if (result.problems.empty()) result.mapping = {true, *start, *width};
+    return result;
+}
+
 FieldMappings checkFieldMappings(const std::vector<MappingRow>& rows, TextTable table) {
     FieldMappings result;
     const TextTableFields& list = fieldsOf(table);
@@ -40,20 +58,11 @@ FieldMappings checkFieldMappings(const std::vector<MappingRow>& rows, TextTable 
         return result;
     }
     for (std::size_t k = 0; k < list.fields.size(); ++k) {
-        const MappingRow& row = rows[k];
         FieldMapping mapping;
-        if (row.assigned()) {
-            std::string where = "Riga " + std::to_string(k + 1) + " di " + mappingTableName(table) + " (campo " +
-                                list.fields[k].name + ", '" + row.visualizzato.toText() + "'): ";
-            std::optional<int> start = sixteenBit(row.colonna);
-            std::optional<int> width = sixteenBit(row.qta);
-            if (!start || *start < 1 || *start > kMaxColumn)
-                result.problems.push_back(where + "colonna di inizio " + shown(row.colonna) +
-                                          " non valida, deve essere tra 1 e 32767.");
-            if (!width || *width < 0 || *width > kMaxColumn)
-                result.problems.push_back(where + "numero di caratteri " + shown(row.qta) +
-                                          " non valido, deve essere tra 0 e 32767.");
-            if (start && width) mapping = {true, *start, *width};
+        if (rows[k].assigned()) {
+            CheckedAssignment checked = checkAssignment(rows[k], table, k);
+            mapping = checked.mapping;
+            result.problems.insert(result.problems.end(), checked.problems.begin(), checked.problems.end());
         }
         result.fields.push_back(mapping);
     }

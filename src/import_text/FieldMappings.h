@@ -24,6 +24,16 @@ struct FieldMappings {
 
 inline constexpr int kMaxColumn = 32767;
 
+// The problems of an assigned row (`index` from 0) of `table`'s mapping, each
+// naming the row: a start column missing, below 1 or above 32767, a width
+// missing, negative or above 32767 (stored fractions count rounded half to
+// even). The import and the mapping editors refuse by this one rule.
+struct CheckedAssignment {
+    FieldMapping mapping;  // the 16-bit values, when usable
+    std::vector<std::string> problems;
+};
+CheckedAssignment checkAssignment(const MappingRow& row, TextTable table, std::size_t index);
+
 // Takes the first rows of `rows` as the mappings of `table`'s field list, in
 // order. Refused: fewer rows than fields; an assigned row whose start column
 // is missing, below 1 or above 32767, or whose width is missing, negative or

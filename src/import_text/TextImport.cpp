@@ -1,8 +1,8 @@
 #include "import_text/TextImport.h"
 
-#include <optional>
 #include <vector>
 
+#include "app/KeptRecords.h"
 #include "app/Messages.h"
 #include "db/DataSource.h"
 #include "db/PathResolver.h"
@@ -80,19 +80,6 @@ void writeLine(db::DataSource& target, std::string_view line, const TextTableFie
     target.update();
 }
 
-// The rows of the target table now, read afresh; none when they cannot be counted.
-std::optional<long> rowsNow(const std::string& database, const char* source) {
-    try {
-        db::DataSource data;
-        data.setDatabaseName(database);
-        data.setRecordSource(source);
-        data.refresh();
-        return data.recordCount();
-    } catch (const db::EngineError&) {
-        return std::nullopt;
-    }
-}
-
 std::string finalMessage(const TextImportOutcome& o, const TextTableFields& list) {
     std::string text = std::string(msg::kTextDone) + "\n" + msg::kTextAdded + std::to_string(o.added);
     if (list.skipDuplicates) text += "\n" + std::string(msg::kTextDuplicates) + std::to_string(o.duplicates);
@@ -138,12 +125,10 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     }
 
     db::DataSource target;
-    long rowsBefore = 0;
     try {
         target.setDatabaseName(archive.textImportDatabasePath());
         target.setRecordSource(list.recordSource);
         target.refresh();
-        rowsBefore = target.recordCount();
     } catch (const db::EngineError& e) {
         outcome.message = refused("Impossibile aprire la tabella " + std::string(list.recordSource) + ": errore " +
                                   std::to_string(e.number()) + " - " + e.what());
@@ -151,33 +136,35 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     }
 
     std::size_t current = 0;
+    db::RunCounts counts;
     try {
-        target.runInOneTransaction([&] {
-            for (current = 0; current < lines.size(); ++current) {
-                try {
-                    writeLine(target, lines[current], list, mappings.fields);
-                    ++outcome.added;
-                } catch (const db::EngineError& e) {
-                    if (!list.skipDuplicates || e.number() != db::engine_error::kDuplicateValue) throw;
-                    ++outcome.duplicates;
+        target.runInOneTransaction(
+            [&] {
+                for (current = 0; current < lines.size(); ++current) {
+                    try {
+                        writeLine(target, lines[current], list, mappings.fields);
+                        ++outcome.added;
+                    } catch (const db::EngineError& e) {
+                        if (!list.skipDuplicates || e.number() != db::engine_error::kDuplicateValue) throw;
+                        ++outcome.duplicates;
+                    }
+                    if (progress) progress(static_cast<long>(current + 1), static_cast<long>(lines.size()));
                 }
-                if (progress) progress(static_cast<long>(current + 1), static_cast<long>(lines.size()));
-            }
-        });
+            },
+            &counts);
     } catch (const std::exception& e) {
         std::string why = e.what();
         if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
             why = "errore " + std::to_string(engine->number()) + " - " + why;
-        // The engine may have undone the run's writes (a full disk rolls the
-        // transaction back): the message says how many records really remain.
-        std::optional<long> rowsAfter = rowsNow(archive.textImportDatabasePath(), list.recordSource);
-        bool kept = !rowsAfter || *rowsAfter - rowsBefore == outcome.added;
-        if (rowsAfter) outcome.added = *rowsAfter - rowsBefore;
-        std::string where = current >= lines.size()
-                                ? "Salvataggio nel database '" + archive.textImportDatabasePath() + "' non riuscito"
-                                : msg::kTextStoppedAt + std::to_string(current + 1) + " del file " + db::quotePath(file);
-        outcome.message = where + ": " + why + "\n" + msg::kTextAdded + std::to_string(outcome.added) + ". " +
-                          (kept ? msg::kTextKeptBefore : msg::kTextUndone);
+        const std::string& database = archive.textImportDatabasePath();
+        std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
+                            : current >= lines.size() ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
+                                                      : msg::kTextStoppedAt + std::to_string(current + 1) +
+                                                            " del file " + db::quotePath(file) + ": ";
+        app::KeptRecords kept =
+            app::keptByRun(counts, outcome.added, list.recordSource, "alla riga " + std::to_string(current) + " del file");
+        if (kept.kept) outcome.added = *kept.kept;
+        outcome.message = where + why + "\n" + kept.what + "\n" + kept.count;
         return outcome;
     }
     outcome.completed = true;

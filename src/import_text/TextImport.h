@@ -4,7 +4,9 @@
 // mapping, then every line to import), so a bad file adds nothing; then all
 // lines are written in one transaction. A line whose article duplicates a
 // unique value is skipped and counted; any other failure of the engine stops
-// the run at that line, keeping the records of the lines before it.
+// the run at that line, keeping the records of the lines before it when the
+// engine can still save them. The message then says what the table really
+// holds of the run, counted afresh.
 #include <functional>
 #include <string>
 
@@ -22,7 +24,7 @@ using ImportProgress = std::function<void(long done, long total)>;
 
 struct TextImportOutcome {
     bool completed = false;  // every line read was handled
-    long added = 0;          // records added (also when the run stopped)
+    long added = 0;          // records added; after a failure as counted afresh (the written ones when it could not be)
     long duplicates = 0;     // article lines skipped as duplicates
     long notRead = 0;        // lines beyond the 25000th
     std::string message;     // the text to show: the final message, or what failed and where

@@ -1,6 +1,7 @@
 #include "import_text/TextMappingStore.h"
 
 #include "db/RegionalText.h"
+#include "import_text/FieldMappings.h"
 
 namespace tessaro7::import_text {
 
@@ -45,12 +46,23 @@ void TextMappingStore::saveRow(int row, const db::Value& colonna, std::optional<
     m_data.update();
 }
 
-bool TextMappingStore::assign(int row, std::string_view startBox, std::string_view widthBox) {
-    if (!isOpen() || row < 0 || row >= rowCount()) return false;
-    if (startBox == "0" || widthBox == "0") return false;
+Assignment TextMappingStore::assign(int row, std::string_view startBox, std::string_view widthBox) {
+    if (!isOpen() || row < 0 || row >= rowCount()) return {};
+    if (startBox == "0" || widthBox == "0") return {};
+    // The boxes as typed, so the refusal shows them; an empty box stores 0.
+    auto typed = [](std::string_view box) { return db::Value(box.empty() ? std::string("0") : std::string(box)); };
+    MappingRow proposed{m_rows[static_cast<std::size_t>(row)].visualizzato, typed(startBox), typed(widthBox),
+                        db::Value::yesNo(true)};
+    CheckedAssignment checked = checkAssignment(proposed, *m_table, static_cast<std::size_t>(row));
+    if (!checked.problems.empty()) {
+        Assignment refused;
+        for (const std::string& problem : checked.problems)
+            refused.refusal += (refused.refusal.empty() ? "" : "\n") + problem;
+        return refused;
+    }
     saveRow(row, db::Value(boxValue(startBox)), boxValue(widthBox), true);
     reload();
-    return true;
+    return {true, {}};
 }
 
 bool TextMappingStore::unassign(int row, std::string_view widthBox) {

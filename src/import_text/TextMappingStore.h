@@ -23,6 +23,14 @@ struct MappingRow {
     bool assigned() const { return utilizzato.kind() == db::Value::Kind::YesNo && utilizzato.yes(); }
 };
 
+// What "&Assegna" did: saved, ignored (a box holding "0"), or refused with
+// the problems the import would name.
+struct Assignment {
+    bool saved = false;
+    std::string refusal;
+    explicit operator bool() const { return saved; }
+};
+
 // The numeric value of an entry box: its leading digits; an empty box gives 0.
 double boxValue(std::string_view box);
 
@@ -37,9 +45,11 @@ public:
     int rowCount() const { return static_cast<int>(m_rows.size()); }
 
     // "&Assegna" on row `row` (from 0): colonna and Qta = the boxes' values,
-    // utilizzato = True. Refused, writing nothing, while either box holds
-    // exactly "0" or when there is no such row. True when saved.
-    bool assign(int row, std::string_view startBox, std::string_view widthBox);
+    // utilizzato = True. Ignored, writing nothing, while either box holds
+    // exactly "0" or when there is no such row; refused, writing nothing,
+    // when the import could not use the values (a start outside 1-32767, a
+    // width above 32767).
+    Assignment assign(int row, std::string_view startBox, std::string_view widthBox);
     // "&Toglie": colonna = "0", Qta = the width box's value, utilizzato = False.
     bool unassign(int row, std::string_view widthBox);
     // "&Elimina dati assegnati", once confirmed: every row as "&Toglie" leaves

@@ -9,6 +9,7 @@
 #include "export/Clock.h"
 #include "export/ExportChoice.h"
 #include "export/ExportLists.h"
+#include "export/SheetFormat.h"
 #include "export/SheetFiles.h"
 #include "support/TempDir.h"
 
@@ -58,6 +59,21 @@ TEST_F(ExportCommandsTest, UnknownListIsAUsageError) {
     EXPECT_NE(err.str().find("Elenco sconosciuto: 14"), std::string::npos) << err.str();
     EXPECT_EQ(run({"export"}), 2);
     EXPECT_EQ(run({"export-all", "1"}), 2);
+}
+
+TEST_F(ExportCommandsTest, FormatOptionChoosesTheFile) {
+    EXPECT_EQ(run({"export", "--format", "xlsx", "1"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "File Excel esportato.\nNome File: " + pathOf("XLSClienti.xlsx") + "\n");
+    EXPECT_EQ(std::string(readBytes(folder / "XLSClienti.xlsx"), 0, 2), "PK");
+    EXPECT_FALSE(fs::exists(folder / "XLSClienti.xls"));
+    EXPECT_EQ(run({"export", "1", "--format", "XLS"}), 0) << err.str();
+    EXPECT_TRUE(fs::exists(folder / "XLSClienti.xls"));
+    EXPECT_EQ(run({"export-all", "--format", "xlsx"}), 0) << err.str();
+    for (const exporting::ExportList& list : exporting::exportLists())
+        EXPECT_TRUE(fs::exists(folder / exporting::fileNameFor(list, exporting::SheetFormat::Xlsx))) << list.fileName;
+    EXPECT_EQ(run({"export", "1", "--format", "ods"}), 2);
+    EXPECT_NE(err.str().find("Formato sconosciuto: ods"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"export-all", "--format"}), 2);
 }
 
 TEST_F(ExportCommandsTest, AnEmptyTableIsRefused) {

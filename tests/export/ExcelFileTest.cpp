@@ -119,6 +119,7 @@ std::vector<Call> everyOperation() {
         [](ExcelFile& xf) { return xf.SetFooter("f"); },
         [](ExcelFile& xf) { return xf.SetFilePassword("p"); },
         [](ExcelFile& xf) { return xf.SetCodePage(1252); },
+        [](ExcelFile& xf) { return xf.SetCellFormat(0, 0, 1); },
         [](ExcelFile& xf) { return xf.CloseFile(); },
     };
 }
@@ -282,6 +283,25 @@ TEST_F(ExcelFileTest, Fonts) {
     expectRefused(6, [](ExcelFile& xf) { return xf.SetFont("Arial", 10, 256); }, "format 256");
     expectRefused(6, [](ExcelFile& xf) { return xf.SetFont("Arial", 10, -1); }, "format -1");
     expectRefused(6, [](ExcelFile& xf) { return xf.SetFont(repeat("a", 256), 10, 0); }, "256-character name");
+}
+
+TEST_F(ExcelFileTest, CellFormats) {
+    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCellFormat(0, 0, 1); }), "43 00 04 00 00 00 00 01");
+    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCellFormat(1, 0, 3); }), "43 00 04 00 01 00 00 03");
+    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCellFormat(3, 0xC5, 2); }), "43 00 04 00 03 00 C5 02");
+    expectRefused(6, [](ExcelFile& xf) { return xf.SetCellFormat(256, 0, 1); }, "font 256");
+    expectRefused(6, [](ExcelFile& xf) { return xf.SetCellFormat(0, -1, 1); }, "format -1");
+    expectRefused(6, [](ExcelFile& xf) { return xf.SetCellFormat(0, 0, 256); }, "alignment 256");
+}
+
+TEST_F(ExcelFileTest, FirstAttributeByteHoldsTheCellFormatAndTheProtectionBits) {
+    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(2, 64, 3, 3, 1, 1, "a"); }),
+              "04 00 09 00 00 00 00 00 03 40 03 01 61");
+    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(1, 0, 3, 0x42, 1, 1, 1.0); }),
+              "03 00 0F 00 00 00 00 00 42 00 03 00 00 00 00 00 00 F0 3F");
+    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(0, 192, 1, 0xBF, 1, 1, 7); }),
+              "02 00 09 00 00 00 00 00 BF C0 01 07 00");
+    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 1, 256, 1, 1, "a"); }, "attribute byte 256");
 }
 
 TEST_F(ExcelFileTest, HeaderAndFooter) {

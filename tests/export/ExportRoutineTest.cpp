@@ -11,6 +11,7 @@
 #include "db/RegionalText.h"
 #include "export/ExportChoice.h"
 #include "export/SheetFiles.h"
+#include "export/XlsxFiles.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -20,6 +21,7 @@ using namespace tessaro7;
 using namespace tessaro7::exporting;
 using namespace tessaro7::testing::sheet;
 using tessaro7::testing::TempDir;
+namespace xlsx = tessaro7::testing::xlsx;
 
 constexpr int kYear = 2031;
 
@@ -94,6 +96,28 @@ std::optional<CellValue> expectedCell(const ExportColumn& column, const Stored& 
     return std::nullopt;
 }
 
+// What openpyxl must read from an .xlsx cell for a stored value: dates as
+// dates, numbers as numbers, texts whole; an empty text is no cell.
+std::optional<std::string> expectedXlsxCell(const ExportColumn& column, const Stored& v, const std::string& type) {
+    if (std::holds_alternative<std::monostate>(v)) {
+        if (column.nullRule != NullRule::Zero) return std::nullopt;
+        return column.cell == CellType::Text ? std::string("s:0") : xlsx::number(0);
+    }
+    if (column.cell == CellType::Text) {
+        if (const auto* w = std::get_if<std::int64_t>(&v)) return "s:" + std::to_string(*w);
+        const std::string& text = std::get<std::string>(v);
+        if (type.find("DATE") != std::string::npos)
+            return "d:" + (text.size() == 10 ? text + " 00:00:00" : text);
+        if (text.empty()) return std::nullopt;
+        return "s:" + text;
+    }
+    const std::optional<CellValue> biff = expectedCell(column, v, type);
+    if (!biff) return std::nullopt;
+    return xlsx::number(std::get<double>(*biff));
+}
+
+std::string columnLetter(std::size_t c) { return std::string(1, static_cast<char>('A' + c)); }
+
 class ExportRoutineTest : public ::testing::Test {
 protected:
     TempDir dir;
@@ -150,6 +174,64 @@ protected:
         return outcome;
     }
 
+    // Inserts `inserted`, exports `list` as .xlsx and reads it back with
+    // openpyxl: every cell against the stored values, the headings, widths,
+    // frozen heading row, autofilter and protection.
+    xlsx::Sheet checkXlsxExport(const ExportList& list, const std::vector<StoredRow>& inserted,
+                                const std::vector<StoredRow>& expectedOrder) {
+        const std::string table = tableOf(list);
+        for (const StoredRow& row : inserted) database.insert(table, row);
+        const auto types = database.columnTypes(table);
+
+        const ExportOutcome outcome = exportList(list, archive, clock, SheetFormat::Xlsx);
+        EXPECT_TRUE(outcome.succeeded) << outcome.message;
+        EXPECT_EQ(outcome.path, dir.str() + "\\" + fileNameFor(list, SheetFormat::Xlsx));
+        EXPECT_EQ(outcome.rowsWritten, static_cast<long>(expectedOrder.size()));
+
+        const xlsx::Sheet sheet = xlsx::readWithOpenpyxl(dir / fileNameFor(list, SheetFormat::Xlsx));
+        const std::size_t n = list.columns.size();
+        EXPECT_EQ(sheet.rows, static_cast<int>(expectedOrder.size() + 1)) << list.caption;
+        EXPECT_EQ(sheet.columns, static_cast<int>(n)) << list.caption;
+        EXPECT_EQ(sheet.title, list.title);
+        EXPECT_EQ(sheet.frozen, "A2");
+        EXPECT_EQ(sheet.filter, "A1:" + columnLetter(n - 1) + std::to_string(expectedOrder.size() + 1));
+        EXPECT_EQ(sheet.protectedSheet, list.protect);
+        auto alignment = [](Align a) { return a == Align::Left ? "left" : "right"; };
+        for (std::size_t c = 0; c < n; ++c) {
+            const ExportColumn& column = list.columns[c];
+            EXPECT_NEAR(sheet.widths.count(columnLetter(c)) ? sheet.widths.at(columnLetter(c)) : 0.0,
+                        column.width + 0.5, 0.5)
+                << column.field;
+            const auto heading = sheet.cells.find({1, static_cast<int>(c + 1)});
+            if (heading == sheet.cells.end()) {
+                ADD_FAILURE() << "no heading " << column.heading;
+                continue;
+            }
+            EXPECT_EQ(heading->second.value, std::string("s:") + column.heading);
+            EXPECT_TRUE(heading->second.bold) << column.heading;
+            EXPECT_EQ(heading->second.align, alignment(column.headingAlign)) << column.heading;
+        }
+        for (std::size_t r = 0; r < expectedOrder.size(); ++r)
+            for (std::size_t c = 0; c < n; ++c) {
+                const ExportColumn& column = list.columns[c];
+                const auto found = expectedOrder[r].find(column.field);
+                const auto want = expectedXlsxCell(
+                    column, found == expectedOrder[r].end() ? Stored{} : found->second, types.at(column.field));
+                const auto cell = sheet.cells.find({static_cast<int>(r + 2), static_cast<int>(c + 1)});
+                const std::string where = std::string(list.caption) + " row " + std::to_string(r + 2) + " " + column.field;
+                EXPECT_EQ(cell == sheet.cells.end() ? "(no cell)" : cell->second.value, want.value_or("(no cell)")) << where;
+                if (cell == sheet.cells.end()) continue;
+                EXPECT_FALSE(cell->second.bold) << where;
+                EXPECT_EQ(cell->second.align, alignment(column.dataAlign)) << where;
+                if (want && want->rfind("d:", 0) == 0) {
+                    EXPECT_EQ(cell->second.numberFormat,
+                              want->substr(13) == "00:00:00" ? "dd/mm/yyyy" : "dd/mm/yyyy hh:mm:ss")
+                        << where;
+                }
+            }
+        return sheet;
+    }
+
     // Five records of the list's year: key by rank, every other exported field
     // filled after its stored type, except rank 2 whose fields are all Null.
     StoredRow generated(const ExportList& list, int rank, int year = kYear) {
@@ -193,6 +275,15 @@ TEST_P(EveryList, FileMatchesTheListRecordByRecordAndReadsBack) {
     // Without an ordering clause the rows keep the table's order.
     const std::vector<StoredRow>& expected = keyField(list.number).empty() ? inserted : ranked;
     checkExport(list, inserted, expected);
+}
+
+TEST_P(EveryList, XlsxReadsBackCellByCellWithTheDatabase) {
+    const ExportList& list = *listByNumber(GetParam());
+    std::vector<StoredRow> ranked;
+    for (int rank = 0; rank < 5; ++rank) ranked.push_back(generated(list, rank));
+    std::vector<StoredRow> inserted = {ranked[3], ranked[0], ranked[4], ranked[2], ranked[1]};
+    if (list.yearly()) inserted.push_back(generated(list, 1, kYear + 1));
+    checkXlsxExport(list, inserted, keyField(list.number).empty() ? inserted : ranked);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExportRoutine, EveryList, ::testing::Range(1, 14),
@@ -276,7 +367,9 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     EXPECT_EQ(outcome.rowsWritten, 32766);
     EXPECT_EQ(outcome.rowsLeftOut, 2);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                                   "/XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2");
+                                   "/XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2\r\n"
+                                   "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; "
+                                   "il formato .xlsx non ha questo limite.");
     const std::string bytes = readBytes(fileOf(list));
     const auto all = records(bytes);
     ASSERT_GE(all.size(), 3u);
@@ -288,14 +381,63 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     EXPECT_EQ(show(sheet.cells.at({32766u, 0u})), "\"32766\"");
 }
 
+TEST_F(ExportRoutineTest, ASheetOfMoreThan16384RowsWarnsThatSomeProgramsStopThere) {
+    const ExportList& list = *listByNumber(4);
+    const std::string note = "\r\nAlcuni programmi leggono solo le prime 16384 righe";
+    database.exec("begin");
+    for (int i = 1; i <= 16383; ++i) database.insert("comuni", {{"codice", std::to_string(i)}, {"comune", std::string("C")}});
+    database.exec("commit");
+    // 16383 records and the heading: 16384 rows, which every reader reads.
+    const ExportOutcome full = exportList(list, archive, clock);
+    EXPECT_EQ(full.message.find(note), std::string::npos) << full.message;
+    database.insert("comuni", {{"codice", std::string("16384")}, {"comune", std::string("C")}});
+    const ExportOutcome over = exportList(list, archive, clock);
+    EXPECT_EQ(over.rowsWritten, 16384);
+    EXPECT_NE(over.message.find(note), std::string::npos) << over.message;
+    // The newer format has no such limit.
+    const ExportOutcome xlsx = exportList(list, archive, clock, SheetFormat::Xlsx);
+    EXPECT_TRUE(xlsx.succeeded) << xlsx.message;
+    EXPECT_EQ(xlsx.message, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSComuni.xlsx");
+}
+
 TEST_F(ExportRoutineTest, AFileThatCannotBeCreatedIsAFailureNamingPathAndReason) {
     const ExportList& list = *listByNumber(4);
     database.insert("comuni", {{"codice", std::string("1")}, {"comune", std::string("Roma")}});
-    const ExportOutcome outcome = exportList(list, archive, "manca\\XLSComuni.xls", clock);
-    EXPECT_FALSE(outcome.succeeded);
-    EXPECT_EQ(outcome.message, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() +
-                                   "/manca/XLSComuni.xls\r\nMotivo: cartella inesistente");
+    for (const char* name : {"XLSComuni.xls", "XLSComuni.xlsx"}) {
+        const SheetFormat format = std::string(name).ends_with("x") ? SheetFormat::Xlsx : SheetFormat::Xls;
+        const ExportOutcome outcome = exportList(list, archive, std::string("manca\\") + name, clock, format);
+        EXPECT_FALSE(outcome.succeeded);
+        EXPECT_EQ(outcome.message, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() + "/manca/" +
+                                       name + "\r\nMotivo: cartella inesistente");
+    }
     EXPECT_FALSE(fs::exists(dir / "manca"));
+}
+
+// A folder on a file system of 64 KiB: both formats find it full, say so,
+// and leave no file there.
+TEST_F(ExportRoutineTest, AFullDiskIsAFailureAndLeavesNoFile) {
+    const fs::path small = dir / "piccolo";
+    fs::create_directory(small);
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + small.string() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "a small file system cannot be mounted here (needs root and mount rights)";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { std::system(("umount '" + at.string() + "'").c_str()); }
+    } unmount{small};
+    // Texts that do not compress away, so the .xlsx too outgrows 64 KiB.
+    database.exec("begin");
+    for (int i = 1; i <= 3000; ++i)
+        database.insert("comuni", {{"codice", std::to_string(i)},
+                                   {"comune", std::to_string(i * 2654435761u) + std::to_string(i * 40503u)}});
+    database.exec("commit");
+    for (SheetFormat format : {SheetFormat::Xls, SheetFormat::Xlsx}) {
+        const std::string name = fileNameFor(*listByNumber(4), format);
+        const ExportOutcome outcome = exportList(*listByNumber(4), archive, "piccolo\\" + name, clock, format);
+        EXPECT_FALSE(outcome.succeeded) << name;
+        EXPECT_EQ(outcome.message, "Impossibile scrivere il file Excel: il file non è stato creato.\r\nNome File: " +
+                                       dir.str() + "/piccolo/" + name + "\r\nMotivo: disco pieno");
+        EXPECT_TRUE(fs::is_empty(small)) << name;
+    }
 }
 
 TEST_F(ExportRoutineTest, AMissingFieldFailsBeforeTheFileIsTouched) {
@@ -342,15 +484,66 @@ TEST_F(ExportRoutineTest, AnEngineFailureInTheMiddleRemovesThePartialFile) {
         file.seekp(size - 40 * 4096);
         file << std::string(40 * 4096, '\xFF');
     }
-    dir.write("XLSComuni.xls", "old");
-    try {
-        const ExportOutcome outcome = exportList(*listByNumber(4), archive, clock);
-        FAIL() << "no engine error: " << outcome.message;
-    } catch (const db::EngineError& e) {
-        EXPECT_NE(std::string(e.what()).find(", riga del foglio "), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("eliminato"), std::string::npos) << e.what();
+    auto openFiles = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+    };
+    const auto filesBefore = openFiles();
+    for (SheetFormat format : {SheetFormat::Xls, SheetFormat::Xlsx}) {
+        const std::string name = fileNameFor(*listByNumber(4), format);
+        dir.write(name, "old");
+        try {
+            const ExportOutcome outcome = exportList(*listByNumber(4), archive, clock, format);
+            ADD_FAILURE() << "no engine error: " << outcome.message;
+        } catch (const db::EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find(", riga del foglio "), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("eliminato"), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(fs::exists(dir / name));
     }
-    EXPECT_FALSE(fs::exists(dir / "XLSComuni.xls"));
+    EXPECT_EQ(openFiles(), filesBefore) << "a file (the .xlsx sheet's temporary file?) left open";
+}
+
+TEST_F(ExportRoutineTest, XlsxKeepsLongTextsWholeAndDatesWithTheirTime) {
+    const ExportList& articles = *listByNumber(3);
+    std::string thousand;
+    while (db::characterCount(thousand) < 1000) thousand += "Descrizione lunga àè€ ";
+    thousand = db::leftCharacters(thousand, 1000);
+    checkXlsxExport(articles, {{{"codice", std::string("A1")}, {"descrizione", thousand}, {"costoeuro", 2.5}}},
+                    {{{"codice", std::string("A1")}, {"descrizione", thousand}, {"costoeuro", 2.5}}});
+
+    // Beyond what the format holds a text is cut, and counted.
+    database.insert("articoli", {{"codice", std::string("A2")}, {"descrizione", std::string(32768, 'x')}});
+    const ExportOutcome cut = exportList(articles, archive, clock, SheetFormat::Xlsx);
+    EXPECT_EQ(cut.textsCut, 1);
+    EXPECT_EQ(cut.message, "File Excel esportato.\r\nNome File: " + dir.str() +
+                               "/XLSArticoli.xlsx\r\nTesti accorciati a 32767 caratteri: 1");
+    EXPECT_EQ(xlsx::readWithOpenpyxl(dir / "XLSArticoli.xlsx").cells.at({3, 2}).value, "s:" + std::string(32767, 'x'));
+
+    const ExportList& journal = *listByNumber(11);
+    const StoredRow entry = {{"anno", std::int64_t{kYear}}, {"data_reg", std::string("2031-05-02 10:20:30")},
+                             {"data doc", isoDate(kYear, 4, 30)}, {"n_movimento", 7.5}, {"credito", 122.5}};
+    checkXlsxExport(journal, {entry}, {entry});
+}
+
+TEST_F(ExportRoutineTest, Xlsx40000RowsAllReadBack) {
+    const ExportList& list = *listByNumber(4);
+    database.exec("begin");
+    for (int i = 1; i <= 40000; ++i)
+        database.insert("comuni", {{"codice", std::to_string(i)}, {"comune", "Comune " + std::to_string(i)}});
+    database.exec("commit");
+    const ExportOutcome outcome = exportList(list, archive, clock, SheetFormat::Xlsx);
+    EXPECT_TRUE(outcome.succeeded) << outcome.message;
+    EXPECT_EQ(outcome.rowsWritten, 40000);
+    EXPECT_EQ(outcome.rowsLeftOut, 0);
+    const xlsx::Sheet sheet = xlsx::readWithOpenpyxl(dir / "XLSComuni.xlsx");
+    EXPECT_EQ(sheet.rows, 40001);
+    EXPECT_EQ(sheet.filter, "A1:B40001");
+    int mismatches = 0;
+    for (int i = 1; i <= 40000; ++i)
+        if (sheet.cells.at({i + 1, 1}).value != "s:" + std::to_string(i) ||
+            sheet.cells.at({i + 1, 2}).value != "s:Comune " + std::to_string(i))
+            ++mismatches;
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(ExportRequestTest, TheLeadingNumberOfTheCountAndTheListNumberDecide) {

@@ -57,8 +57,16 @@ inline std::string record(int number, const std::string& body) {
 // A cell as the export writes it: text (UTF-8) or number; rows and columns 1-based.
 using CellValue = std::variant<std::string, double>;
 
+// The four XF records every export writes, and the one a cell in `font`
+// (0 or 64) and `align` (1 left, 3 right) points at.
+inline std::string cellFormats() {
+    return record(0x0043, std::string("\x00\x00\x00\x01", 4)) + record(0x0043, std::string("\x01\x00\x00\x01", 4)) +
+           record(0x0043, std::string("\x00\x00\x00\x03", 4)) + record(0x0043, std::string("\x01\x00\x00\x03", 4));
+}
+inline int cellFormatOf(int font, int align) { return (font == 64 ? 1 : 0) + (align == 3 ? 2 : 0); }
+
 inline std::string cellRecord(int row, int col, int font, int align, const CellValue& v) {
-    const std::string head = u16(row - 1) + u16(col - 1) + u8(0) + u8(font) + u8(align);
+    const std::string head = u16(row - 1) + u16(col - 1) + u8(cellFormatOf(font, align)) + u8(font) + u8(align);
     if (const auto* number = std::get_if<double>(&v)) return record(0x0003, head + f64(*number));
     const std::string bytes = db::utf8ToCp1252(std::get<std::string>(v));
     return record(0x0004, head + u8(static_cast<int>(bytes.size())) + bytes);
@@ -77,6 +85,7 @@ inline std::string expectedSheet(const exporting::ExportList& list, const std::v
         return record(0x0031, u16(height * 20) + u8(format) + u8(0) + u8(static_cast<int>(name.size())) + name);
     };
     out += font(10, 0, "Arial") + font(10, 1, "Arial") + font(10, 5, "Arial") + font(12, 2, "Courier");
+    out += cellFormats();
     const int n = static_cast<int>(list.columns.size());
     for (int c = 0; c < n; ++c)
         out += record(0x0024, u8(c) + u8(c) + u16(list.columns[static_cast<std::size_t>(c)].width * 256));

@@ -43,6 +43,9 @@ TEST_F(TextImportCommandsTest, AssignAndItsRefusal) {
     EXPECT_EQ(row("clientiBIS", 3), (std::vector<std::string>{"12", "30", "1"}));
     EXPECT_EQ(run({"text-mapping", "clienti", "assign", "4", "0", "30"}), 1);
     EXPECT_NE(err.str().find("Assegnazione rifiutata"), std::string::npos);
+    EXPECT_EQ(run({"text-mapping", "clienti", "assign", "4", "999999999999999999999999999999", "5"}), 1);
+    EXPECT_EQ(err.str(), "Riga 4 di clientiBIS (campo cap, 'CAP'): colonna di inizio "
+                         "'999999999999999999999999999999' non valida, deve essere tra 1 e 32767.\n");
     EXPECT_EQ(row("clientiBIS", 4), (std::vector<std::string>{"0", "0", "0"}));
 }
 

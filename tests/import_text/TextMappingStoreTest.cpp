@@ -67,13 +67,36 @@ TEST_F(TextMappingStoreTest, AssignRefusedWhileABoxHoldsZero) {
     EXPECT_EQ(stored(archive, "clientiBIS")[0], (std::vector<std::string>{"0", "0", "0"}));
 }
 
-TEST_F(TextMappingStoreTest, AssignWithEmptyOrDoubleZeroStartStoresZeroAssigned) {
+// The editor refuses what the import would refuse, with the import's words.
+TEST_F(TextMappingStoreTest, AssignOutsideTheImportsRangesIsRefusedAsTheImportWould) {
+    struct Case {
+        const char* start;
+        const char* width;
+        std::string refusal;  // empty: saved
+    };
+    const std::string row4 = "Riga 4 di clientiBIS (campo cap, 'CAP'): ";
+    const Case cases[] = {
+        {"32767", "32767", ""},
+        {"1", "", ""},
+        {"", "5", row4 + "colonna di inizio '0' non valida, deve essere tra 1 e 32767."},
+        {"00", "5", row4 + "colonna di inizio '00' non valida, deve essere tra 1 e 32767."},
+        {"32768", "5", row4 + "colonna di inizio '32768' non valida, deve essere tra 1 e 32767."},
+        {"4", "999999999999999999999999999999",
+         row4 + "numero di caratteri '999999999999999999999999999999' non valido, deve essere tra 0 e 32767."},
+        {"40000", "40000", row4 + "colonna di inizio '40000' non valida, deve essere tra 1 e 32767.\n" + row4 +
+                               "numero di caratteri '40000' non valido, deve essere tra 0 e 32767."},
+    };
     open(TextTable::Clienti);
-    EXPECT_TRUE(store.assign(0, "", "5"));
-    EXPECT_TRUE(store.assign(1, "00", "5"));
-    Rows rows = stored(archive, "clientiBIS");
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"0", "5", "1"}));
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"0", "5", "1"}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.start) + " " + c.width);
+        store.unassign(3, "0");
+        Assignment done = store.assign(3, c.start, c.width);
+        EXPECT_EQ(done.refusal, c.refusal);
+        EXPECT_EQ(done.saved, c.refusal.empty());
+        EXPECT_EQ(stored(archive, "clientiBIS")[3][2], c.refusal.empty() ? "1" : "0");
+        // What the editor saves, the import can use.
+        EXPECT_TRUE(readFieldMappings(archive.archive.textMappingDatabasePath(), TextTable::Clienti).usable());
+    }
 }
 
 TEST_F(TextMappingStoreTest, UnassignStoresZeroFalseAndTheWidthBox) {

@@ -1,5 +1,6 @@
 #include "export/ui/MainForm.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <optional>
@@ -31,6 +33,11 @@ W* named(W* widget, const char* name) {
     return widget;
 }
 
+// Where the chosen format is kept between runs, per user.
+constexpr const char* kSettingsOrganization = "Tessaro7";
+constexpr const char* kSettingsApplication = "tessaro7-io";
+constexpr const char* kFormatKey = "export/formato";
+
 }  // namespace
 
 MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent)
@@ -43,7 +50,8 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
       m_lines(named(new QListWidget, "List1")),
       m_fileName(named(new QLineEdit, "text1_0")),
       m_count(named(new QLineEdit, "text1_1")),
-      m_number(named(new QLabel, "Label2")) {
+      m_number(named(new QLabel, "Label2")),
+      m_format(named(new QComboBox, "Formato")) {
     setObjectName("MainForm");
     setWindowTitle(app::msg::kExportCaption);
 
@@ -62,6 +70,11 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     auto* fields = new QFormLayout(frame);
     fields->addRow(named(new QLabel(app::msg::kExportFileLabel), "Label1_0"), m_fileName);
     fields->addRow(named(new QLabel(app::msg::kExportCountLabel), "Label1_1"), m_count);
+    m_format->addItem(app::msg::kExportFormatXls, static_cast<int>(SheetFormat::Xls));
+    m_format->addItem(app::msg::kExportFormatXlsx, static_cast<int>(SheetFormat::Xlsx));
+    const QString remembered = QSettings(kSettingsOrganization, kSettingsApplication).value(kFormatKey).toString();
+    if (remembered == rulesOf(SheetFormat::Xlsx).name) m_format->setCurrentIndex(1);
+    fields->addRow(named(new QLabel(app::msg::kExportFormatLabel), "LabelFormato"), m_format);
 
     auto* exportButton = named(new QPushButton(app::msg::kExportButton), "CBT_1");
     auto* closeButton = named(new QPushButton(app::msg::kClose), "CBT_0");
@@ -95,6 +108,7 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     connect(m_nav, &app::ui::NavBar::itemClickedAt, this, &MainForm::onNavItemClick);
     connect(exportButton, &QPushButton::clicked, this, [this] { onButtonClick(1); });
     connect(closeButton, &QPushButton::clicked, this, [this] { onButtonClick(0); });
+    connect(m_format, &QComboBox::currentIndexChanged, this, &MainForm::onFormatChosen);
     app::ui::withoutDefaultButtons(this);
 }
 
@@ -115,7 +129,7 @@ void MainForm::onNavItemClick(int group, int item) {
         app::ui::WaitCursor wait;
         try {
             const long count = countListRecords(*list, m_archive.DatabasePath);
-            m_fileName->setText(list->fileName);
+            m_fileName->setText(QString::fromStdString(fileNameFor(*list, chosenFormat())));
             m_count->setText(QString::number(count));
             m_number->setText(QString::number(list->number));
             m_lines->clear();
@@ -130,6 +144,15 @@ void MainForm::onNavItemClick(int group, int item) {
     }
     if (failure)
         m_dialogs.message(engineFailureMessage(*failure), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
+}
+
+SheetFormat MainForm::chosenFormat() const { return static_cast<SheetFormat>(m_format->currentData().toInt()); }
+
+void MainForm::onFormatChosen() {
+    const SheetFormat format = chosenFormat();
+    QSettings(kSettingsOrganization, kSettingsApplication).setValue(kFormatKey, rulesOf(format).name);
+    if (const ExportList* list = listByNumber(m_number->text().toInt()))
+        m_fileName->setText(QString::fromStdString(fileNameFor(*list, format)));
 }
 
 void MainForm::onButtonClick(int index) {
@@ -149,7 +172,7 @@ void MainForm::exportChosenList() {
     ExportOutcome outcome;
     try {
         app::ui::WaitCursor wait;
-        outcome = exportList(*request.list, m_archive, m_fileName->text().toStdString(), *m_clock);
+        outcome = exportList(*request.list, m_archive, m_fileName->text().toStdString(), *m_clock, chosenFormat());
     } catch (const db::EngineError& e) {
         m_dialogs.message(engineFailureMessage(e), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
         return;

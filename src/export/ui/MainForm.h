@@ -5,7 +5,9 @@
 
 #include "app/Archive.h"
 #include "app/Dialogs.h"
+#include "export/SheetFormat.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -38,6 +40,9 @@ public:
 private:
     void showNoList();
     void exportChosenList();
+    SheetFormat chosenFormat() const;
+    // The "Formato" choice: the file name follows it, and it is kept for the next start.
+    void onFormatChosen();
 
     app::Archive m_archive;
     app::Dialogs& m_dialogs;
@@ -48,6 +53,7 @@ private:
     QLineEdit* m_fileName; // text1_0
     QLineEdit* m_count;    // text1_1
     QLabel* m_number;      // Label2
+    QComboBox* m_format;   // Formato
 };
 
 }  // namespace tessaro7::exporting::ui

@@ -248,7 +248,9 @@ void ImportaTXT::editMapping(Edit edit) {
 void ImportaTXT::assign() {
     if (!m_store.isOpen()) return;
     editMapping([this] {
-        m_store.assign(currentRow(), m_start->text().toStdString(), m_width->text().toStdString());
+        Assignment done = m_store.assign(currentRow(), m_start->text().toStdString(), m_width->text().toStdString());
+        if (!done.refusal.empty())
+            m_dialogs.message(done.refusal, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
     });
 }
 

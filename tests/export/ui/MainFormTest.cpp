@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QSettings>
+#include <QtTest/QTest>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,6 +17,7 @@
 #include "export/Clock.h"
 #include "export/ExportLists.h"
 #include "export/SheetFiles.h"
+#include "export/SheetFormat.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 
@@ -35,6 +39,11 @@ protected:
     Database database{dir / "Tessaro7.mdb"};
     tessaro7::testing::RecordingDialogs dialogs;
     exporting::FixedClock clock{kYear};
+    // Each test starts from a user who never chose a format.
+    bool settingsIsolated = [this] {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(dir.str()));
+        return true;
+    }();
     exporting::ui::MainForm form{app::archiveFromFolder(dir.str()), dialogs};
 
     void SetUp() override {
@@ -217,6 +226,36 @@ TEST_F(MainFormTest, AnEngineFailureDuringTheExportIsShown) {
     EXPECT_EQ(dialogs.last().text.rfind("Errore 3265: ", 0), 0u) << dialogs.last().text;
     EXPECT_EQ(dialogs.last().icon, app::Icon::Critical);
     EXPECT_FALSE(fs::exists(dir / "XLSFornitori.xls"));
+}
+
+TEST_F(MainFormTest, TheFormatChoiceNamesTheFileAndIsRememberedForTheNextStart) {
+    auto* format = control<QComboBox>("Formato");
+    ASSERT_EQ(format->count(), 2);
+    EXPECT_EQ(format->itemText(0), "Excel 2.1 (.xls)");
+    EXPECT_EQ(format->itemText(1), "Excel 2007 e successivi (.xlsx)");
+    EXPECT_EQ(format->currentIndex(), 0);
+    EXPECT_EQ(text("LabelFormato"), "Formato");
+
+    nav()->clickItem(1, 1);
+    EXPECT_EQ(text("text1_0"), "XLSClienti.xls");
+    format->setFocus();
+    QTest::keyClick(format, Qt::Key_Down);
+    EXPECT_EQ(format->currentIndex(), 1);
+    EXPECT_EQ(text("text1_0"), "XLSClienti.xlsx");
+    nav()->clickItem(2, 1);
+    EXPECT_EQ(text("text1_0"), "XLSComuni.xlsx");
+    clickExport();
+    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSComuni.xlsx");
+    EXPECT_EQ(std::string(tessaro7::testing::sheet::readBytes(dir / "XLSComuni.xlsx"), 0, 2), "PK");
+    EXPECT_FALSE(fs::exists(dir / "XLSComuni.xls"));
+
+    exporting::ui::MainForm next{app::archiveFromFolder(dir.str()), dialogs};
+    auto* nextFormat = next.findChild<QComboBox*>("Formato");
+    ASSERT_NE(nextFormat, nullptr);
+    EXPECT_EQ(nextFormat->currentIndex(), 1);
+    nextFormat->setCurrentIndex(0);
+    exporting::ui::MainForm third{app::archiveFromFolder(dir.str()), dialogs};
+    EXPECT_EQ(third.findChild<QComboBox*>("Formato")->currentIndex(), 0);
 }
 
 TEST_F(MainFormTest, CloseButtonClosesTheWindow) {

@@ -199,6 +199,18 @@ TEST_F(ImportaTXTTest, AssignWithAZeroBoxStoresNothingSilently) {
     EXPECT_TRUE(dialogs.calls.empty());
 }
 
+TEST_F(ImportaTXTTest, AssignOutsideTheImportsRangeIsRefusedWithItsMessage) {
+    choose(0);
+    clickRow(2);
+    setBoxes("5", "40000");
+    click("CBT_3");
+    EXPECT_EQ(stored("clientiBIS", 3), (std::vector<std::string>{"0", "0", "0"}));
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.last().text, "Riga 3 di clientiBIS (campo indirizzo, 'Indirizzo'): numero di caratteri '40000' "
+                                   "non valido, deve essere tra 0 e 32767.");
+    EXPECT_EQ(dialogs.last().icon, tessaro7::app::Icon::Warning);
+}
+
 TEST_F(ImportaTXTTest, UnassignKeepsTheClickedWidth) {
     a.assign(TextTable::Articoli, 4, 20, 9);
     choose(2);
