@@ -5,7 +5,9 @@
 
 #include "app/Messages.h"
 #include "db/Cp1252.h"
+#include "db/EngineError.h"
 #include "db/Names.h"
+#include "db/PathResolver.h"
 #include "db/ServerName.h"
 
 namespace tessaro7::app {
@@ -54,7 +56,15 @@ std::string serverOf(const std::string& line, std::string& problem) {
 
 ArchiveReading readArchive(const std::filesystem::path& directory) {
     ArchiveReading reading;
-    std::filesystem::path file = directory / kNetworkFileName;
+    std::filesystem::path file;
+    try {
+        // Found whatever its letter case, as every other name is.
+        file = db::matchEntry(directory, kNetworkFileName, (directory / kNetworkFileName).string());
+    } catch (const db::EngineError& e) {
+        reading.status = ArchiveStatus::NotSet;
+        reading.problem = e.what();
+        return reading;
+    }
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return reading;
     std::ifstream in(file, std::ios::binary);
@@ -64,6 +74,8 @@ ArchiveReading readArchive(const std::filesystem::path& directory) {
     }
     std::string line;
     readLine(in, line);
+    // A byte-order mark (Windows Notepad writes one) marks the encoding; it is not part of the folder.
+    if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     if (line.empty()) {
         reading.status = ArchiveStatus::NotSet;
         return reading;

@@ -33,13 +33,15 @@ enum class ArchiveStatus { Found, Missing, NotSet, Invalid };
 struct ArchiveReading {
     ArchiveStatus status = ArchiveStatus::Missing;
     Archive archive;
-    std::string problem;  // what is wrong with the second line (Invalid)
+    std::string problem;  // what is wrong with the second line (Invalid), or the two
+                          // spellings of the file when they cannot be told apart
 };
 
 // The prefix of the second line that names the business database's server.
 inline constexpr const char* kServerLinePrefix = "database=";
 
-// Reads TS7Rete.dat in `directory`. The first line ends at CR, CRLF or LF; it
+// Reads TS7Rete.dat in `directory`, its name matched whatever its letter case.
+// A leading UTF-8 byte-order mark is dropped. The first line ends at CR, CRLF or LF; it
 // is kept as read, blanks included. A file that is empty, unreadable, or whose
 // first line is empty leaves the folder not set. A line that is not valid
 // UTF-8 is read as Windows-1252 (a file written on a Windows workstation).

@@ -11,7 +11,9 @@ std::optional<Archive> startUp(const std::filesystem::path& directory, Dialogs& 
         dialogs.message(reading.problem, msg::kTitleWarning, Buttons::Ok, Icon::Information);
         return std::nullopt;
     }
-    dialogs.message(msg::kSetArchiveFolder, msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
+    std::string text = msg::kSetArchiveFolder;
+    if (!reading.problem.empty()) text += "\n" + reading.problem;
+    dialogs.message(text, msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
     return std::nullopt;
 }
 

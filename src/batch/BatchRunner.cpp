@@ -39,6 +39,7 @@ bool BatchContext::loadArchive(app::Archive& archive) const {
         err << app::msg::kSetArchiveFolder << " (" << app::kNetworkFileName << " "
             << (reading.status == app::ArchiveStatus::Missing ? "non trovato" : "vuoto o illeggibile") << " in "
             << workingDirectory.string() << ")\n";
+        if (!reading.problem.empty()) err << reading.problem << "\n";
         return false;
     }
     archive = reading.archive;

@@ -5,6 +5,8 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/PathResolver.h"
+#include "db/QuotedText.h"
 #include "db/RegionalText.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/ExcelMappingStore.h"
@@ -23,21 +25,21 @@ bool digitsOnly(const std::string& text) {
 
 // The fields of the window take digits only; so do the arguments.
 const std::string& digitsArgument(const std::string& text, const char* what) {
-    if (!digitsOnly(text)) throw UsageError{std::string(what) + " accetta solo cifre: '" + text + "'."};
+    if (!digitsOnly(text)) throw UsageError{std::string(what) + " accetta solo cifre: " + db::quoteValue(text) + "."};
     return text;
 }
 
 const ExcelTable& tableArgument(const std::string& name) {
     const ExcelTable* table = findExcelTable(name);
-    if (!table) throw UsageError{"Tabella sconosciuta: '" + name + "' (clienti, fornitori o articoli)."};
+    if (!table) throw UsageError{"Tabella sconosciuta: " + db::quoteValue(name) + " (clienti, fornitori o articoli)."};
     return *table;
 }
 
-// A relative name is taken from the working directory, like the other commands.
+// A relative name is taken from the working directory, like the other commands;
+// backslash separators and letter case as in the archive's paths.
 std::string fileArgument(const BatchContext& c, const std::string& name) {
-    std::filesystem::path path(name);
-    if (path.is_relative() && !name.empty() && name.front() != '\\') return (c.workingDirectory / path).string();
-    return name;
+    if (name.empty()) return name;
+    return db::resolveUserFile(name, c.workingDirectory.string()).string();
 }
 
 void printNotice(std::ostream& out, const app::Notice& notice) {
@@ -98,7 +100,7 @@ int excelMapping(BatchContext& c) {
         c.out << "Assegnazioni azzerate per la tabella " << table.mappingTable << ".\n";
         return kExitOk;
     }
-    throw UsageError{"Azione sconosciuta o numero di argomenti errato: '" + action + "'."};
+    throw UsageError{"Azione sconosciuta o numero di argomenti errato: " + db::quoteValue(action) + "."};
 }
 
 int previewExcel(BatchContext& c) {

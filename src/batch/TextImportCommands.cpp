@@ -4,6 +4,8 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/PathResolver.h"
+#include "db/QuotedText.h"
 #include "import_text/TextFile.h"
 #include "import_text/TextImport.h"
 #include "import_text/TextMappingStore.h"
@@ -18,14 +20,14 @@ using import_text::TextTable;
 
 TextTable tableArgument(const std::string& name) {
     std::optional<TextTable> table = import_text::tableFromName(name);
-    if (!table) throw UsageError{"Tabella sconosciuta: '" + name + "' (clienti, fornitori o articoli)."};
+    if (!table) throw UsageError{"Tabella sconosciuta: " + db::quoteValue(name) + " (clienti, fornitori o articoli)."};
     return *table;
 }
 
 // An entry box takes only digits.
 std::string digitsArgument(const std::string& text, const char* what) {
     if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        throw UsageError{std::string(what) + " deve contenere solo cifre: '" + text + "'."};
+        throw UsageError{std::string(what) + " deve contenere solo cifre: " + db::quoteValue(text) + "."};
     return text;
 }
 
@@ -38,9 +40,9 @@ int rowArgument(const std::string& text, const TextMappingStore& store) {
     return static_cast<int>(row - 1);
 }
 
+// A name without a folder is taken from the current folder, as on any command line.
 std::string resolvedFile(const BatchContext& c, const std::string& file) {
-    std::filesystem::path p(file);
-    return p.is_absolute() ? file : (c.workingDirectory / p).string();
+    return db::resolveUserFile(file, c.workingDirectory.string()).string();
 }
 
 void printMapping(const BatchContext& c, const TextMappingStore& store) {
@@ -90,7 +92,7 @@ int textMapping(BatchContext& c) {
         else
             store.clearAll(std::nullopt);
     } else {
-        throw UsageError{"Operazione sconosciuta: '" + op + "' (show, assign, unassign o clear)."};
+        throw UsageError{"Operazione sconosciuta: " + db::quoteValue(op) + " (show, assign, unassign o clear)."};
     }
     printMapping(c, store);
     return kExitOk;

@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/Names.h"
+#include "db/QuotedText.h"
 #include "db/SelectText.h"
 
 namespace tessaro7::db {
@@ -186,8 +187,8 @@ void DataSource::setConverted(std::string_view name, Value value) {
     const TableColumn& column = targetColumn(name);
     Value stored;
     if (!convertForColumn(value, column.type, stored))
-        throw EngineError(engine_error::kNotConvertible, "Il valore '" + value.toText() +
-                                                              "' non è convertibile nel tipo del campo '" + column.name +
+        throw EngineError(engine_error::kNotConvertible, "Il valore " + quoteValue(value.toText()) +
+                                                              " non è convertibile nel tipo del campo '" + column.name +
                                                               "' della tabella '" + m_result->select.table + "'.");
     for (auto& [existing, v] : m_pending)
         if (existing == column.name) {

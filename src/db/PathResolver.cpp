@@ -1,12 +1,12 @@
 #include "db/PathResolver.h"
 
 #include <algorithm>
-#include <cctype>
-#include <string>
 #include <system_error>
-
-#include "db/Names.h"
 #include <vector>
+
+#include "db/EngineError.h"
+#include "db/Names.h"
+#include "db/QuotedText.h"
 
 namespace tessaro7::db {
 
@@ -14,9 +14,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> splitComponents(std::string_view path, bool& absolute) {
+std::string withSlashes(std::string_view path) {
     std::string s(path);
     std::replace(s.begin(), s.end(), '\\', '/');
+    return s;
+}
+
+std::vector<std::string> splitComponents(std::string_view path, bool& absolute) {
+    std::string s = withSlashes(path);
     absolute = !s.empty() && s.front() == '/';
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -29,27 +34,57 @@ std::vector<std::string> splitComponents(std::string_view path, bool& absolute) 
     return parts;
 }
 
-// The entry of `dir` called `name`: exactly if present, else the first whose
-// name differs only in case.
-fs::path matchEntry(const fs::path& dir, const std::string& name) {
-    std::error_code ec;
+}  // namespace
+
+fs::path matchEntry(const fs::path& dir, const std::string& name, std::string_view whole) {
     fs::path exact = dir / name;
-    if (name == "." || name == ".." || fs::exists(exact, ec)) return exact;
+    if (name == "." || name == "..") return exact;
+    std::error_code ec;
+    std::vector<std::string> found;
     for (fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
-        if (sameName(entry, name)) return dir / entry;
+        if (sameName(entry, name)) found.push_back(entry);
     }
-    return exact;
+    if (found.size() > 1) {
+        std::sort(found.begin(), found.end());
+        throw EngineError(engine_error::kFileNotFound,
+                          "Il nome '" + shortPath(withSlashes(whole)) +
+                              "' corrisponde a più file che differiscono solo per maiuscole e minuscole: '" +
+                              shortPath((dir / found[0]).string()) + "' e '" + shortPath((dir / found[1]).string()) +
+                              "'. Rinominare o spostare uno dei due, poi riprovare.");
+    }
+    // An entry the listing cannot see (an unreadable folder) may still exist by its exact name.
+    return found.empty() ? exact : dir / found.front();
 }
 
-}  // namespace
+std::string shownPath(std::string_view path) { return shortPath(displayPath(path)); }
+
+std::string quotePath(std::string_view path) { return "'" + shownPath(path) + "'"; }
 
 fs::path resolvePath(std::string_view path) {
     bool absolute = false;
     std::vector<std::string> parts = splitComponents(path, absolute);
     fs::path current = absolute ? fs::path("/") : fs::path();
-    for (const std::string& part : parts) current = matchEntry(current, part);
+    for (const std::string& part : parts) current = matchEntry(current, part, path);
     return current;
+}
+
+std::string displayPath(std::string_view path) {
+    try {
+        return resolvePath(path).string();
+    } catch (const EngineError&) {
+        bool absolute = false;
+        std::vector<std::string> parts = splitComponents(path, absolute);
+        fs::path mended = absolute ? fs::path("/") : fs::path();
+        for (const std::string& part : parts) mended /= part;
+        return mended.string();
+    }
+}
+
+fs::path resolveUserFile(std::string_view typed, std::string_view baseFolder) {
+    std::string name = withSlashes(typed);
+    if (name.empty() || name.front() == '/') return resolvePath(name);
+    return resolvePath(std::string(baseFolder) + "/" + name);
 }
 
 }  // namespace tessaro7::db

@@ -242,4 +242,20 @@ long long leadingNumber(std::string_view text) {
     return value;
 }
 
+double leadingValue(std::string_view text) {
+    std::string_view s = text;
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty() || !(isDigit(s.front()) || s.front() == '.')) return 0;
+    double value = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) return negative ? -HUGE_VAL : HUGE_VAL;
+    if (ec != std::errc()) return 0;
+    return negative ? -value : value;
+}
+
 }  // namespace tessaro7::db

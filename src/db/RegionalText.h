@@ -52,4 +52,9 @@ double roundHalfEven(double value);
 // there are none: "12abc" gives 12, "abc" 0, "" 0.
 long long leadingNumber(std::string_view text);
 
+// The value of the number a text starts with, sign and decimal point included
+// (blanks first allowed), 0 when there is none: "-5" gives -5, "0.5" 0.5,
+// "+3abc" 3, "1e3" 1000, "abc" 0.
+double leadingValue(std::string_view text);
+
 }  // namespace tessaro7::db

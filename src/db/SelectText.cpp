@@ -151,8 +151,11 @@ PreparedSelect prepareSelect(std::string_view recordSource, const SelectDialect&
     std::string source = trim(recordSource);
     if (isBareName(source)) {
         std::string table = source.front() == '[' ? source.substr(1, source.size() - 2) : source;
-        return {"select " + dialect.rowIdentity(table) + " as " + std::string(kRowIdColumn) + ", * from " +
-                    dialect.quoted(table) + " order by " + dialect.naturalOrder(table),
+        std::string identity = dialect.rowIdentity(table);
+        if (identity.empty())
+            return {"select * from " + dialect.quoted(table), table, false, "select count(*) from " + dialect.quoted(table)};
+        return {"select " + identity + " as " + std::string(kRowIdColumn) + ", * from " + dialect.quoted(table) +
+                    " order by " + dialect.naturalOrder(table),
                 table, true, "select count(*) from " + dialect.quoted(table)};
     }
     std::vector<bool> top = topLevelMask(source);
@@ -166,9 +169,10 @@ PreparedSelect prepareSelect(std::string_view recordSource, const SelectDialect&
 
     std::string sql;
     PreparedSelect result;
-    if (select == 0 && !table.empty() && !distinct) {
-        sql = "select " + dialect.rowIdentity(table) + " as " + std::string(kRowIdColumn) + "," + source.substr(6);
-        result.table = table;
+    std::string identity = select == 0 && !table.empty() && !distinct ? dialect.rowIdentity(table) : std::string();
+    if (!table.empty() && select == 0 && !distinct) result.table = table;
+    if (!identity.empty()) {
+        sql = "select " + identity + " as " + std::string(kRowIdColumn) + "," + source.substr(6);
         result.hasRowId = true;
     } else {
         sql = source;

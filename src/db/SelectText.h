@@ -29,6 +29,7 @@ class SelectDialect {
 public:
     virtual ~SelectDialect() = default;
     virtual std::string quoted(std::string_view name) const { return quotedName(name); }
+    // An expression naming a row of `table`; empty when its rows cannot be edited (a view).
     virtual std::string rowIdentity(std::string_view table) const { return quoted(table) + ".rowid"; }
     virtual std::string naturalOrder(std::string_view table) const { return rowIdentity(table); }
     // An ordering term of `table` in Italian text order.

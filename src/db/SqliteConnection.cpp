@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 
 #include "db/ItalianCollation.h"
 #include "db/Names.h"
@@ -213,7 +214,7 @@ public:
             m_connection.fail(rc, m_table);
         }
         int offset = m_hasRowId ? 1 : 0;
-        if (offset) rowId = static_cast<std::int64_t>(sqlite3_column_int64(m_stmt, 0));
+        if (offset) rowId = readColumn(m_stmt, 0, FieldType::Untyped);
         row.resize(m_columns.size());
         for (std::size_t i = 0; i < m_columns.size(); ++i)
             row[i] = readColumn(m_stmt, static_cast<int>(i) + offset, m_columns[i].type);
@@ -237,8 +238,69 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Runs a one-column query on a table's name; the texts of its rows.
+std::vector<std::string> namesFor(sqlite3* db, const char* sql, std::string_view table) {
+    std::vector<std::string> out;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(stmt, 0);
+            out.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+    }
+    sqlite3_finalize(stmt);
+    return out;
+}
+
+constexpr std::string_view kRowId = "rowid";
+
+// An ordinary table's rows are named by their rowid; a table WITHOUT ROWID's
+// by its primary key, which is also its natural order; a view's rows cannot be
+// edited.
+class SqliteDialect : public SelectDialect {
+public:
+    explicit SqliteDialect(sqlite3* db) : m_db(db) {}
+
+    std::string rowIdentity(std::string_view table) const override {
+        std::vector<std::string> keys = keysOf(table);
+        if (keys.empty()) return {};
+        if (keys.size() == 1) return keyTerm(table, keys.front());
+        std::string terms;
+        for (const std::string& key : keys) terms += (terms.empty() ? "" : ",") + keyTerm(table, key);
+        return "json_array(" + terms + ")";
+    }
+    std::string naturalOrder(std::string_view table) const override {
+        std::string terms;
+        for (const std::string& key : keysOf(table)) terms += (terms.empty() ? "" : ", ") + keyTerm(table, key);
+        return terms;
+    }
+
+private:
+    std::string keyTerm(std::string_view table, const std::string& key) const {
+        return quoted(table) + "." + (key == kRowId ? key : quoted(key));
+    }
+    std::vector<std::string> keysOf(std::string_view table) const {
+        std::vector<std::string> kind = namesFor(
+            m_db,
+            "select case when type = 'view' then 'view' when wr then 'key' else 'rowid' end "
+            "from pragma_table_list where name = ? collate nocase and schema = 'main'",
+            table);
+        // A missing table is selected as an ordinary one, so the engine reports it missing.
+        if (kind.empty() || kind.front() == "rowid") return {std::string(kRowId)};
+        if (kind.front() == "view") return {};
+        return namesFor(m_db, "select name from pragma_table_info(?) where pk > 0 order by pk", table);
+    }
+
+    sqlite3* m_db;
+};
+
+}  // namespace
+
 PreparedSelect SqliteConnection::prepareSelect(std::string_view recordSource) {
-    return db::prepareSelect(recordSource);
+    return db::prepareSelect(recordSource, SqliteDialect(m_db));
 }
 
 std::unique_ptr<Cursor> SqliteConnection::run(const PreparedSelect& select) {
@@ -276,12 +338,20 @@ Value SqliteConnection::update(const std::string& table, const Value& rowId, con
         sets += quotedName(name);
         sets += "=?";
     }
-    write("update " + quotedName(table) + " set " + sets + " where rowid=?", table, values, &rowId);
-    return rowId;
+    const std::string identity = SqliteDialect(m_db).rowIdentity(table);
+    if (identity == quotedName(table) + ".rowid") {
+        write("update " + quotedName(table) + " set " + sets + " where rowid=?", table, values, &rowId);
+        return rowId;
+    }
+    // A table WITHOUT ROWID is edited by its key; an edited key names the row from now on.
+    std::optional<Value> edited =
+        write("update " + quotedName(table) + " set " + sets + " where " + identity + "=? returning " + identity,
+              table, values, &rowId);
+    return edited ? *edited : rowId;
 }
 
-void SqliteConnection::write(const std::string& sql, const std::string& table, const FieldValues& values,
-                             const Value* rowId) {
+std::optional<Value> SqliteConnection::write(const std::string& sql, const std::string& table,
+                                            const FieldValues& values, const Value* rowId) {
     sqlite3_stmt* stmt = cachedStatement(sql);
     // Texts are bound without a copy (the largest cost of an import): the
     // bindings point into `values` and are cleared before it goes.
@@ -291,13 +361,19 @@ void SqliteConnection::write(const std::string& sql, const std::string& table, c
     } clearBindings{stmt};
     int index = 1;
     for (const auto& [name, v] : values) bindValue(stmt, index++, v);
-    if (rowId) sqlite3_bind_int64(stmt, index, rowId->whole());
+    if (rowId) bindValue(stmt, index, *rowId);
+    std::optional<Value> returned;
     int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        returned = readColumn(stmt, 0, FieldType::Untyped);
+        rc = sqlite3_step(stmt);
+    }
     if (rc != SQLITE_DONE) {
         sqlite3_reset(stmt);
         fail(rc, table);
     }
     sqlite3_reset(stmt);
+    return returned;
 }
 
 bool SqliteConnection::inTransaction() { return !sqlite3_get_autocommit(m_db); }

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,10 @@ public:
     [[noreturn]] void fail(int rc, const std::string& table = {}) const;
 
 private:
-    // Runs a cached writing statement with the values bound, then the row identity, if any.
-    void write(const std::string& sql, const std::string& table, const FieldValues& values, const Value* rowId);
+    // Runs a cached writing statement with the values bound, then the row
+    // identity, if any; the value of the row the statement returns, if it does.
+    std::optional<Value> write(const std::string& sql, const std::string& table, const FieldValues& values,
+                               const Value* rowId);
 
     sqlite3* m_db = nullptr;
     std::map<std::string, sqlite3_stmt*> m_statements;

@@ -14,7 +14,7 @@ long countListRecords(const ExportList& list, const std::string& databasePath) {
 }
 
 ExportRequest exportRequest(const std::string& countText, const std::string& listNumberText) {
-    if (db::leadingNumber(countText) == 0) return {ExportRequest::Action::Refuse};
+    if (db::leadingValue(countText) == 0) return {ExportRequest::Action::Refuse};
     for (const ExportList& list : exportLists())
         if (listNumberText == std::to_string(list.number)) return {ExportRequest::Action::Run, &list};
     return {ExportRequest::Action::Nothing};

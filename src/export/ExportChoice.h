@@ -11,8 +11,8 @@ namespace tessaro7::exporting {
 // counts the documents of earlier years). Throws EngineError.
 long countListRecords(const ExportList& list, const std::string& databasePath);
 
-// The export button: the leading number of the count text, 0 when there is
-// none, refuses; otherwise the list whose number the label holds runs, and a
+// The export button: a count text whose leading number (sign and decimal
+// point included) is 0, or that has none, refuses; otherwise the list whose number the label holds runs, and a
 // label that names no list ("L") does nothing.
 struct ExportRequest {
     enum class Action { Refuse, Nothing, Run } action;

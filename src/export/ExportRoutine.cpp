@@ -95,7 +95,8 @@ private:
 };
 
 std::string completionMessage(const ExportOutcome& outcome, const SheetFormatRules& rules) {
-    std::string text = std::string(app::msg::kExportDone) + kCrLf + app::msg::kExportFileName + outcome.path;
+    std::string text =
+        std::string(app::msg::kExportDone) + kCrLf + app::msg::kExportFileName + db::shownPath(outcome.path);
     if (outcome.rowsLeftOut > 0)
         text += kCrLf + std::string(rules.rowsLeftOutNote) + std::to_string(outcome.rowsLeftOut);
     if (outcome.textsCut > 0) text += kCrLf + std::string(rules.textsCutNote) + std::to_string(outcome.textsCut);
@@ -106,12 +107,17 @@ std::string completionMessage(const ExportOutcome& outcome, const SheetFormatRul
 }
 
 std::string fileFailureMessage(const char* what, const std::string& path, const std::string& reason) {
-    return std::string(what) + kCrLf + app::msg::kExportFileName + path + kCrLf + app::msg::kExportReason + reason;
+    return std::string(what) + kCrLf + app::msg::kExportFileName + db::shownPath(path) + kCrLf +
+           app::msg::kExportReason + reason;
 }
 
 void removeFile(const std::string& path) {
     std::error_code ec;
-    std::filesystem::remove(db::resolvePath(path), ec);
+    try {
+        std::filesystem::remove(db::resolvePath(path), ec);
+    } catch (const db::EngineError&) {
+        // Two spellings of the name: which one to remove cannot be told, so neither is.
+    }
 }
 
 }  // namespace
@@ -132,7 +138,7 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
         data.refresh();
         positions = fieldPositions(list, data);
     } catch (const db::EngineError& e) {
-        throw db::EngineError(e.number(), app::msg::kExportFailed + outcome.path + kCrLf + e.what());
+        throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(outcome.path) + kCrLf + e.what());
     }
 
     const std::unique_ptr<SheetSink> sheet = makeSheetSink(format);
@@ -163,7 +169,7 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
     } catch (const db::EngineError& e) {
         sheet->abandon();
         removeFile(outcome.path);
-        throw db::EngineError(e.number(), app::msg::kExportFailed + outcome.path + app::msg::kExportFailedAtRow +
+        throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(outcome.path) + app::msg::kExportFailedAtRow +
                                               std::to_string(sheetRow) + app::msg::kExportFileRemoved + kCrLf +
                                               e.what());
     } catch (...) {

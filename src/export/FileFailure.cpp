@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "db/EngineError.h"
 #include "db/PathResolver.h"
 #include "export/ExcelFile.h"
 
@@ -35,7 +36,12 @@ FileFailure writeFailure(int err) {
 }
 
 std::FILE* replaceFile(const std::string& fileName, fs::path& path, FileFailure& failure) {
-    path = db::resolvePath(fileName);
+    try {
+        path = db::resolvePath(fileName);
+    } catch (const db::EngineError& e) {
+        failure = {ExcelFile::kPathFileAccess, e.what()};
+        return nullptr;
+    }
     if (path.empty()) {
         failure = {ExcelFile::kPathFileAccess, "nome del file mancante"};
         return nullptr;

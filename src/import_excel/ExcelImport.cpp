@@ -8,6 +8,7 @@
 #include "app/Messages.h"
 #include "db/Cp1252.h"
 #include "db/DataSource.h"
+#include "db/QuotedText.h"
 #include "db/RegionalText.h"
 
 namespace tessaro7::import_excel {
@@ -108,7 +109,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
             if (!numberOf(field, text))
                 return refused(noticeOf(app::msg::kValueNotNumber,
                                         "Riga " + std::to_string(r + 1) + " del foglio, " + fieldLabel(field, rows[k]) +
-                                            ": '" + std::string(text) + "' non è un numero.",
+                                            ": " + db::quoteValue(text) + " non è un numero.",
                                         app::msg::kNothingImported));
         }
 

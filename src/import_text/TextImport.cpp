@@ -5,6 +5,8 @@
 #include "app/KeptRecords.h"
 #include "app/Messages.h"
 #include "db/DataSource.h"
+#include "db/PathResolver.h"
+#include "db/QuotedText.h"
 #include "db/FieldType.h"
 #include "import_text/FieldMappings.h"
 #include "import_text/FixedWidth.h"
@@ -50,14 +52,14 @@ std::vector<std::string> checkLines(const std::vector<std::string_view>& lines, 
             std::string text = fieldText(cutField(lines[i], m.start, m.width, field.maximum));
             std::string why;
             if (stretch.size() > static_cast<std::size_t>(field.maximum))
-                why = "' ha più di " + std::to_string(field.maximum) + " caratteri: il numero sarebbe troncato.";
+                why = " ha più di " + std::to_string(field.maximum) + " caratteri: il numero sarebbe troncato.";
             else if (!convertsToNumber(text))
-                why = "' non è un numero.";
+                why = " non è un numero.";
             else
                 continue;
             if (++total <= kMaxListedProblems)
-                problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": '" +
-                                   fieldText(stretch) + why);
+                problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": " +
+                                   db::quoteValue(fieldText(stretch)) + why);
         }
     }
     return problems;
@@ -118,7 +120,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     std::size_t total = 0;
     std::vector<std::string> problems = checkLines(lines, list, mappings.fields, total);
     if (total > 0) {
-        outcome.message = refused(listed("Il file '" + file + "' contiene valori non validi:", problems, total));
+        outcome.message = refused(listed("Il file " + db::quotePath(file) + " contiene valori non validi:", problems, total));
         return outcome;
     }
 
@@ -158,7 +160,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
                             : current >= lines.size() ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
                                                       : msg::kTextStoppedAt + std::to_string(current + 1) +
-                                                            " del file '" + file + "': ";
+                                                            " del file " + db::quotePath(file) + ": ";
         app::KeptRecords kept =
             app::keptByRun(counts, outcome.added, list.recordSource, "alla riga " + std::to_string(current) + " del file");
         if (kept.kept) outcome.added = *kept.kept;

@@ -30,6 +30,8 @@ TEST(Archive, FirstLineExactlyAsRead) {
         {"/srv/archivi", "/srv/archivi"},  // no final line end
         {"  C:\\Dati  \r\n", "  C:\\Dati  "},
         {"C:\\Dati\\\r\n", "C:\\Dati\\"},
+        {"\xEF\xBB\xBF/srv/archivi\r\n", "/srv/archivi"},  // Notepad's byte-order mark is no part of the line
+        {"\xEF\xBB\xBF\xEF\xBB\xBF/srv\r\n", "\xEF\xBB\xBF/srv"},  // only the first is a mark
     };
     for (const Case& c : cases) {
         ArchiveReading r = readFrom(c.bytes);
@@ -51,6 +53,28 @@ TEST(Archive, MissingEmptyOrBlankFirstLineLeavesTheFolderNotSet) {
     EXPECT_EQ(readFrom("").status, ArchiveStatus::NotSet);
     EXPECT_EQ(readFrom("\r\nC:\\Dati\r\n").status, ArchiveStatus::NotSet);
     EXPECT_EQ(readFrom("\n").status, ArchiveStatus::NotSet);
+    EXPECT_EQ(readFrom("\xEF\xBB\xBF\r\n/srv\r\n").status, ArchiveStatus::NotSet);
+}
+
+TEST(Archive, TheNetworkFileIsFoundWhateverItsCaseButNotWhenTwoCasesExist) {
+    for (std::string name : {"ts7rete.dat", "TS7RETE.DAT", "Ts7Rete.Dat"}) {
+        TempDir dir;
+        dir.write(name, "/srv/dati\r\n");
+        ArchiveReading r = readArchive(dir.path());
+        EXPECT_EQ(r.status, ArchiveStatus::Found) << name;
+        EXPECT_EQ(r.archive.ArchiveFolder, "/srv/dati");
+    }
+    TempDir dir;
+    dir.write("TS7Rete.dat", "/srv/uno\r\n");
+    dir.write("ts7rete.dat", "/srv/due\r\n");
+    RecordingDialogs dialogs;
+    EXPECT_FALSE(startUp(dir.path(), dialogs).has_value());
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.last().text, "E' necessario impostare Percorso degli Archivi !\nIl nome '" +
+                                       (dir / "TS7Rete.dat").string() +
+                                       "' corrisponde a più file che differiscono solo per maiuscole e minuscole: '" +
+                                       (dir / "TS7Rete.dat").string() + "' e '" + (dir / "ts7rete.dat").string() +
+                                       "'. Rinominare o spostare uno dei due, poi riprovare.");
 }
 
 TEST(Archive, PathsBuiltFromTheFolder) {

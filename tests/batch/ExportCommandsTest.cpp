@@ -32,7 +32,8 @@ protected:
         err.str("");
         return batch::runBatch(args, out, err, folder);
     }
-    std::string pathOf(const std::string& file) const { return folder.string() + "\\" + file; }
+    // Paths are shown in this platform's form, whatever separator built them.
+    std::string pathOf(const std::string& file) const { return (folder / file).string(); }
     void sql(const std::string& text) {
         Database::Open(folder / "Tessaro7.mdb").exec(text);
     }

@@ -276,4 +276,96 @@ TEST_P(DataSourceTest, DuplicatesCanBeSkippedInsideOneTransaction) {
     EXPECT_EQ(column("articoli", "codice"), (std::vector<std::string>{"A", "B", "C"}));
 }
 
+namespace {
+
+void execOn(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
+// A table WITHOUT ROWID keeps its rows in primary-key order and has no row id:
+// it is counted, read in key order and edited through its key.
+TEST_P(DataSourceTest, TablesWithoutRowIdAreCountedReadInKeyOrderAndEditedByTheirKey) {
+    if (GetParam() != Engine::Sqlite) GTEST_SKIP() << "a feature of the embedded database file";
+    execOn(dir / "Tessaro7.mdb", R"(
+        create table comuni (codice TEXT primary key, comune TEXT) without rowid;
+        insert into comuni values ('Z01', 'Zoagli'), ('A01', 'Roma'), ('M01', 'Milano');
+        create table listini (anno INTEGER, codice TEXT, prezzo DOUBLE, primary key (codice, anno)) without rowid;
+        insert into listini values (2026, 'B', 1), (2025, 'B', 2), (2026, 'A', 3);
+        create view tutti as select * from comuni;)");
+    data.setRecordSource("comuni");
+    data.refresh();
+    EXPECT_EQ(data.recordCount(), 3);
+    EXPECT_EQ(column("Comuni", "codice"), (std::vector<std::string>{"A01", "M01", "Z01"}));
+    EXPECT_EQ(column("select comune from comuni where codice <> 'A01'", "comune"),
+              (std::vector<std::string>{"Milano", "Zoagli"}));
+    EXPECT_EQ(column("select * from listini", "prezzo"), (std::vector<std::string>{"3", "2", "1"}));
+    EXPECT_EQ(column("tutti", "comune"), (std::vector<std::string>{"Roma", "Milano", "Zoagli"}));
+
+    data.setRecordSource("select * from listini order by prezzo desc");
+    data.refresh();
+    data.moveNext();  // 2025 B
+    data.edit();
+    data.setField("prezzo", "7,5");
+    data.setField("anno", "2024");
+    data.update();
+    data.edit();  // the edited key is the row's key from now on
+    data.setField("prezzo", 8.0);
+    data.update();
+    EXPECT_EQ(column("select anno, prezzo from listini order by prezzo", "prezzo"),
+              (std::vector<std::string>{"1", "3", "8"}));
+    EXPECT_EQ(column("select anno from listini where prezzo = 8", "anno"), (std::vector<std::string>{"2024"}));
+    data.setRecordSource("tutti");
+    data.refresh();
+    EXPECT_EQ(errorOf([&] { data.edit(); }), 3027);  // a view is read only
+}
+
+// An INTEGER PRIMARY KEY is the row id itself: rows come out in key order,
+// which is the engine's natural order, not the order they were inserted in.
+TEST_P(DataSourceTest, AnIntegerPrimaryKeyGivesKeyOrder) {
+    if (GetParam() != Engine::Sqlite) GTEST_SKIP() << "a feature of the embedded database file";
+    execOn(dir / "Tessaro7.mdb", R"(
+        create table valute (id INTEGER PRIMARY KEY, nome TEXT);
+        insert into valute values (30, 'terza'), (10, 'prima'), (20, 'seconda');)");
+    EXPECT_EQ(column("valute", "nome"), (std::vector<std::string>{"prima", "seconda", "terza"}));
+    EXPECT_EQ(column("select nome from valute where id > 0", "nome"),
+              (std::vector<std::string>{"prima", "seconda", "terza"}));
+}
+
+TEST_P(DataSourceTest, TwoDatabaseFilesDifferingOnlyInCaseAreRefusedNamingBoth) {
+    if (GetParam() != Engine::Sqlite) GTEST_SKIP() << "a feature of the embedded database file";
+    std::filesystem::copy_file(dir / "Tessaro7.mdb", dir / "tessaro7.mdb");
+    data.setRecordSource("clienti");
+    try {
+        data.refresh();
+        ADD_FAILURE() << "one of the two files was opened";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.number(), 3024);
+        EXPECT_NE(std::string(e.what()).find("'" + (dir / "Tessaro7.mdb").string() + "' e '" +
+                                             (dir / "tessaro7.mdb").string() + "'"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
+TEST_P(DataSourceTest, AValueQuotedInAMessageShowsAtMostSixtyCharacters) {
+    data.setRecordSource("articoli");
+    data.refresh();
+    data.addNew();
+    try {
+        data.setField("iva", std::string(400, '9') + "x");
+        ADD_FAILURE() << "a text that is no number was accepted";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.number(), 3421);
+        EXPECT_EQ(std::string(e.what()), "Il valore '" + std::string(59, '9') +
+                                             "…' non è convertibile nel tipo del campo 'iva' della tabella 'articoli'.");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, DataSourceTest, TESSARO7_ENGINES);

@@ -51,7 +51,7 @@ std::string yearField(int number) {
 }
 
 std::string isoDate(int year, int month, int day) {
-    char text[16];
+    char text[32];  // room for any int, as the compiler checks
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
     return text;
 }
@@ -316,7 +316,7 @@ TEST_F(ExportRoutineTest, ArticleNullRulesAndLongDescriptions) {
     const ExportOutcome outcome = checkExport(list, rows, rows);
     EXPECT_EQ(outcome.textsCut, 1);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                                   "\\XLSArticoli.xls\r\nTesti accorciati a 255 caratteri: 1");
+                                   "/XLSArticoli.xls\r\nTesti accorciati a 255 caratteri: 1");
     const Sheet sheet = readWithFreeXL(fileOf(list));
     EXPECT_EQ(show(sheet.cells.at({1u, 1u})), "\"" + std::string(255, 'x') + "\"");
     EXPECT_EQ(sheet.cells.count({2u, 2u}), 0u);       // costoeuro Null: no cell
@@ -348,7 +348,7 @@ TEST_F(ExportRoutineTest, YearComesFromTheClockAndAnEmptyYearGivesTheHeadingOnly
     const ExportOutcome empty = exportList(list, archive, clock);
     EXPECT_TRUE(empty.succeeded);
     EXPECT_EQ(empty.rowsWritten, 0);
-    EXPECT_EQ(empty.message, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSFTVENDITA.xls");
+    EXPECT_EQ(empty.message, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSFTVENDITA.xls");
     EXPECT_EQ(firstDifference(readBytes(fileOf(list)), expectedSheet(list, {})), "");
     EXPECT_EQ(countListRecords(list, archive.DatabasePath), 2);  // the count covers every year
 
@@ -367,7 +367,7 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     EXPECT_EQ(outcome.rowsWritten, 32766);
     EXPECT_EQ(outcome.rowsLeftOut, 2);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                                   "\\XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2\r\n"
+                                   "/XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2\r\n"
                                    "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; "
                                    "il formato .xlsx non ha questo limite.");
     const std::string bytes = readBytes(fileOf(list));
@@ -397,7 +397,7 @@ TEST_F(ExportRoutineTest, ASheetOfMoreThan16384RowsWarnsThatSomeProgramsStopTher
     // The newer format has no such limit.
     const ExportOutcome xlsx = exportList(list, archive, clock, SheetFormat::Xlsx);
     EXPECT_TRUE(xlsx.succeeded) << xlsx.message;
-    EXPECT_EQ(xlsx.message, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSComuni.xlsx");
+    EXPECT_EQ(xlsx.message, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSComuni.xlsx");
 }
 
 TEST_F(ExportRoutineTest, AFileThatCannotBeCreatedIsAFailureNamingPathAndReason) {
@@ -407,7 +407,7 @@ TEST_F(ExportRoutineTest, AFileThatCannotBeCreatedIsAFailureNamingPathAndReason)
         const SheetFormat format = std::string(name).ends_with("x") ? SheetFormat::Xlsx : SheetFormat::Xls;
         const ExportOutcome outcome = exportList(list, archive, std::string("manca\\") + name, clock, format);
         EXPECT_FALSE(outcome.succeeded);
-        EXPECT_EQ(outcome.message, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() + "\\manca\\" +
+        EXPECT_EQ(outcome.message, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() + "/manca/" +
                                        name + "\r\nMotivo: cartella inesistente");
     }
     EXPECT_FALSE(fs::exists(dir / "manca"));
@@ -435,7 +435,7 @@ TEST_F(ExportRoutineTest, AFullDiskIsAFailureAndLeavesNoFile) {
         const ExportOutcome outcome = exportList(*listByNumber(4), archive, "piccolo\\" + name, clock, format);
         EXPECT_FALSE(outcome.succeeded) << name;
         EXPECT_EQ(outcome.message, "Impossibile scrivere il file Excel: il file non è stato creato.\r\nNome File: " +
-                                       dir.str() + "\\piccolo\\" + name + "\r\nMotivo: disco pieno");
+                                       dir.str() + "/piccolo/" + name + "\r\nMotivo: disco pieno");
         EXPECT_TRUE(fs::is_empty(small)) << name;
     }
 }
@@ -451,7 +451,7 @@ TEST_F(ExportRoutineTest, AMissingFieldFailsBeforeTheFileIsTouched) {
     } catch (const db::EngineError& e) {
         EXPECT_EQ(e.number(), 3265);
         EXPECT_NE(std::string(e.what()).find("agente"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(dir.str() + "\\XLSFornitori.xls"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(dir.str() + "/XLSFornitori.xls"), std::string::npos) << e.what();
     }
     EXPECT_EQ(dir.read("XLSFornitori.xls"), "old");
 }
@@ -516,7 +516,7 @@ TEST_F(ExportRoutineTest, XlsxKeepsLongTextsWholeAndDatesWithTheirTime) {
     const ExportOutcome cut = exportList(articles, archive, clock, SheetFormat::Xlsx);
     EXPECT_EQ(cut.textsCut, 1);
     EXPECT_EQ(cut.message, "File Excel esportato.\r\nNome File: " + dir.str() +
-                               "\\XLSArticoli.xlsx\r\nTesti accorciati a 32767 caratteri: 1");
+                               "/XLSArticoli.xlsx\r\nTesti accorciati a 32767 caratteri: 1");
     EXPECT_EQ(xlsx::readWithOpenpyxl(dir / "XLSArticoli.xlsx").cells.at({3, 2}).value, "s:" + std::string(32767, 'x'));
 
     const ExportList& journal = *listByNumber(11);
@@ -557,6 +557,11 @@ TEST(ExportRequestTest, TheLeadingNumberOfTheCountAndTheListNumberDecide) {
     EXPECT_EQ(run.action, Action::Run);
     EXPECT_EQ(run.list, listByNumber(13));
     EXPECT_EQ(exportRequest(" 3", "1").list, listByNumber(1));
+    // The numeric value of the leading number decides: sign and decimal point included.
+    for (std::string count : {"-5", "+3", "0.5", " -0.01x", ".5", "1e3"})
+        EXPECT_EQ(exportRequest(count, "1").action, Action::Run) << count;
+    for (std::string count : {"-0", "+0.000", "0e5", "-", "+.", ".", "+x3", "0,5"})
+        EXPECT_EQ(exportRequest(count, "1").action, Action::Refuse) << count;
 }
 
 }  // namespace

@@ -113,3 +113,22 @@ TEST_F(TextImportCommandsTest, NoNetworkFileIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file name written the archive's way (backslashes, another letter case)
+// is found from the current folder, in both imports.
+TEST_F(TextImportCommandsTest, FileNamesAreResolvedLikeTheArchivesPaths) {
+    a.assign(TextTable::Articoli, 1, 1, 4);
+    std::filesystem::create_directories(a.folder() + "/Testi");
+    std::ofstream(a.folder() + "/Testi/Art.txt") << "A100 resto\r\n";
+    ASSERT_EQ(run({"preview-text", "articoli", "testi\\ART.txt"}), 0) << err.str();
+    EXPECT_EQ(out.str().substr(0, 13), "Codice: A100\n");
+    std::string upper = a.folder();
+    for (std::size_t slash = upper.rfind('/') + 1; slash < upper.size(); ++slash) upper[slash] = static_cast<char>(std::toupper(upper[slash]));
+    ASSERT_EQ(run({"preview-text", "articoli", upper + "\\TESTI\\art.txt"}), 0) << err.str();
+    EXPECT_EQ(run({"preview-excel", "testi\\ART.txt", "1", "1"}), 1);
+    EXPECT_NE(err.str().find(a.folder() + "/Testi/Art.txt"), std::string::npos) << err.str();
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 
 #include "app/Messages.h"
 #include "app/ui/NavBar.h"
+#include "app/ui/WindowParts.h"
 #include "export/ui/MainForm.h"
 #include "import_excel/ui/FormImport.h"
 #include "import_text/ui/ImportaTXT.h"
@@ -21,7 +22,7 @@ LaMain::LaMain(const Archive& archive, Dialogs& dialogs, QWidget* parent)
 
     auto* title = new QLabel("<b>Tessaro 7</b><br>Importazione ed esportazione dei dati", this);
     title->setObjectName("Image1");
-    auto* folder = new QLabel(QString::fromStdString(m_archive.ArchiveFolder), this);
+    auto* folder = new QLabel(pathLabelText(m_archive.ArchiveFolder), this);
     folder->setObjectName("Image2");
     folder->setWordWrap(true);
     auto* close = new QPushButton(msg::kClose, this);
@@ -45,6 +46,7 @@ LaMain::LaMain(const Archive& archive, Dialogs& dialogs, QWidget* parent)
 
     connect(m_nav, &NavBar::itemClickedAt, this, &LaMain::onNavItemClick);
     connect(close, &QPushButton::clicked, this, [this] { onButtonClick(0); });
+    withoutDefaultButtons(this);
 }
 
 void LaMain::onNavItemClick(int group, int item) {

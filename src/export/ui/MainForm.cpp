@@ -1,6 +1,5 @@
 #include "export/ui/MainForm.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -12,9 +11,12 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "app/Messages.h"
 #include "app/ui/NavBar.h"
+#include "app/ui/WaitCursor.h"
+#include "app/ui/WindowParts.h"
 #include "db/EngineError.h"
 #include "export/Clock.h"
 #include "export/ExportChoice.h"
@@ -35,12 +37,6 @@ W* named(W* widget, const char* name) {
 constexpr const char* kSettingsOrganization = "Tessaro7";
 constexpr const char* kSettingsApplication = "tessaro7-io";
 constexpr const char* kFormatKey = "export/formato";
-
-// Holds the wait cursor while an export runs inside the click.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 
@@ -113,6 +109,7 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     connect(exportButton, &QPushButton::clicked, this, [this] { onButtonClick(1); });
     connect(closeButton, &QPushButton::clicked, this, [this] { onButtonClick(0); });
     connect(m_format, &QComboBox::currentIndexChanged, this, &MainForm::onFormatChosen);
+    app::ui::withoutDefaultButtons(this);
 }
 
 void MainForm::showNoList() {
@@ -121,26 +118,32 @@ void MainForm::showNoList() {
     m_fileName->clear();
     m_count->clear();
     m_lines->clear();
+    m_nav->setChosenItem(0, 0);
 }
 
 void MainForm::onNavItemClick(int group, int item) {
     const ExportList* list = listAt(group, item);
     if (!list) return;
-    long count = 0;
-    try {
-        count = countListRecords(*list, m_archive.DatabasePath);
-    } catch (const db::EngineError& e) {
-        // Without a count the export button must refuse.
-        showNoList();
-        m_dialogs.message(engineFailureMessage(e), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
-        return;
+    std::optional<db::EngineError> failure;
+    {
+        app::ui::WaitCursor wait;
+        try {
+            const long count = countListRecords(*list, m_archive.DatabasePath);
+            m_fileName->setText(QString::fromStdString(fileNameFor(*list, chosenFormat())));
+            m_count->setText(QString::number(count));
+            m_number->setText(QString::number(list->number));
+            m_lines->clear();
+            for (const char* line : list->columnLines) m_lines->addItem(line);
+            m_title->setText(list->title);
+            m_nav->setChosenItem(group, item);
+        } catch (const db::EngineError& e) {
+            // Without a count the export button must refuse.
+            showNoList();
+            failure = e;
+        }
     }
-    m_fileName->setText(QString::fromStdString(fileNameFor(*list, chosenFormat())));
-    m_count->setText(QString::number(count));
-    m_number->setText(QString::number(list->number));
-    m_lines->clear();
-    for (const char* line : list->columnLines) m_lines->addItem(line);
-    m_title->setText(list->title);
+    if (failure)
+        m_dialogs.message(engineFailureMessage(*failure), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
 }
 
 SheetFormat MainForm::chosenFormat() const { return static_cast<SheetFormat>(m_format->currentData().toInt()); }
@@ -168,7 +171,7 @@ void MainForm::exportChosenList() {
     }
     ExportOutcome outcome;
     try {
-        WaitCursor wait;
+        app::ui::WaitCursor wait;
         outcome = exportList(*request.list, m_archive, m_fileName->text().toStdString(), *m_clock, chosenFormat());
     } catch (const db::EngineError& e) {
         m_dialogs.message(engineFailureMessage(e), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);

@@ -15,12 +15,12 @@ DigitsOnlyFilter::DigitsOnlyFilter(QLineEdit* field, OnFocus onFocus)
 bool DigitsOnlyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_field) return false;
     if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Backspace) return false;
-        const QString text = key->text();
-        // Keys without a character (arrows, Home, Delete) move or edit as usual;
-        // any character but a digit is dropped, control characters included.
-        if (!text.isEmpty() && !(text.size() == 1 && text[0] >= '0' && text[0] <= '9')) return true;
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        // Only typed characters are filtered: a printable one other than a digit
+        // is dropped. Editing keys (Delete, Backspace, arrows, Home, End, the
+        // selection and clipboard shortcuts) carry no printable text and work as usual.
+        const bool typed = !text.isEmpty() && text.front().isPrint();
+        if (typed && !(text.size() == 1 && text[0] >= '0' && text[0] <= '9')) return true;
     } else if (event->type() == QEvent::FocusIn && m_onFocus == OnFocus::EmptyClipboardAndSelect) {
         QGuiApplication::clipboard()->clear();
         // Selected after the focus change, which would otherwise place the cursor.

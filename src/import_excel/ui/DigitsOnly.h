@@ -1,6 +1,6 @@
 #pragma once
-// Entry fields that take digits only: every keystroke other than "0" to "9"
-// and backspace is discarded. Some of them also empty the system clipboard
+// Entry fields that take digits only: every typed character other than "0"
+// to "9" is discarded; editing keys work as usual. Some of them also empty the system clipboard
 // and select their whole text when they receive focus.
 #include <QObject>
 

@@ -12,6 +12,9 @@
 #include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "app/ui/WaitCursor.h"
+#include "app/ui/WindowParts.h"
+#include "db/PathResolver.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/ImportChecks.h"
 #include "import_excel/PreviewSheet.h"
@@ -53,6 +56,7 @@ FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_pb[4], &QPushButton::clicked, this, &FormImport::clearAssignments);
     connect(m_pb[5], &QPushButton::clicked, this, &FormImport::removeAssignment);
     connect(m_pb[6], &QPushButton::clicked, this, &FormImport::PreviewSheet);
+    app::ui::withoutDefaultButtons(this);
 }
 
 void FormImport::buildControls() {
@@ -75,7 +79,7 @@ void FormImport::buildControls() {
 
     label(0, msg::kExcelFileLabel);
     label(1, msg::kArchiveFileLabel);
-    label(2, QString::fromStdString(m_archive.DatabasePath));
+    label(2, app::ui::pathLabelText(m_archive.DatabasePath))->setWordWrap(true);
     label(3, msg::kFirstRowLabel);
     label(4, msg::kLastRowLabel);
     label(5, msg::kColumnCountLabel);
@@ -195,6 +199,7 @@ void FormImport::chooseTable(int position) {
     if (position < 0 || static_cast<std::size_t>(position) >= tables.size()) return;
     const ExcelTable& table = tables[static_cast<std::size_t>(position)];
     try {
+        app::ui::WaitCursor wait;
         m_mapping.choose(m_archive.mappingDatabasePath(), table);
         m_p1->setText(table.panelCaption);
     } catch (const db::EngineError& e) {
@@ -204,9 +209,7 @@ void FormImport::chooseTable(int position) {
         return;
     }
     showMappingRows(0);
-    m_grid->setColumnWidth(0, pixels(2000));
-    m_grid->setColumnWidth(1, pixels(900));
-    m_grid->setColumnWidth(2, pixels(900));
+    app::ui::fitColumns(m_grid, {pixels(2000), pixels(900), pixels(900)});
 }
 
 void FormImport::showMappingRows(int row) {
@@ -263,16 +266,25 @@ void FormImport::clearAssignments() {
 }
 
 void FormImport::chooseFile() {
-    if (auto file = m_dialogs.openFile(msg::kExcelFileFilter, m_archive.ArchiveFolder))
+    if (auto file = m_dialogs.openFile(msg::kExcelFileFilter, db::displayPath(m_archive.ArchiveFolder)))
         m_text1[0]->setText(QString::fromStdString(*file));
 }
 
 void FormImport::PreviewSheet() {
     PreviewOutcome outcome;
-    m_fg1Model->replaceGrid([&] {
-        outcome = import_excel::PreviewSheet(m_text1[0]->text().toStdString(), m_text1[1]->text().toStdString(),
-                                             m_text1[2]->text().toStdString(), m_preview);
-    });
+    try {
+        app::ui::WaitCursor wait;
+        // A name typed without a folder is in the archive folder.
+        const std::string typed = m_text1[0]->text().toStdString();
+        const std::string file = typed.empty() ? typed : db::resolveUserFile(typed, m_archive.ArchiveFolder).string();
+        m_fg1Model->replaceGrid([&] {
+            outcome = import_excel::PreviewSheet(file, m_text1[1]->text().toStdString(),
+                                                 m_text1[2]->text().toStdString(), m_preview);
+        });
+    } catch (const db::EngineError& e) {
+        m_fg1Model->replaceGrid([&] { m_preview = PreviewGrid(); });
+        outcome.notice = noticeOf(msg::kWorkbookUnreadable, e.what());
+    }
     if (outcome.notice) m_dialogs.notice(*outcome.notice);
 }
 
@@ -285,7 +297,11 @@ void FormImport::importFromExcel() {
         m_dialogs.notice(*check.refusal);
         return;
     }
-    ImportOutcome outcome = ImportFromExcel(m_archive.DatabasePath, m_mapping, m_preview);
+    ImportOutcome outcome;
+    {
+        app::ui::WaitCursor wait;
+        outcome = ImportFromExcel(m_archive.DatabasePath, m_mapping, m_preview);
+    }
     m_dialogs.notice(outcome.notice);
 }
 

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "app/ui/WindowParts.h"
 #include "import_text/TextFields.h"
 
 namespace tessaro7::import_text::ui {
@@ -76,6 +77,7 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
         m_captions[i]->setText(QString::fromStdString(lines[i].caption));
     }
     if (!panelCaption.empty()) panel->setText(QString::fromStdString(panelCaption));
+    app::ui::withoutDefaultButtons(this);
 }
 
 }  // namespace tessaro7::import_text::ui

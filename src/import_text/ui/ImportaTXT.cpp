@@ -20,6 +20,9 @@
 #include <QVBoxLayout>
 
 #include "app/Messages.h"
+#include "app/ui/WaitCursor.h"
+#include "app/ui/WindowParts.h"
+#include "db/PathResolver.h"
 #include "import_text/TextFile.h"
 #include "import_text/TextImport.h"
 #include "import_text/TextPreview.h"
@@ -122,7 +125,8 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     fileButton->setObjectName("CBT_2");
     fileButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     auto* databasePath = label(2, "", m_frame1);
-    databasePath->setText(QString::fromStdString(m_archive.DatabasePath));
+    databasePath->setText(app::ui::pathLabelText(m_archive.DatabasePath));
+    databasePath->setWordWrap(true);
     auto* frame1Layout = new QGridLayout(m_frame1);
     frame1Layout->addWidget(label(0, msg::kTextFileLabel, m_frame1), 0, 0);
     frame1Layout->addWidget(m_file, 0, 1);
@@ -168,6 +172,7 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_combo, &QComboBox::currentIndexChanged, this, &ImportaTXT::onTableChosen);
     connect(m_grid, &QTableView::clicked, this, &ImportaTXT::onGridClick);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &ImportaTXT::onGridClick);
+    app::ui::withoutDefaultButtons(this);
 }
 
 bool ImportaTXT::eventFilter(QObject* watched, QEvent* event) {
@@ -184,6 +189,7 @@ void ImportaTXT::onTableChosen(int position) {
     if (position < 0 || position >= static_cast<int>(std::size(kTextTables))) return;
     TextTable table = kTextTables[position];
     try {
+        app::ui::WaitCursor wait;
         m_store.open(m_archive.textMappingDatabasePath(), table);
     } catch (const db::EngineError& e) {
         m_model->reload();
@@ -195,8 +201,8 @@ void ImportaTXT::onTableChosen(int position) {
         return;
     }
     m_model->reload();
-    m_grid->setColumnWidth(0, 2000 / kTwipsPerPixel);
-    for (int column = 1; column < 4; ++column) m_grid->setColumnWidth(column, 900 / kTwipsPerPixel);
+    app::ui::fitColumns(m_grid, {2000 / kTwipsPerPixel, 900 / kTwipsPerPixel, 900 / kTwipsPerPixel,
+                                 900 / kTwipsPerPixel});
     if (m_model->rowCount() > 0) m_grid->setCurrentIndex(m_model->index(0, 0));
     m_panel->setText(QString::fromUtf8(panelCaption(table)));
 }
@@ -263,8 +269,13 @@ void ImportaTXT::clearAll() {
 }
 
 void ImportaTXT::chooseFile() {
-    std::optional<std::string> file = m_dialogs.openFile(msg::kTextFileFilter, m_archive.ArchiveFolder);
+    std::optional<std::string> file = m_dialogs.openFile(msg::kTextFileFilter, db::displayPath(m_archive.ArchiveFolder));
     if (file) m_file->setText(QString::fromStdString(*file));
+}
+
+std::string ImportaTXT::typedFile() const {
+    // A name without a folder is in the archive folder, the current folder after the file dialog.
+    return db::resolveUserFile(m_file->text().toStdString(), m_archive.ArchiveFolder).string();
 }
 
 bool ImportaTXT::fileChecked() {
@@ -277,7 +288,14 @@ void ImportaTXT::preview() {
     if (!fileChecked()) return;
     std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
     if (!table) return;
-    TextPreviewOutcome outcome = previewFromText(*table, m_archive, m_file->text().toStdString());
+    TextPreviewOutcome outcome;
+    try {
+        app::ui::WaitCursor wait;
+        outcome = previewFromText(*table, m_archive, typedFile());
+    } catch (const db::EngineError& e) {
+        outcome.ok = false;
+        outcome.message = e.what();
+    }
     if (!outcome.ok) {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
         return;
@@ -304,6 +322,8 @@ void ImportaTXT::runImport() {
     std::string file = m_file->text().toStdString();
     TextImportOutcome outcome;
     try {
+        app::ui::WaitCursor wait;
+        file = typedFile();
         switch (*table) {
         case TextTable::Clienti: outcome = ImportCustomersFromText(m_archive, file, progress); break;
         case TextTable::Fornitori: outcome = ImportSuppliersFromText(m_archive, file, progress); break;
@@ -312,7 +332,7 @@ void ImportaTXT::runImport() {
     } catch (const std::exception& e) {
         // Whatever happens, the window is given back to the user with a message.
         outcome.completed = false;
-        outcome.message = "Importazione del file '" + file + "' non riuscita: " + e.what();
+        outcome.message = "Importazione del file " + db::quotePath(file) + " non riuscita: " + e.what();
     }
     m_progress->hide();
     if (outcome.completed)

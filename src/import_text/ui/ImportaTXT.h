@@ -36,6 +36,8 @@ private:
     void unassign();
     void clearAll();
     bool fileChecked();
+    // The typed file name as a path: backslashes, letter case, the archive folder.
+    std::string typedFile() const;
     void preview();
     void runImport();
     int currentRow() const;

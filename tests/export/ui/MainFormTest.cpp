@@ -162,7 +162,7 @@ TEST_F(MainFormTest, ExportShowsTheCompletionMessage) {
     nav()->clickItem(2, 1);  // Comuni
     clickExport();
     ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSComuni.xls");
+    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSComuni.xls");
     EXPECT_EQ(dialogs.last().title, "Tessaro 7");
     EXPECT_EQ(dialogs.last().icon, app::Icon::Information);
     EXPECT_EQ(dialogs.last().buttons, app::Buttons::Ok);
@@ -202,7 +202,7 @@ TEST_F(MainFormTest, AFileThatCannotBeCreatedIsReported) {
     clickExport();
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.last().text, "Impossibile creare il file Excel.\r\nNome File: " + dir.str() +
-                                       "\\manca\\XLSClienti.xls\r\nMotivo: cartella inesistente");
+                                       "/manca/XLSClienti.xls\r\nMotivo: cartella inesistente");
     EXPECT_EQ(dialogs.last().icon, app::Icon::Critical);
 }
 
@@ -245,7 +245,7 @@ TEST_F(MainFormTest, TheFormatChoiceNamesTheFileAndIsRememberedForTheNextStart) 
     nav()->clickItem(2, 1);
     EXPECT_EQ(text("text1_0"), "XLSComuni.xlsx");
     clickExport();
-    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "\\XLSComuni.xlsx");
+    EXPECT_EQ(dialogs.last().text, "File Excel esportato.\r\nNome File: " + dir.str() + "/XLSComuni.xlsx");
     EXPECT_EQ(std::string(tessaro7::testing::sheet::readBytes(dir / "XLSComuni.xlsx"), 0, 2), "PK");
     EXPECT_FALSE(fs::exists(dir / "XLSComuni.xls"));
 

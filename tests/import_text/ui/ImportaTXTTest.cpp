@@ -21,6 +21,7 @@
 #include "import_text/TextArchive.h"
 #include "import_text/ui/UiEvents.h"
 #include "support/RecordingDialogs.h"
+#include "support/UiText.h"
 
 namespace {
 
@@ -80,7 +81,9 @@ protected:
 
 TEST_F(ImportaTXTTest, LoadShowsTheDatabaseTheTablesAndWaits) {
     EXPECT_EQ(window->windowTitle(), "Importazione dati da file di testo");
-    EXPECT_EQ(find<QLabel>("Label1_2")->text().toStdString(), a.archive.DatabasePath);
+    EXPECT_EQ(tessaro7::testing::readText(find<QLabel>("Label1_2")),
+              (std::filesystem::path(a.folder()) / "Tessaro7.mdb").string());
+    tessaro7::testing::expectBreaksOnlyAfterSeparators(find<QLabel>("Label1_2"));
     auto* combo = find<QComboBox>("Combo1");
     ASSERT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->itemText(0), "Clienti");
@@ -126,8 +129,7 @@ TEST_F(ImportaTXTTest, ChoosingEachTableBindsTheGridAndSetsThePanel) {
     ASSERT_EQ(model()->columnCount(), 4);
     const char* headers[] = {"Campo della tabella", "Colonna", "Qtà chrs", "Assegnato"};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(model()->headerData(c, Qt::Horizontal).toString(), headers[c]);
-    EXPECT_EQ(find<QTableView>("grid")->columnWidth(0), 2000 / 15);
-    EXPECT_EQ(find<QTableView>("grid")->columnWidth(3), 900 / 15);
+    tessaro7::testing::expectColumnsShowWhole(find<QTableView>("grid"), {2000 / 15, 900 / 15, 900 / 15, 900 / 15});
     EXPECT_EQ(model()->data(model()->index(17, 0)).toString(), "Sito web");
 }
 
