@@ -115,8 +115,13 @@ int previewText(BatchContext& c) {
         c.err << outcome.message << "\n";
         return kExitFailure;
     }
-    for (const app::PreviewLine& line : outcome.lines)
-        if (line.visible) c.out << line.caption << ": " << line.text << "\n";
+    c.err << app::msg::kTextEncoding << outcome.encoding << "\n";
+    for (const app::PreviewLine& line : outcome.lines) {
+        if (!line.visible) continue;
+        c.out << line.caption << ": " << line.text;
+        if (!line.refusal.empty()) c.out << app::msg::kTextRefusedMark << line.refusal;
+        c.out << "\n";
+    }
     return kExitOk;
 }
 
@@ -126,6 +131,7 @@ int importText(BatchContext& c) {
     std::string file;
     if (!tableFileAndArchive(c, table, archive, file)) return kExitFailure;
     import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, file);
+    if (!outcome.encoding.empty()) c.err << app::msg::kTextEncoding << outcome.encoding << "\n";
     (outcome.completed ? c.out : c.err) << outcome.message << "\n";
     return outcome.completed ? kExitOk : kExitFailure;
 }
