@@ -44,18 +44,19 @@ TextReader::TextReader(std::istream& in, TextEncoding encoding, std::size_t keep
     : m_in(in), m_transcoder(encoding), m_encoding(encoding),
       m_keep(keepColumns),
       m_pieceBytes(std::max<std::size_t>(pieceBytes, 1)),
-      m_raw(std::max<std::size_t>(m_pieceBytes, 3), '\0') {}
+      m_raw(new char[std::max<std::size_t>(m_pieceBytes, 3)]),
+      m_rawSize(std::max<std::size_t>(m_pieceBytes, 3)) {}
 
 bool TextReader::refill() {
     m_piece.clear();
     m_at = 0;
     while (m_piece.empty() && !m_ended) {
         // The first read takes at least the longest byte-order mark, to skip it whole.
-        std::size_t wanted = m_started ? m_pieceBytes : m_raw.size();
-        m_in.read(m_raw.data(), static_cast<std::streamsize>(wanted));
+        std::size_t wanted = m_started ? m_pieceBytes : m_rawSize;
+        m_in.read(m_raw.get(), static_cast<std::streamsize>(wanted));
         auto got = static_cast<std::size_t>(m_in.gcount());
         if (m_in.bad()) m_failed = true;
-        std::string_view bytes(m_raw.data(), got);
+        std::string_view bytes(m_raw.get(), got);
         if (!m_started) {
             m_started = true;
             bytes.remove_prefix(bomLength(m_encoding, bytes));

@@ -3,6 +3,7 @@
 // bounded by the piece and by the columns asked for, whatever the file holds.
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <string>
 
 #include "import_text/FixedWidth.h"
@@ -43,7 +44,10 @@ private:
     TextEncoding m_encoding;
     std::size_t m_keep;
     std::size_t m_pieceBytes;
-    std::string m_raw;    // the piece read from the file
+    // The piece read from the file; left unfilled, since a short file uses
+    // only its start and filling it would cost more than reading the file.
+    std::unique_ptr<char[]> m_raw;
+    std::size_t m_rawSize;
     std::string m_piece;  // the piece as UTF-8
     std::size_t m_at = 0;
     std::size_t m_nextCr = 0;
