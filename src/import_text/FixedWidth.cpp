@@ -1,6 +1,7 @@
 #include "import_text/FixedWidth.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tessaro7::import_text {
 
@@ -10,12 +11,23 @@ bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 
 
 void TextLine::assign(std::string_view utf8) {
     m_text = utf8;
-    m_ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    m_starts.clear();
+    std::size_t i = 0;
+    for (std::uint64_t word; i + 8 <= utf8.size(); i += 8) {
+        std::memcpy(&word, utf8.data() + i, 8);
+        if (word & 0x8080808080808080ULL) break;
+    }
+    while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+    m_ascii = i == utf8.size();
     if (m_ascii) return;
-    for (std::size_t i = 0; i < utf8.size(); ++i)
-        if (startsCharacter(utf8[i])) m_starts.push_back(static_cast<std::uint32_t>(i));
-    m_starts.push_back(static_cast<std::uint32_t>(utf8.size()));
+    // Every line of a file with accents needs this index: one pass, no growing.
+    m_starts.resize(utf8.size() + 1);
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < utf8.size(); ++at) {
+        m_starts[characters] = static_cast<std::uint32_t>(at);
+        characters += startsCharacter(utf8[at]);
+    }
+    m_starts[characters] = static_cast<std::uint32_t>(utf8.size());
+    m_starts.resize(characters + 1);
 }
 
 std::string_view TextLine::columns(std::size_t from, std::size_t count) const {
