@@ -144,7 +144,8 @@ std::vector<Command> textImportCommands() {
          "Mostra o modifica le colonne assegnate per l'import da file di testo (TABELLA: clienti, fornitori, "
          "articoli; RIGA contata da 1; senza LARGHEZZA resta quella della riga).",
          textMapping},
-        {"preview-text", "TABELLA FILE", "Mostra la prima riga del file di testo divisa nei campi, come la importerebbe.",
+        {"preview-text", "TABELLA FILE", "Mostra la prima riga del file di testo divisa nei campi, come la importerebbe; un campo che "
+         "l'importazione rifiuterebbe è seguito da ' <- ' e dal motivo. La codifica del file va su stderr.",
          previewText},
         {"import-text", "TABELLA FILE", "Importa il file di testo a larghezza fissa nella tabella (al più 25000 righe).",
          importText},

@@ -25,8 +25,8 @@ FieldValue fieldValue(const TextLine& line, const FieldMapping& mapping, const T
         return {};
     }
     if (!field.number) return {cutField(line, mapping.start, mapping.width, field.maximum), true};
-    std::string_view number =
-        db::trimBlanks(line.columns(static_cast<std::size_t>(mapping.start - 1), static_cast<std::size_t>(mapping.width)));
+    auto from = static_cast<std::size_t>(mapping.start - 1);
+    std::string_view number = db::trimBlanks(line.columns(from, static_cast<std::size_t>(mapping.width)));
     if (columnCount(number) > static_cast<std::size_t>(field.maximum)) return {number, true, Refusal::NumberTooLong};
     if (!convertsToNumber(number)) return {number, true, Refusal::NotANumber};
     return {number, true};

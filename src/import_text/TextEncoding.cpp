@@ -136,7 +136,8 @@ std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::size_t stopAf
 std::size_t decodeUtf16(const unsigned char* p, std::size_t n, std::size_t stopAfter, bool bigEndian,
                         std::string& out) {
     auto unit = [&](std::size_t at) -> char32_t {
-        return bigEndian ? static_cast<char32_t>(p[at] << 8 | p[at + 1]) : static_cast<char32_t>(p[at + 1] << 8 | p[at]);
+        return bigEndian ? static_cast<char32_t>(p[at] << 8 | p[at + 1])
+                         : static_cast<char32_t>(p[at + 1] << 8 | p[at]);
     };
     std::size_t i = 0;
     while (i < stopAfter) {

@@ -43,11 +43,14 @@ inline std::string encodedAs(const std::string& utf8, const char* iconvName) {
     std::size_t room = out.size();
     std::size_t rc = iconv(cd, &from, &left, &to, &room);
     iconv_close(cd);
-    if (rc == static_cast<std::size_t>(-1)) throw std::runtime_error("iconv cannot write this text as " + std::string(iconvName));
+    if (rc == static_cast<std::size_t>(-1))
+        throw std::runtime_error("iconv cannot write this text as " + std::string(iconvName));
     out.resize(out.size() - room);
     return out;
 }
 
-inline std::string encodedAs(const std::string& utf8, const EncodingCase& c) { return c.bom + encodedAs(utf8, c.iconvName); }
+inline std::string encodedAs(const std::string& utf8, const EncodingCase& c) {
+    return c.bom + encodedAs(utf8, c.iconvName);
+}
 
 }  // namespace tessaro7::testing

@@ -105,9 +105,15 @@ TEST(TextReader, InvalidSequencesAreFoundOnTheirLineWhateverThePieceSize) {
         // A sequence cut short by the line end, then a whole one.
         {TextEncoding::Utf8, "ok\r\nbad\xE2\x82\r\nok\xE2\x82\xAC", {"ok", "bad\xFF", "ok€"}, {2}},
         // A continuation byte alone, an overlong form, a surrogate, beyond U+10FFFF, a lead at the end.
-        {TextEncoding::Utf8, "\x80\n\xC0\xAF\n\xED\xA0\x80\n\xF4\x90\x80\x80\nfine\xC3", {"\xFF", "\xFF\xFF", "\xFF\xFF\xFF", "\xFF\xFF\xFF\xFF", "fine\xFF"}, {1, 2, 3, 4, 5}},
+        {TextEncoding::Utf8,
+         "\x80\n\xC0\xAF\n\xED\xA0\x80\n\xF4\x90\x80\x80\nfine\xC3",
+         {"\xFF", "\xFF\xFF", "\xFF\xFF\xFF", "\xFF\xFF\xFF\xFF", "fine\xFF"},
+         {1, 2, 3, 4, 5}},
         // A high surrogate without its low half, a low one alone, an odd byte at the end.
-        {TextEncoding::Utf16LE, std::string("\x00\xD8\x41\x00\n\x00\x00\xDC\n\x00z\x00\x41", 13), {"\xFF" "A", "\xFF", "z\xFF"}, {1, 2, 3}},
+        {TextEncoding::Utf16LE,
+         std::string("\x00\xD8\x41\x00\n\x00\x00\xDC\n\x00z\x00\x41", 13),
+         {"\xFF" "A", "\xFF", "z\xFF"},
+         {1, 2, 3}},
         {TextEncoding::Utf16BE, std::string("\xD8\x34\xDD\x1E\x00\n\xD8\x00", 8), {"𝄞", "\xFF"}, {2}},
     };
     for (const Case& c : cases)
@@ -129,7 +135,8 @@ TEST(ScanText, DecidesTheEncodingAndFindsTheFirstFlawedLine) {
     const std::vector<Case> cases = {
         {"Windows-1252 accents", "Caff\xE8\r\nCitt\xE0", TextEncoding::Windows1252, 2, 0, 0, false},
         {"Windows-1252 with no multi-byte UTF-8", "PERCH\xC8 A\r\n\x80 5", TextEncoding::Windows1252, 2, 0, 0, false},
-        {"Windows-1252 valid as UTF-8 up to its last line", "Caff\xC3\xA8\r\nx\r\nCitt\xE0", TextEncoding::Windows1252, 3, 0, 0, false},
+        {"Windows-1252 valid as UTF-8 up to its last line", "Caff\xC3\xA8\r\nx\r\nCitt\xE0",
+         TextEncoding::Windows1252, 3, 0, 0, false},
         {"plain ASCII", "abc\r\ndef\r\n", TextEncoding::Windows1252, 2, 0, 0, false},
         {"UTF-8 without a mark", "Caff\xC3\xA8\r\nx", TextEncoding::Utf8, 2, 0, 0, false},
         {"UTF-8 mark, ASCII only", "\xEF\xBB\xBF" "abc", TextEncoding::Utf8, 1, 0, 0, false},

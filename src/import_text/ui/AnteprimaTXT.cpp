@@ -36,7 +36,8 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     auto* encodingLabel = new QLabel(page);
     encodingLabel->setObjectName("encoding");
     encodingLabel->setAlignment(Qt::AlignCenter);
-    if (!encoding.empty()) encodingLabel->setText(QString::fromUtf8(app::msg::kTextEncoding) + QString::fromStdString(encoding));
+    if (!encoding.empty())
+        encodingLabel->setText(QString::fromUtf8(app::msg::kTextEncoding) + QString::fromStdString(encoding));
     auto* image = new QLabel("Tessaro 7", page);
     image->setObjectName("Image1");
 
