@@ -158,6 +158,22 @@ inline constexpr const char* kTextNotBegunEnd = "' non iniziata: ";
 inline constexpr const char* kTextNotSaved = "Salvataggio nel database '";
 inline constexpr const char* kTextNotSavedEnd = "' non riuscito: ";
 
+inline constexpr const char* kTextFileChanged = "il file di testo non si rilegge come all'inizio dell'importazione";
+// The file's encoding, shown after a preview and named in the final message.
+inline constexpr const char* kTextEncoding = "Codifica: ";
+// A file that is not text: "Il file '…' non è un file di testo o è danneggiato: la riga 3 contiene un carattere NUL."
+inline constexpr const char* kTextNotTextFile = "Il file '";
+inline constexpr const char* kTextNotTextWhy = "' non è un file di testo o è danneggiato: la riga ";
+inline constexpr const char* kTextNulCharacter = " contiene un carattere NUL";
+inline constexpr const char* kTextInvalidSequence = " contiene una sequenza di byte non valida in ";
+inline constexpr const char* kTextNotTextAdvice = "Salvare di nuovo il file come testo e riprovare.";
+// Why a number field is refused: "'100' ha più di 2 caratteri: il numero sarebbe troncato".
+inline constexpr const char* kTextNumberTooLong = "ha più di ";
+inline constexpr const char* kTextNumberWouldBeCut = " caratteri: il numero sarebbe troncato";
+inline constexpr const char* kTextNotANumber = "non è un numero";
+// The preview's refused field in the batch program: "Sottoscorta: 100 <- ha più di 2 caratteri: …".
+inline constexpr const char* kTextRefusedMark = " <- ";
+
 // (end of text import texts)
 
 }  // namespace tessaro7::app::msg

@@ -11,12 +11,6 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 bool allDigits(std::string_view s) {
     for (char c : s)
         if (!isDigit(c)) return false;
@@ -240,6 +234,12 @@ long long leadingNumber(std::string_view text) {
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
 }
 
 }  // namespace tessaro7::db

@@ -60,8 +60,9 @@ int QtDialogs::notice(const Notice& notice) {
     return form.NoticeAnswer();
 }
 
-void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines) {
-    import_text::ui::AnteprimaTXT window(panelCaption, lines, QApplication::activeWindow());
+void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines,
+                            const std::string& encoding) {
+    import_text::ui::AnteprimaTXT window(panelCaption, lines, encoding, QApplication::activeWindow());
     window.exec();
 }
 

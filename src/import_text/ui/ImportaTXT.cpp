@@ -277,12 +277,20 @@ void ImportaTXT::preview() {
     if (!fileChecked()) return;
     std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
     if (!table) return;
-    TextPreviewOutcome outcome = previewFromText(*table, m_archive, m_file->text().toStdString());
+    std::string file = m_file->text().toStdString();
+    TextPreviewOutcome outcome;
+    try {
+        outcome = previewFromText(*table, m_archive, file);
+    } catch (const std::exception& e) {
+        // Whatever happens, the user is told and the window stays usable.
+        outcome.ok = false;
+        outcome.message = "Anteprima del file '" + file + "' non riuscita: " + e.what();
+    }
     if (!outcome.ok) {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
         return;
     }
-    m_dialogs.textPreview(outcome.panelCaption, outcome.lines);
+    m_dialogs.textPreview(outcome.panelCaption, outcome.lines, outcome.encoding);
 }
 
 void ImportaTXT::runImport() {
