@@ -86,6 +86,8 @@ inline constexpr const char* kImportStopped = "Importazione interrotta !";
 inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni incompleta !";
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
+inline constexpr const char* kSheetRead = "Foglio letto: ";
+inline constexpr const char* kSheetChoiceLabel = "Foglio";
 // (end of Excel import texts)
 
 // ---- Text import ----

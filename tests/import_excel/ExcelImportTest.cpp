@@ -19,7 +19,7 @@ using tessaro7::db::Value;
 namespace msg = tessaro7::app::msg;
 
 PreviewGrid gridOf(const std::vector<std::vector<std::string>>& rows, long cols) {
-    PreviewGrid grid(static_cast<long>(rows.size()), cols, rows.size(), static_cast<std::size_t>(cols));
+    PreviewGrid grid(static_cast<long>(rows.size()), cols);
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < rows[r].size(); ++c) grid.setCell(r, c, rows[r][c]);
     return grid;
