@@ -9,6 +9,8 @@
 #include <orcus/spreadsheet/sheet.hpp>
 #include <orcus/spreadsheet/styles.hpp>
 #include <orcus/spreadsheet/view.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
 
 #include <ixion/cell.hpp>
 #include <ixion/formula_result.hpp>
@@ -16,6 +18,7 @@
 #include <ixion/model_iterator.hpp>
 
 #include <algorithm>
+#include <optional>
 
 #include "import_excel/CellText.h"
 #include "import_excel/LittleEndian.h"
@@ -73,6 +76,45 @@ public:
     }
 };
 
+// What liborcus does not give of an .xlsx: whether it counts its dates from
+// 1904 (the workbook properties' date1904) and the tab it opens on (the
+// workbook view's activeTab).
+struct XlsxWorkbookFacts {
+    bool dates1904 = false;
+    std::optional<std::size_t> activeTab;
+};
+
+// The value of attribute `name` (followed by '=') in `xml`, without its quotes.
+std::optional<std::string_view> attribute(std::string_view xml, std::string_view name) {
+    for (std::size_t at = xml.find(name); at != std::string_view::npos; at = xml.find(name, at + 1)) {
+        if (at == 0 || xml[at - 1] != ' ' || at + name.size() + 1 >= xml.size()) continue;
+        char quote = xml[at + name.size() + 1];
+        if (xml[at + name.size()] != '=' || (quote != '"' && quote != '\'')) continue;
+        std::size_t start = at + name.size() + 2, end = xml.find(quote, start);
+        if (end == std::string_view::npos) return std::nullopt;
+        return xml.substr(start, end - start);
+    }
+    return std::nullopt;
+}
+
+XlsxWorkbookFacts xlsxWorkbookFacts(std::string_view package) {
+    XlsxWorkbookFacts facts;
+    try {
+        orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(package.data()), package.size());
+        orcus::zip_archive archive(&stream);
+        archive.load();
+        std::vector<unsigned char> xml;
+        if (!archive.read_file_entry("xl/workbook.xml", xml)) return facts;
+        std::string_view text(reinterpret_cast<const char*>(xml.data()), xml.size());
+        if (auto v = attribute(text, "date1904")) facts.dates1904 = *v == "1" || *v == "true";
+        if (auto v = attribute(text, "activeTab"); v && !v->empty() && v->size() < 6 &&
+                                                     v->find_first_not_of("0123456789") == std::string_view::npos)
+            facts.activeTab = std::stoul(std::string(*v));
+    } catch (const std::exception&) {
+    }
+    return facts;
+}
+
 unsigned biffErrorCode(ixion::formula_error_t error) {
     switch (error) {
     case ixion::formula_error_t::ref_result_not_available: return 0x17;
@@ -107,8 +149,17 @@ public:
         }
         for (std::size_t i = 0; i < m_doc.get_sheet_count(); ++i)
             m_names.emplace_back(m_doc.get_sheet_name(static_cast<ss::sheet_t>(i)));
+        // An .ods gives its day numbers from the document's own origin.
+        m_openDocument = openDocument;
         ss::sheet_t active = m_view.get_active_sheet();
         if (active >= 0 && static_cast<std::size_t>(active) < m_names.size()) m_opensFirst = static_cast<std::size_t>(active);
+        if (openDocument) {
+            m_epoch1904 = m_doc.get_origin_date().year == 1904;
+        } else {
+            XlsxWorkbookFacts facts = xlsxWorkbookFacts(m_bytes);
+            m_epoch1904 = facts.dates1904;
+            if (facts.activeTab && *facts.activeTab < m_names.size()) m_opensFirst = *facts.activeTab;
+        }
     }
 
     const std::vector<std::string>& sheetNames() const override { return m_names; }
@@ -150,6 +201,7 @@ public:
                 break;
             default: continue;
             }
+            cell.epoch1904 = m_epoch1904;
             sink.cell(static_cast<std::uint32_t>(c.row), static_cast<std::uint32_t>(c.col), cell);
         }
     }
@@ -185,7 +237,12 @@ private:
         const ss::styles& styles = m_doc.get_styles();
         const ss::cell_format_t* format = styles.get_cell_format(sheet.get_cell_format(row, col));
         if (!format) return false;
-        // The cell format names the number format by its identifier in the file.
+        // An .ods cell format names its number format by position in the store.
+        if (m_openDocument) {
+            const ss::number_format_t* nf = styles.get_number_format(format->number_format);
+            return nf && isDateFormat(nf->format_string);
+        }
+        // An .xlsx cell format names it by its identifier in the file.
         for (std::size_t i = 0; i < styles.get_number_format_count(); ++i) {
             const ss::number_format_t* nf = styles.get_number_format(i);
             if (nf && nf->identifier == format->number_format && !nf->format_string.empty())
@@ -199,6 +256,8 @@ private:
     ss::view m_view;
     std::vector<std::string> m_names;
     std::size_t m_opensFirst = 0;
+    bool m_epoch1904 = false;
+    bool m_openDocument = false;
 };
 
 }  // namespace
