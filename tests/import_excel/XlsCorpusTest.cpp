@@ -143,9 +143,6 @@ TEST(XlsCorpus, XlsxOpensOnItsActiveSheet) {
     SheetRead read = readSheet((dir / "w.xlsx").string(), "", 2, 2);
     EXPECT_EQ(read.sheets, (std::vector<std::string>{"Istruzioni", "Dati"}));
     EXPECT_EQ(read.read, 1u);
-    EXPECT_EQ(read.grid.cell(0, 0), "2,5");
-    // openpyxl stores formulas without their results.
-    EXPECT_EQ(read.grid.kind(1, 1), CellKind::NoResult);
 }
 
 }  // namespace
