@@ -87,6 +87,9 @@ inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni inco
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
 inline constexpr const char* kSheetRead = "Foglio letto: ";
+inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del campo nel file di Excel !";
+inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
+inline constexpr const char* kArticlesWithoutVat = "Articoli importati senza aliquota IVA: ";
 inline constexpr const char* kSheetChoiceLabel = "Foglio";
 // (end of Excel import texts)
 
