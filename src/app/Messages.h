@@ -53,7 +53,10 @@ inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !"
 inline constexpr const char* kExcelRowsWrong = "Valori di riga del file excel errati !";
 inline constexpr const char* kClearMappingQuestion = "Vuoi azzerare tutti i dati per la tabella ?";
 inline constexpr const char* kExcelDone = "Procedura effettuata !";
-inline constexpr const char* kExcelFileFilter = "File Excel (*.xls)|*.xls|";
+inline constexpr const char* kExcelFileFilter =
+    "Fogli di calcolo (*.xls *.xlsx *.ods *.csv)|*.xls;*.xlsx;*.ods;*.csv|File Excel 97-2003 (*.xls)|*.xls|"
+    "Cartella di lavoro Excel (*.xlsx)|*.xlsx|Foglio di calcolo OpenDocument (*.ods)|*.ods|"
+    "File CSV (*.csv)|*.csv|";
 inline constexpr const char* kChooseTable = "Scelta tabella";
 inline constexpr const char* kGridCaption = "Campi caricabili della tabella";
 inline constexpr const char* kWaitingPanel = ".:: in attesa ::.";
