@@ -72,6 +72,8 @@ ws.write(2, 3, datetime.datetime(2024, 2, 29, 0, 0, 1), date)
 ws.write(2, 4, 0.125, pct)
 for r in range(3, 400): ws.write(r, r % 7, 'riga %d' % r if r % 2 else r * 1.25)
 ws.write(70000 // 2, 3, 'lontano')
+# Enough distinct texts, wide and narrow, for the shared strings to run over CONTINUE records.
+for r in range(400, 2400): ws.write(r, 8, (u'\u4e2d\u00e0 %d ' if r % 3 else 'narrow %d ') % r * 7)
 wb.active_sheet = 1
 first.set_selected(False)
 first.sheet_visible = False
