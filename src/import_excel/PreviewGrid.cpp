@@ -15,20 +15,34 @@ bool before(std::uint32_t r1, std::uint32_t c1, std::uint32_t r2, std::uint32_t 
 
 PreviewGrid::PreviewGrid(long rows, long cols) : m_rows(std::max(rows, 0L)), m_cols(std::max(cols, 0L)) {}
 
-const PreviewGrid::Entry* PreviewGrid::find(long row, long col) const {
-    if (row < 0 || col < 0 || row >= m_rows || col >= m_cols) return nullptr;
+void PreviewGrid::index() const {
     if (!m_sorted) {
         // Equal cells keep their arrival order, so the later one is last of its run.
         std::stable_sort(m_cells.begin(), m_cells.end(),
                          [](const Entry& a, const Entry& b) { return before(a.row, a.col, b.row, b.col); });
         m_sorted = true;
     }
-    auto r = static_cast<std::uint32_t>(row), c = static_cast<std::uint32_t>(col);
-    auto it = std::upper_bound(m_cells.begin(), m_cells.end(), std::pair{r, c},
-                               [](const auto& key, const Entry& e) { return before(key.first, key.second, e.row, e.col); });
-    if (it == m_cells.begin()) return nullptr;
+    std::size_t rows = m_cells.empty() ? 0 : std::size_t(m_cells.back().row) + 1;
+    m_rowStart.assign(rows + 1, m_cells.size());
+    for (std::size_t i = m_cells.size(); i-- > 0;) m_rowStart[m_cells[i].row] = i;
+    // A row without cells starts where the next one does.
+    for (std::size_t r = rows; r-- > 0;) m_rowStart[r] = std::min(m_rowStart[r], m_rowStart[r + 1]);
+    m_indexed = true;
+}
+
+const PreviewGrid::Entry* PreviewGrid::find(long row, long col) const {
+    if (row < 0 || col < 0 || row >= m_rows || col >= m_cols) return nullptr;
+    if (!m_indexed) index();
+    auto r = static_cast<std::size_t>(row);
+    if (r + 1 >= m_rowStart.size()) return nullptr;
+    auto first = m_cells.begin() + static_cast<std::ptrdiff_t>(m_rowStart[r]);
+    auto last = m_cells.begin() + static_cast<std::ptrdiff_t>(m_rowStart[r + 1]);
+    auto c = static_cast<std::uint32_t>(col);
+    // The last of equal cells holds the later value.
+    auto it = std::upper_bound(first, last, c, [](std::uint32_t key, const Entry& e) { return key < e.col; });
+    if (it == first) return nullptr;
     --it;
-    return it->row == r && it->col == c ? &*it : nullptr;
+    return it->col == c ? &*it : nullptr;
 }
 
 std::string_view PreviewGrid::cell(long row, long col) const {
@@ -46,6 +60,7 @@ void PreviewGrid::setCell(std::size_t row, std::size_t col, std::string_view tex
     text = text.substr(0, std::numeric_limits<std::uint32_t>::max());
     Entry e{static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(col), m_text.size(),
             static_cast<std::uint32_t>(text.size()), kind};
+    m_indexed = false;
     if (!m_cells.empty() && m_cells.back().row == e.row && m_cells.back().col == e.col) {
         m_cells.back() = e;  // the same cell again
     } else {

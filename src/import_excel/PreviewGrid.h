@@ -43,10 +43,15 @@ private:
 
     long m_rows = 0;
     long m_cols = 0;
-    // Cells in row, column order once sorted; cells usually arrive in that
-    // order, and the first look-up after cells arrived out of order sorts them.
+    // Sorts the cells when they arrived out of order and indexes the rows;
+    // done by the first look-up after cells were set.
+    void index() const;
+    // Cells in row, column order once indexed; m_rowStart[r] is the first
+    // cell of row r (rows up to the last stored one, plus an end mark).
     mutable std::vector<Entry> m_cells;
+    mutable std::vector<std::size_t> m_rowStart;
     mutable bool m_sorted = true;
+    mutable bool m_indexed = true;
     std::string m_text;
 };
 

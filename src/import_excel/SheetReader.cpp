@@ -49,7 +49,10 @@ public:
         CellKind kind = value.type == SheetCell::Type::Error      ? CellKind::Error
                         : value.type == SheetCell::Type::NoResult ? CellKind::NoResult
                                                                   : CellKind::Value;
-        m_grid.setCell(row, col, cellText(value), kind);
+        if (value.type == SheetCell::Type::Text || value.type == SheetCell::Type::Error)
+            m_grid.setCell(row, col, value.text, kind);
+        else
+            m_grid.setCell(row, col, cellText(value), kind);
         if (m_grid.textBytes() > m_budget)
             throw SheetReadError("il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
     }
