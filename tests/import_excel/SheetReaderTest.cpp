@@ -146,6 +146,20 @@ TEST(SheetReader, UnreadableFilesGiveAnItalianReason) {
     EXPECT_EQ(readFirstWorksheet((dir / "testo.xls").string(), 2, 2).cell(1, 1), "Roma");
 }
 
+TEST(SheetReader, TheCellsDecideTheExtentNotDimensions) {
+    TempDir dir;
+    writeXlwtWorkbook(dir / "w.xls", {{std::string("A1"), std::string("B1")}, {std::string("A2"), 2.5}});
+    std::string bytes = dir.read("w.xls");
+    // The worksheet's DIMENSIONS record (0x0200, 14 bytes) says the sheet is empty.
+    std::size_t at = bytes.find(std::string("\x00\x02\x0e\x00", 4));
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + 4, 14, std::string(14, '\0'));
+    dir.write("w.xls", bytes);
+    PreviewGrid grid = readFirstWorksheet((dir / "w.xls").string(), 2, 2);
+    EXPECT_EQ(grid.cell(0, 1), "B1");
+    EXPECT_EQ(grid.cell(1, 1), "2,5");
+}
+
 TEST(SheetReader, DamagedWorkbooksAreRefusedWithoutACrash) {
     TempDir dir;
     std::vector<XlRow> rows;
