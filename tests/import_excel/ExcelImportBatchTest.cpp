@@ -88,7 +88,7 @@ TEST_F(ExcelImportBatchTest, ImportRefusals) {
     EXPECT_NE(err.find(std::string("\n") + msg::kColumnBeyondPreview + "\n"), std::string::npos) << err;
     EXPECT_EQ(run({"import-excel", "clienti", "clienti.xls", "3", "3", "5", "3"}), 1);
     EXPECT_EQ(err, std::string(msg::kSheetRead) + "Foglio1\n" + msg::kExcelRowsWrong + "\n");
-    a.dir.write("clienti.xls", std::string("\x01\x02\x03\x00binario", 10));
+    a.dir.write("clienti.xls", std::string("\x01\x02\x03\x00" "binario", 11));
     EXPECT_EQ(run({"import-excel", "clienti", "clienti.xls", "1", "2"}), 1);
     EXPECT_NE(err.find("non è una cartella di lavoro (.xls, .xlsx, .ods)"), std::string::npos) << err;
     EXPECT_TRUE(a.rowsOf("clienti", {"nominativo"}).empty());

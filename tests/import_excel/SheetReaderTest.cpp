@@ -137,7 +137,7 @@ TEST(SheetReader, UnreadableFilesGiveAnItalianReason) {
     EXPECT_EQ(reasonFor(dir.str()), "è una cartella, non un file");
     dir.write("vuoto.xls", "");
     EXPECT_EQ(reasonFor((dir / "vuoto.xls").string()), "il file è vuoto");
-    dir.write("binario.xls", std::string("\x01\x02\x00\x00dati", 8));
+    dir.write("binario.xls", std::string("\x01\x02\x00\x00" "dati", 8));
     EXPECT_EQ(reasonFor((dir / "binario.xls").string()), "non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv");
     dir.write("nuovo.xls", std::string("PK\x03\x04\x14\x00\x06\x00", 8));
     EXPECT_EQ(reasonFor((dir / "nuovo.xls").string()), "pacchetto del file troncato");
