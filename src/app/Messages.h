@@ -79,7 +79,10 @@ inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !"
 inline constexpr const char* kExcelRowsWrong = "Valori di riga del file excel errati !";
 inline constexpr const char* kClearMappingQuestion = "Vuoi azzerare tutti i dati per la tabella ?";
 inline constexpr const char* kExcelDone = "Procedura effettuata !";
-inline constexpr const char* kExcelFileFilter = "File Excel (*.xls)|*.xls|";
+inline constexpr const char* kExcelFileFilter =
+    "Fogli di calcolo (*.xls *.xlsx *.ods *.csv)|*.xls;*.xlsx;*.ods;*.csv|File Excel 97-2003 (*.xls)|*.xls|"
+    "Cartella di lavoro Excel (*.xlsx)|*.xlsx|Foglio di calcolo OpenDocument (*.ods)|*.ods|"
+    "File CSV (*.csv)|*.csv|";
 inline constexpr const char* kChooseTable = "Scelta tabella";
 inline constexpr const char* kGridCaption = "Campi caricabili della tabella";
 inline constexpr const char* kWaitingPanel = ".:: in attesa ::.";
@@ -114,6 +117,11 @@ inline constexpr const char* kExcelNotSaved = "Salvataggio nel database non rius
 inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni incompleta !";
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
+inline constexpr const char* kSheetRead = "Foglio letto: ";
+inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del campo nel file di Excel !";
+inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
+inline constexpr const char* kArticlesWithoutVat = "Articoli importati senza aliquota IVA: ";
+inline constexpr const char* kSheetChoiceLabel = "Foglio";
 // (end of Excel import texts)
 
 // ---- Text import ----

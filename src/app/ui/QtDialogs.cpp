@@ -66,9 +66,13 @@ void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<P
     window.exec();
 }
 
+// "Desc (*.a)|*.a|Other (*.b)|*.b|" offers each description, in order.
 QString qtFilter(const std::string& filter) {
-    QString f = QString::fromStdString(filter);
-    return f.section('|', 0, 0);
+    QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList descriptions;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        if (!parts[i].isEmpty()) descriptions << parts[i];
+    return descriptions.join(";;");
 }
 
 std::optional<std::string> QtDialogs::openFile(const std::string& filter, const std::string& startFolder) {

@@ -53,6 +53,8 @@ FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_pb[4], &QPushButton::clicked, this, &FormImport::clearAssignments);
     connect(m_pb[5], &QPushButton::clicked, this, &FormImport::removeAssignment);
     connect(m_pb[6], &QPushButton::clicked, this, &FormImport::PreviewSheet);
+    connect(m_foglio, &QComboBox::activated, this,
+            [this](int index) { previewWith(m_foglio->itemText(index).toStdString()); });
 }
 
 void FormImport::buildControls() {
@@ -110,6 +112,11 @@ void FormImport::buildControls() {
     for (const ExcelTable& table : excelTables()) m_combo1->addItem(table.choice);
     m_combo1->setCurrentIndex(-1);
 
+    m_foglio = new QComboBox(this);
+    m_foglio->setObjectName("Foglio");
+    auto* foglioLabel = new QLabel(msg::kSheetChoiceLabel, this);
+    foglioLabel->setObjectName("FoglioLabel");
+
     m_p1 = new QLabel(msg::kWaitingPanel, this);
     m_p1->setObjectName("P1");
     m_p1->setFrameShape(QFrame::Panel);
@@ -161,6 +168,8 @@ void FormImport::buildControls() {
     fields->addWidget(m_label1[0], 1, 0);
     fields->addWidget(m_text1[0], 1, 1, 1, 2);
     fields->addWidget(m_pb[2], 1, 3);
+    fields->addWidget(foglioLabel, 1, 4);
+    fields->addWidget(m_foglio, 1, 5);
     fields->addWidget(m_label1[5], 2, 0);
     fields->addWidget(m_text1[1], 2, 1);
     fields->addWidget(m_label1[7], 3, 0);
@@ -267,12 +276,19 @@ void FormImport::chooseFile() {
         m_text1[0]->setText(QString::fromStdString(*file));
 }
 
-void FormImport::PreviewSheet() {
+void FormImport::PreviewSheet() { previewWith(std::string()); }
+
+void FormImport::previewWith(const std::string& sheet) {
     PreviewOutcome outcome;
     m_fg1Model->replaceGrid([&] {
         outcome = import_excel::PreviewSheet(m_text1[0]->text().toStdString(), m_text1[1]->text().toStdString(),
-                                             m_text1[2]->text().toStdString(), m_preview);
+                                             m_text1[2]->text().toStdString(), m_preview, sheet);
     });
+    if (outcome.ran) {
+        m_foglio->clear();
+        for (const std::string& name : outcome.sheets) m_foglio->addItem(QString::fromStdString(name));
+        m_foglio->setCurrentIndex(m_foglio->findText(QString::fromStdString(outcome.sheetRead), Qt::MatchExactly));
+    }
     if (outcome.notice) m_dialogs.notice(*outcome.notice);
 }
 

@@ -1,0 +1,9 @@
+// Fuzz target: the .xlsx and .ods path (package check, liborcus).
+#include "FuzzSheets.h"
+
+using namespace tessaro7::import_excel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return tessaro7::fuzz::readAllSheets(data, size, [](std::string b) { bool ods = detectFormat(b) == WorkbookFormat::Ods;
+        return openOrcusWorkbook(std::move(b), ods); });
+}
