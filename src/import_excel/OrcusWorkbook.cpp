@@ -1,16 +1,13 @@
-// .xlsx and .ods workbooks through liborcus, which fills a spreadsheet model
-// (ixion) with the cells, the stored results of formulas, the styles and the
-// active sheet. The package is checked first: what it would unpack to is
-// bounded by the file's size, and so is the number of sheets.
+// .ods workbooks through liborcus, which fills a spreadsheet model (ixion)
+// with the cells, the stored results of formulas, the styles and the active
+// sheet. The package is checked first: what it would unpack to is bounded by
+// the file's size, and so is the number of sheets.
 #include <orcus/orcus_ods.hpp>
-#include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/document.hpp>
 #include <orcus/spreadsheet/factory.hpp>
 #include <orcus/spreadsheet/sheet.hpp>
 #include <orcus/spreadsheet/styles.hpp>
 #include <orcus/spreadsheet/view.hpp>
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
 
 #include <ixion/cell.hpp>
 #include <ixion/formula_result.hpp>
@@ -18,11 +15,10 @@
 #include <ixion/model_iterator.hpp>
 
 #include <algorithm>
-#include <optional>
 
 #include "import_excel/CellText.h"
-#include "import_excel/LittleEndian.h"
 #include "import_excel/WorkbookReader.h"
+#include "import_excel/ZipPackage.h"
 
 namespace tessaro7::import_excel {
 
@@ -36,35 +32,6 @@ constexpr ss::row_t kModelRows = 65536;
 constexpr ss::col_t kModelCols = 256;
 constexpr std::size_t kMaxSheets = 256;
 
-// The sizes the package's central directory declares, summed; a package
-// that would unpack to far more than a workbook of its size is refused
-// before anything is unpacked.
-void checkPackage(std::string_view zip) {
-    constexpr std::uint32_t kEndSignature = 0x06054b50, kEntrySignature = 0x02014b50;
-    if (zip.size() < 22) throw SheetReadError("pacchetto del file troncato");
-    std::size_t end = std::string_view::npos;
-    for (std::size_t at = zip.size() - 22, hops = 0; hops <= 0xFFFF + 22; --at, ++hops) {
-        if (le32(zip, at) == kEndSignature) {
-            end = at;
-            break;
-        }
-        if (at == 0) break;
-    }
-    if (end == std::string_view::npos) throw SheetReadError("pacchetto del file danneggiato (indice mancante)");
-    std::size_t entries = le16(zip, end + 10), at = le32(zip, end + 16);
-    std::uint64_t unpacked = 0;
-    for (std::size_t i = 0; i < entries; ++i) {
-        if (!fits(zip.size(), at, 46) || le32(zip, at) != kEntrySignature)
-            throw SheetReadError("pacchetto del file danneggiato (indice non valido)");
-        unpacked += le32(zip, at + 24);
-        at += 46 + std::size_t(le16(zip, at + 28)) + le16(zip, at + 30) + le16(zip, at + 32);
-    }
-    std::uint64_t limit = (std::uint64_t(64) << 20) + 50 * std::uint64_t(zip.size());
-    if (unpacked > limit)
-        throw SheetReadError("il pacchetto del file si espande a " + std::to_string(unpacked >> 20) +
-                             " MB, troppi per un file di queste dimensioni");
-}
-
 // Refuses a workbook of more sheets than anyone keeps in one file.
 class BoundedFactory : public ss::import_factory {
 public:
@@ -75,45 +42,6 @@ public:
         return ss::import_factory::append_sheet(index, name);
     }
 };
-
-// What liborcus does not give of an .xlsx: whether it counts its dates from
-// 1904 (the workbook properties' date1904) and the tab it opens on (the
-// workbook view's activeTab).
-struct XlsxWorkbookFacts {
-    bool dates1904 = false;
-    std::optional<std::size_t> activeTab;
-};
-
-// The value of attribute `name` (followed by '=') in `xml`, without its quotes.
-std::optional<std::string_view> attribute(std::string_view xml, std::string_view name) {
-    for (std::size_t at = xml.find(name); at != std::string_view::npos; at = xml.find(name, at + 1)) {
-        if (at == 0 || xml[at - 1] != ' ' || at + name.size() + 1 >= xml.size()) continue;
-        char quote = xml[at + name.size() + 1];
-        if (xml[at + name.size()] != '=' || (quote != '"' && quote != '\'')) continue;
-        std::size_t start = at + name.size() + 2, end = xml.find(quote, start);
-        if (end == std::string_view::npos) return std::nullopt;
-        return xml.substr(start, end - start);
-    }
-    return std::nullopt;
-}
-
-XlsxWorkbookFacts xlsxWorkbookFacts(std::string_view package) {
-    XlsxWorkbookFacts facts;
-    try {
-        orcus::zip_archive_stream_blob stream(reinterpret_cast<const std::uint8_t*>(package.data()), package.size());
-        orcus::zip_archive archive(&stream);
-        archive.load();
-        std::vector<unsigned char> xml;
-        if (!archive.read_file_entry("xl/workbook.xml", xml)) return facts;
-        std::string_view text(reinterpret_cast<const char*>(xml.data()), xml.size());
-        if (auto v = attribute(text, "date1904")) facts.dates1904 = *v == "1" || *v == "true";
-        if (auto v = attribute(text, "activeTab"); v && !v->empty() && v->size() < 6 &&
-                                                     v->find_first_not_of("0123456789") == std::string_view::npos)
-            facts.activeTab = std::stoul(std::string(*v));
-    } catch (const std::exception&) {
-    }
-    return facts;
-}
 
 unsigned biffErrorCode(ixion::formula_error_t error) {
     switch (error) {
@@ -128,38 +56,24 @@ unsigned biffErrorCode(ixion::formula_error_t error) {
 
 class OrcusWorkbook : public WorkbookReader {
 public:
-    OrcusWorkbook(std::string bytes, bool openDocument)
+    explicit OrcusWorkbook(std::string bytes)
         : m_bytes(std::move(bytes)), m_doc(ss::range_size_t{kModelRows, kModelCols}), m_view(m_doc) {
         checkPackage(m_bytes);
         BoundedFactory factory(m_doc, m_view);
         try {
-            if (openDocument) {
-                orcus::orcus_ods filter(&factory);
-                filter.read_stream(m_bytes);
-            } else {
-                orcus::orcus_xlsx filter(&factory);
-                filter.read_stream(m_bytes);
-            }
+            orcus::orcus_ods filter(&factory);
+            filter.read_stream(m_bytes);
         } catch (const SheetReadError&) {
             throw;
         } catch (const std::exception& e) {
-            throw SheetReadError(std::string(openDocument ? "non è un foglio di calcolo .ods leggibile"
-                                                          : "non è una cartella di lavoro .xlsx leggibile") +
-                                 " (" + e.what() + ")");
+            throw SheetReadError(std::string("non è un foglio di calcolo .ods leggibile (") + e.what() + ")");
         }
         for (std::size_t i = 0; i < m_doc.get_sheet_count(); ++i)
             m_names.emplace_back(m_doc.get_sheet_name(static_cast<ss::sheet_t>(i)));
-        // An .ods gives its day numbers from the document's own origin.
-        m_openDocument = openDocument;
         ss::sheet_t active = m_view.get_active_sheet();
         if (active >= 0 && static_cast<std::size_t>(active) < m_names.size()) m_opensFirst = static_cast<std::size_t>(active);
-        if (openDocument) {
-            m_epoch1904 = m_doc.get_origin_date().year == 1904;
-        } else {
-            XlsxWorkbookFacts facts = xlsxWorkbookFacts(m_bytes);
-            m_epoch1904 = facts.dates1904;
-            if (facts.activeTab && *facts.activeTab < m_names.size()) m_opensFirst = *facts.activeTab;
-        }
+        // An .ods gives its day numbers from the document's own origin.
+        m_epoch1904 = m_doc.get_origin_date().year == 1904;
     }
 
     const std::vector<std::string>& sheetNames() const override { return m_names; }
@@ -238,17 +152,8 @@ private:
         const ss::cell_format_t* format = styles.get_cell_format(sheet.get_cell_format(row, col));
         if (!format) return false;
         // An .ods cell format names its number format by position in the store.
-        if (m_openDocument) {
-            const ss::number_format_t* nf = styles.get_number_format(format->number_format);
-            return nf && isDateFormat(nf->format_string);
-        }
-        // An .xlsx cell format names it by its identifier in the file.
-        for (std::size_t i = 0; i < styles.get_number_format_count(); ++i) {
-            const ss::number_format_t* nf = styles.get_number_format(i);
-            if (nf && nf->identifier == format->number_format && !nf->format_string.empty())
-                return isDateFormat(nf->format_string);
-        }
-        return isBuiltInDateFormat(static_cast<unsigned>(format->number_format));
+        const ss::number_format_t* nf = styles.get_number_format(format->number_format);
+        return nf && isDateFormat(nf->format_string);
     }
 
     std::string m_bytes;
@@ -257,13 +162,12 @@ private:
     std::vector<std::string> m_names;
     std::size_t m_opensFirst = 0;
     bool m_epoch1904 = false;
-    bool m_openDocument = false;
 };
 
 }  // namespace
 
-std::unique_ptr<WorkbookReader> openOrcusWorkbook(std::string bytes, bool openDocument) {
-    return std::make_unique<OrcusWorkbook>(std::move(bytes), openDocument);
+std::unique_ptr<WorkbookReader> openOdsWorkbook(std::string bytes) {
+    return std::make_unique<OrcusWorkbook>(std::move(bytes));
 }
 
 }  // namespace tessaro7::import_excel

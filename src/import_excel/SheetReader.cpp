@@ -90,8 +90,8 @@ WorkbookFormat detectFormat(std::string_view bytes) {
 std::unique_ptr<WorkbookReader> openWorkbook(std::string bytes) {
     switch (detectFormat(bytes)) {
     case WorkbookFormat::Biff: return openBiffWorkbook(std::move(bytes));
-    case WorkbookFormat::Xlsx: return openOrcusWorkbook(std::move(bytes), false);
-    case WorkbookFormat::Ods: return openOrcusWorkbook(std::move(bytes), true);
+    case WorkbookFormat::Xlsx: return openXlsxWorkbook(std::move(bytes));
+    case WorkbookFormat::Ods: return openOdsWorkbook(std::move(bytes));
     case WorkbookFormat::Csv: return openCsvWorkbook(std::move(bytes));
     }
     return nullptr;

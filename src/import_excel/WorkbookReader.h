@@ -53,7 +53,8 @@ public:
 
 // The readers take the whole file; each throws SheetReadError on a damaged one.
 std::unique_ptr<WorkbookReader> openBiffWorkbook(std::string bytes);
-std::unique_ptr<WorkbookReader> openOrcusWorkbook(std::string bytes, bool openDocument);
+std::unique_ptr<WorkbookReader> openXlsxWorkbook(std::string bytes);
+std::unique_ptr<WorkbookReader> openOdsWorkbook(std::string bytes);
 std::unique_ptr<WorkbookReader> openCsvWorkbook(std::string bytes);
 
 enum class WorkbookFormat { Biff, Xlsx, Ods, Csv };
