@@ -25,11 +25,13 @@ struct Notice {
     bool showConfirm = false;
 };
 
-// One line of the text preview window: a caption and the text cut for it.
+// One line of the text preview window: a caption and the text cut for it,
+// with the reason the import would refuse it (empty when it would not).
 struct PreviewLine {
     std::string caption;
     std::string text;
     bool visible = true;
+    std::string refusal = {};
 };
 
 class Dialogs {
@@ -38,8 +40,10 @@ public:
     virtual Answer message(const std::string& text, const std::string& title, Buttons buttons, Icon icon,
                            Answer defaultButton = Answer::None) = 0;
     virtual int notice(const Notice& notice) = 0;
-    // The text preview window: its panel names the table ("Tabella Clienti").
-    virtual void textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines) = 0;
+    // The text preview window: its panel names the table ("Tabella Clienti");
+    // `encoding` is the file's ("UTF-8").
+    virtual void textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines,
+                             const std::string& encoding) = 0;
     // An open-file dialog with one filter in the form "File Testo (*.txt)|*.txt|";
     // empty when the user cancels.
     virtual std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) = 0;

@@ -79,7 +79,10 @@ inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !"
 inline constexpr const char* kExcelRowsWrong = "Valori di riga del file excel errati !";
 inline constexpr const char* kClearMappingQuestion = "Vuoi azzerare tutti i dati per la tabella ?";
 inline constexpr const char* kExcelDone = "Procedura effettuata !";
-inline constexpr const char* kExcelFileFilter = "File Excel (*.xls)|*.xls|";
+inline constexpr const char* kExcelFileFilter =
+    "Fogli di calcolo (*.xls *.xlsx *.ods *.csv)|*.xls;*.xlsx;*.ods;*.csv|File Excel 97-2003 (*.xls)|*.xls|"
+    "Cartella di lavoro Excel (*.xlsx)|*.xlsx|Foglio di calcolo OpenDocument (*.ods)|*.ods|"
+    "File CSV (*.csv)|*.csv|";
 inline constexpr const char* kChooseTable = "Scelta tabella";
 inline constexpr const char* kGridCaption = "Campi caricabili della tabella";
 inline constexpr const char* kWaitingPanel = ".:: in attesa ::.";
@@ -114,6 +117,11 @@ inline constexpr const char* kExcelNotSaved = "Salvataggio nel database non rius
 inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni incompleta !";
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
+inline constexpr const char* kSheetRead = "Foglio letto: ";
+inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del campo nel file di Excel !";
+inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
+inline constexpr const char* kArticlesWithoutVat = "Articoli importati senza aliquota IVA: ";
+inline constexpr const char* kSheetChoiceLabel = "Foglio";
 // (end of Excel import texts)
 
 // ---- Text import ----
@@ -157,6 +165,22 @@ inline constexpr const char* kTextNotBegun = "Scrittura nel database '";
 inline constexpr const char* kTextNotBegunEnd = "' non iniziata: ";
 inline constexpr const char* kTextNotSaved = "Salvataggio nel database '";
 inline constexpr const char* kTextNotSavedEnd = "' non riuscito: ";
+
+inline constexpr const char* kTextFileChanged = "il file di testo non si rilegge come all'inizio dell'importazione";
+// The file's encoding, shown after a preview and named in the final message.
+inline constexpr const char* kTextEncoding = "Codifica: ";
+// A file that is not text: "Il file '…' non è un file di testo o è danneggiato: la riga 3 contiene un carattere NUL."
+inline constexpr const char* kTextNotTextFile = "Il file '";
+inline constexpr const char* kTextNotTextWhy = "' non è un file di testo o è danneggiato: la riga ";
+inline constexpr const char* kTextNulCharacter = " contiene un carattere NUL";
+inline constexpr const char* kTextInvalidSequence = " contiene una sequenza di byte non valida in ";
+inline constexpr const char* kTextNotTextAdvice = "Salvare di nuovo il file come testo e riprovare.";
+// Why a number field is refused: "'100' ha più di 2 caratteri: il numero sarebbe troncato".
+inline constexpr const char* kTextNumberTooLong = "ha più di ";
+inline constexpr const char* kTextNumberWouldBeCut = " caratteri: il numero sarebbe troncato";
+inline constexpr const char* kTextNotANumber = "non è un numero";
+// The preview's refused field in the batch program: "Sottoscorta: 100 <- ha più di 2 caratteri: …".
+inline constexpr const char* kTextRefusedMark = " <- ";
 
 // (end of text import texts)
 

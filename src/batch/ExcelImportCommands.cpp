@@ -54,6 +54,27 @@ std::string printable(std::string_view cell) {
     return text;
 }
 
+// Takes "--sheet NAME" out of the arguments: the sheet to read, empty for
+// the one the workbook opens on.
+std::string sheetOption(std::vector<std::string>& args) {
+    std::string sheet;
+    for (auto it = args.begin(); it != args.end();) {
+        if (*it != "--sheet") {
+            ++it;
+            continue;
+        }
+        if (it + 1 == args.end() || (it + 1)->empty()) throw UsageError{"--sheet vuole il nome del foglio."};
+        sheet = *(it + 1);
+        it = args.erase(it, it + 2);
+    }
+    return sheet;
+}
+
+// The grid alone goes to standard output; the sheet read is told on standard error.
+void printSheetRead(std::ostream& err, const PreviewOutcome& outcome) {
+    if (!outcome.sheetRead.empty()) err << app::msg::kSheetRead << outcome.sheetRead << "\n";
+}
+
 void printMappingRow(std::ostream& out, std::size_t index, const MappingRow& row) {
     out << index + 1 << "\t" << row.visualizzato << "\t" << row.colonna << "\t" << (row.utilizzato ? "Sì" : "No")
         << "\n";
@@ -104,10 +125,12 @@ int excelMapping(BatchContext& c) {
 }
 
 int previewExcel(BatchContext& c) {
+    std::string sheet = sheetOption(c.args);
     if (c.args.size() != 3) throw UsageError{"Numero di argomenti errato."};
     PreviewGrid grid;
     PreviewOutcome outcome = PreviewSheet(fileArgument(c, c.args[0]), digitsArgument(c.args[1], "COLONNE"),
-                                          digitsArgument(c.args[2], "RIGHE"), grid);
+                                          digitsArgument(c.args[2], "RIGHE"), grid, sheet);
+    printSheetRead(c.err, outcome);
     if (outcome.notice) {
         printNotice(c.err, *outcome.notice);
         return kExitFailure;
@@ -120,6 +143,7 @@ int previewExcel(BatchContext& c) {
 }
 
 int importExcel(BatchContext& c) {
+    std::string sheet = sheetOption(c.args);
     if (c.args.size() != 4 && c.args.size() != 6) throw UsageError{"Numero di argomenti errato."};
     const ExcelTable& table = tableArgument(c.args[0]);
     std::string file = fileArgument(c, c.args[1]);
@@ -133,7 +157,8 @@ int importExcel(BatchContext& c) {
     store.choose(archive.mappingDatabasePath(), table);
 
     PreviewGrid grid;
-    PreviewOutcome preview = PreviewSheet(file, columns, rows, grid);
+    PreviewOutcome preview = PreviewSheet(file, columns, rows, grid, sheet);
+    printSheetRead(c.err, preview);
     if (preview.notice) {
         printNotice(c.err, *preview.notice);
         return kExitFailure;
@@ -156,9 +181,11 @@ std::vector<Command> excelImportCommands() {
          "Mostra o modifica le assegnazioni delle colonne di Excel (clienti, fornitori, articoli); RIGA da 1, "
          "COLONNA da 0 (0 = A).",
          excelMapping},
-        {"preview-excel", "FILE COLONNE RIGHE",
-         "Stampa l'anteprima del primo foglio: una riga per riga, celle separate da tabulazioni.", previewExcel},
-        {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA]",
+        {"preview-excel", "FILE COLONNE RIGHE [--sheet FOGLIO]",
+         "Stampa l'anteprima del foglio che la cartella di lavoro apre per primo (o di FOGLIO): una riga per "
+         "riga, celle separate da tabulazioni; il foglio letto va sullo standard error.",
+         previewExcel},
+        {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA] [--sheet FOGLIO]",
          "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli).", importExcel},
     };
 }

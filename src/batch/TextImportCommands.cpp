@@ -122,8 +122,13 @@ int previewText(BatchContext& c) {
         c.err << outcome.message << "\n";
         return kExitFailure;
     }
-    for (const app::PreviewLine& line : outcome.lines)
-        if (line.visible) c.out << line.caption << ": " << line.text << "\n";
+    c.err << app::msg::kTextEncoding << outcome.encoding << "\n";
+    for (const app::PreviewLine& line : outcome.lines) {
+        if (!line.visible) continue;
+        c.out << line.caption << ": " << line.text;
+        if (!line.refusal.empty()) c.out << app::msg::kTextRefusedMark << line.refusal;
+        c.out << "\n";
+    }
     return kExitOk;
 }
 
@@ -133,6 +138,7 @@ int importText(BatchContext& c) {
     std::string file;
     if (!tableFileAndArchive(c, table, archive, file)) return kExitFailure;
     import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, file);
+    if (!outcome.encoding.empty()) c.err << app::msg::kTextEncoding << outcome.encoding << "\n";
     (outcome.completed ? c.out : c.err) << outcome.message << "\n";
     return outcome.completed ? kExitOk : kExitFailure;
 }
@@ -145,7 +151,8 @@ std::vector<Command> textImportCommands() {
          "Mostra o modifica le colonne assegnate per l'import da file di testo (TABELLA: clienti, fornitori, "
          "articoli; RIGA contata da 1; senza LARGHEZZA resta quella della riga).",
          textMapping},
-        {"preview-text", "TABELLA FILE", "Mostra la prima riga del file di testo divisa nei campi, come la importerebbe.",
+        {"preview-text", "TABELLA FILE", "Mostra la prima riga del file di testo divisa nei campi, come la importerebbe; un campo che "
+         "l'importazione rifiuterebbe è seguito da ' <- ' e dal motivo. La codifica del file va su stderr.",
          previewText},
         {"import-text", "TABELLA FILE", "Importa il file di testo a larghezza fissa nella tabella (al più 25000 righe).",
          importText},

@@ -12,6 +12,8 @@ std::string utf8ToCp1252(std::string_view utf8);
 // Every byte maps to one character; the five bytes the code page leaves
 // undefined map to the control characters of the same number.
 std::string cp1252ToUtf8(std::string_view bytes);
+// Appends one character of the Basic Multilingual Plane in UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
 // True when the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
 // Number of characters of a UTF-8 text, as the code page would count them.

@@ -11,12 +11,6 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 bool allDigits(std::string_view s) {
     for (char c : s)
         if (!isDigit(c)) return false;
@@ -256,6 +250,12 @@ double leadingValue(std::string_view text) {
     if (ec == std::errc::result_out_of_range) return negative ? -HUGE_VAL : HUGE_VAL;
     if (ec != std::errc()) return 0;
     return negative ? -value : value;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
 }
 
 }  // namespace tessaro7::db

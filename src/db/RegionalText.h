@@ -24,6 +24,8 @@ std::string numberToText(double value);
 // Refused: empty or blank text, "1.500" (thousands or decimals?), "1,2,3",
 // letters, "12 34", a lone sign or separator, infinities and NaN.
 std::optional<double> textToNumber(std::string_view text);
+// The text without the blanks (spaces and tabs) that a number may have around it.
+std::string_view trimBlanks(std::string_view text);
 
 struct DateTime {
     int year = 0, month = 0, day = 0;

@@ -41,11 +41,37 @@ std::string_view sourceText(const ImportField& field, const MappingRow& mapping,
     return grid.cell(r, static_cast<long>(mapping.colonna));
 }
 
-// The number a numeric field stores; an empty cell counts as 0.
-std::optional<double> numberOf(const ImportField& field, std::string_view text) {
-    std::optional<double> n = text.empty() ? std::optional<double>(0.0) : db::textToNumber(text);
-    if (n && field.rule == FieldRule::WholeNumber) n = std::floor(*n);
-    return n;
+// The number a numeric field stores (nothing: Null, for an empty cell of a
+// field without a 0 for it); false when the text is not a number.
+bool numberOf(const ImportField& field, std::string_view text, std::optional<double>& value) {
+    if (text.empty()) {
+        value = field.emptyIsZero ? std::optional<double>(0.0) : std::nullopt;
+        return true;
+    }
+    value = db::textToNumber(text);
+    if (value && field.rule == FieldRule::WholeNumber) value = std::floor(*value);
+    return value.has_value();
+}
+
+// Why a value cannot be stored in its field, or nothing when it can.
+std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& field, const MappingRow& mapping,
+                                                             const PreviewGrid& grid, long r) {
+    if (mapping.utilizzato) {
+        CellKind kind = grid.kind(r, static_cast<long>(mapping.colonna));
+        if (kind == CellKind::Error)
+            return std::pair{app::msg::kCellNotAValue,
+                             "la cella contiene l'errore " + std::string(grid.cell(r, static_cast<long>(mapping.colonna)))};
+        if (kind == CellKind::NoResult)
+            return std::pair{app::msg::kCellNotAValue, std::string("la cella contiene una formula salvata senza il suo risultato")};
+    }
+    if (field.rule == FieldRule::Text) return std::nullopt;
+    std::string_view text = sourceText(field, mapping, grid, r);
+    std::optional<double> value;
+    if (!numberOf(field, text, value)) return std::pair{app::msg::kValueNotNumber, db::quoteValue(text) + " non è un numero"};
+    if (value && (*value < field.minimum || *value > field.maximum))
+        return std::pair{app::msg::kValueOutOfRange, db::quoteValue(text) + " non è fra " + db::numberToText(field.minimum) +
+                                                         " e " + db::numberToText(field.maximum)};
+    return std::nullopt;
 }
 
 }  // namespace
@@ -100,24 +126,21 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                         app::msg::kNothingImported));
     }
 
-    // Every number of every row must convert before anything is written.
+    // Every value of every row must be one its field can store before anything is written.
     for (long r = 1; r <= lastRow; ++r)
-        for (std::size_t k = 0; k < rows.size(); ++k) {
-            const ImportField& field = table->fields[k];
-            if (field.rule == FieldRule::Text) continue;
-            std::string_view text = sourceText(field, rows[k], grid, r);
-            if (!numberOf(field, text))
-                return refused(noticeOf(app::msg::kValueNotNumber,
-                                        "Riga " + std::to_string(r + 1) + " del foglio, " + fieldLabel(field, rows[k]) +
-                                            ": " + db::quoteValue(text) + " non è un numero.",
+        for (std::size_t k = 0; k < rows.size(); ++k)
+            if (auto why = refusalOf(table->fields[k], rows[k], grid, r))
+                return refused(noticeOf(why->first,
+                                        "Riga " + std::to_string(r + 1) + " del foglio, " +
+                                            fieldLabel(table->fields[k], rows[k]) + ": " + why->second + ".",
                                         app::msg::kNothingImported));
-        }
 
     ImportOutcome outcome;
     long current = 0;  // the grid row being written; past the last once all are
     std::string scratch;
     db::DataSource data2;
     db::RunCounts counts;
+    bool withoutValue = false;
     try {
         data2.setDatabaseName(databasePath);
         data2.setRecordSource(table->targetSource);
@@ -129,11 +152,19 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                     for (std::size_t k = 0; k < rows.size(); ++k) {
                         const ImportField& field = table->fields[k];
                         std::string_view text = sourceText(field, rows[k], grid, current);
-                        if (field.rule == FieldRule::Text)
+                        std::optional<double> number;
+                        if (field.rule == FieldRule::Text) {
                             data2.setField(field.name, cutView(text, field.cut, scratch));
-                        else
-                            data2.setField(field.name, *numberOf(field, text));
+                        } else if (numberOf(field, text, number) && number) {
+                            data2.setField(field.name, *number);
+                        } else {
+                            // An empty text stores Null in a number column.
+                            data2.setField(field.name, std::string_view());
+                            withoutValue = true;
+                        }
                     }
+                    if (withoutValue) ++outcome.withoutVatRate;
+                    withoutValue = false;
                     data2.update();
                     ++outcome.added;
                 }
@@ -155,6 +186,8 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
     outcome.completed = true;
     outcome.notice = noticeOf(app::msg::kExcelDone, "Record aggiunti alla tabella " + std::string(table->choice) + ": " +
                                                         std::to_string(outcome.added) + ".");
+    if (outcome.withoutVatRate > 0)
+        outcome.notice.lines[2] = app::msg::kArticlesWithoutVat + std::to_string(outcome.withoutVatRate) + ".";
     return outcome;
 }
 

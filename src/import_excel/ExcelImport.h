@@ -21,6 +21,7 @@ struct ImportOutcome {
     app::Notice notice;     // what to show at the end
     long added = 0;         // records appended; after a failure as counted afresh
     bool completed = false; // every row was appended
+    long withoutVatRate = 0; // articles appended with an empty iva (stored as Null)
 };
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid);

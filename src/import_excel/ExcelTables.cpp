@@ -38,7 +38,8 @@ constexpr std::array<ImportField, 18> kPartyFields{{
 constexpr std::array<ImportField, 10> kArticleFields{{
     {s::kCodice, FieldRule::Text, 18, ""},
     {s::kDescrizione, FieldRule::Text, 250, ""},
-    {s::kIva, FieldRule::WholeNumber, 0, "0"},
+    // A Byte column: an empty cell stores Null, a missing rate is not 0 %.
+    {s::kIva, FieldRule::WholeNumber, 0, "0", false, 0, 255},
     {s::kCostoeuro, FieldRule::Number, 0, "0"},
     {s::kSottoscorta, FieldRule::Number, 0, "0"},
     {s::kGiacenzamin, FieldRule::Number, 0, "0"},

@@ -21,6 +21,11 @@ struct ImportField {
     FieldRule rule;
     std::size_t cut;         // characters kept (text fields)
     const char* unassigned;  // the text used when the mapping row is not assigned
+    // Numbers: whether an empty cell counts as 0 (otherwise it stores Null),
+    // and the values the column holds.
+    bool emptyIsZero = true;
+    double minimum = -1.7976931348623157e308;
+    double maximum = 1.7976931348623157e308;
 };
 
 struct ExcelTable {

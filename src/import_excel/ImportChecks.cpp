@@ -15,18 +15,23 @@ app::Notice noticeOf(const char* text) {
     return n;
 }
 
-bool endsInXls(std::string_view file) {
-    if (file.size() < 3) return false;
-    std::string tail;
-    for (char c : file.substr(file.size() - 3)) tail += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return tail == "XLS";
+// The extensions of the workbooks the import reads, in any letter case.
+bool isWorkbookName(std::string_view file) {
+    for (std::string_view extension : {"XLS", "XLSX", "ODS", "CSV"}) {
+        if (file.size() < extension.size()) continue;
+        std::string tail;
+        for (char c : file.substr(file.size() - extension.size()))
+            tail += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (tail == extension) return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 ImportCheck checkBeforeImport(std::string_view file, std::string firstRow, std::string lastRow) {
     ImportCheck check;
-    if (file.empty() || !endsInXls(file)) {
+    if (file.empty() || !isWorkbookName(file)) {
         check.refusal = noticeOf(app::msg::kSelectExcelFile);
         check.firstRow = std::move(firstRow);
         check.lastRow = std::move(lastRow);

@@ -1,6 +1,6 @@
 #pragma once
 // The checks " &Importa da Excel" runs before importing: a file name ending
-// in "xls" (any case) and a last row not below the first.
+// in .xls, .xlsx, .ods or .csv (any case) and a last row not below the first.
 #include <optional>
 #include <string>
 #include <string_view>

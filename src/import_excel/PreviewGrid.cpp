@@ -5,26 +5,68 @@
 
 namespace tessaro7::import_excel {
 
-PreviewGrid::PreviewGrid(long rows, long cols, std::size_t storedRows, std::size_t storedCols)
-    : m_rows(std::max(rows, 0L)),
-      m_cols(std::max(cols, 0L)),
-      m_storedRows(std::min(storedRows, static_cast<std::size_t>(m_rows))),
-      m_storedCols(std::min(storedCols, static_cast<std::size_t>(m_cols))),
-      m_cells(m_storedRows * m_storedCols) {}
+namespace {
 
-std::string_view PreviewGrid::cell(long row, long col) const {
-    if (row < 0 || col < 0) return {};
-    auto r = static_cast<std::size_t>(row), c = static_cast<std::size_t>(col);
-    if (r >= m_storedRows || c >= m_storedCols) return {};
-    const Span& span = m_cells[r * m_storedCols + c];
-    return std::string_view(m_text).substr(span.offset, span.length);
+bool before(std::uint32_t r1, std::uint32_t c1, std::uint32_t r2, std::uint32_t c2) {
+    return r1 < r2 || (r1 == r2 && c1 < c2);
 }
 
-void PreviewGrid::setCell(std::size_t row, std::size_t col, std::string_view text) {
-    if (row >= m_storedRows || col >= m_storedCols) return;
-    // A cell holds at most 32767 characters; the cap only guards the length field.
+}  // namespace
+
+PreviewGrid::PreviewGrid(long rows, long cols) : m_rows(std::max(rows, 0L)), m_cols(std::max(cols, 0L)) {}
+
+void PreviewGrid::index() const {
+    if (!m_sorted) {
+        // Equal cells keep their arrival order, so the later one is last of its run.
+        std::stable_sort(m_cells.begin(), m_cells.end(),
+                         [](const Entry& a, const Entry& b) { return before(a.row, a.col, b.row, b.col); });
+        m_sorted = true;
+    }
+    std::size_t rows = m_cells.empty() ? 0 : std::size_t(m_cells.back().row) + 1;
+    m_rowStart.assign(rows + 1, m_cells.size());
+    for (std::size_t i = m_cells.size(); i-- > 0;) m_rowStart[m_cells[i].row] = i;
+    // A row without cells starts where the next one does.
+    for (std::size_t r = rows; r-- > 0;) m_rowStart[r] = std::min(m_rowStart[r], m_rowStart[r + 1]);
+    m_indexed = true;
+}
+
+const PreviewGrid::Entry* PreviewGrid::find(long row, long col) const {
+    if (row < 0 || col < 0 || row >= m_rows || col >= m_cols) return nullptr;
+    if (!m_indexed) index();
+    auto r = static_cast<std::size_t>(row);
+    if (r + 1 >= m_rowStart.size()) return nullptr;
+    auto first = m_cells.begin() + static_cast<std::ptrdiff_t>(m_rowStart[r]);
+    auto last = m_cells.begin() + static_cast<std::ptrdiff_t>(m_rowStart[r + 1]);
+    auto c = static_cast<std::uint32_t>(col);
+    // The last of equal cells holds the later value.
+    auto it = std::upper_bound(first, last, c, [](std::uint32_t key, const Entry& e) { return key < e.col; });
+    if (it == first) return nullptr;
+    --it;
+    return it->col == c ? &*it : nullptr;
+}
+
+std::string_view PreviewGrid::cell(long row, long col) const {
+    const Entry* e = find(row, col);
+    return e ? std::string_view(m_text).substr(e->offset, e->length) : std::string_view();
+}
+
+CellKind PreviewGrid::kind(long row, long col) const {
+    const Entry* e = find(row, col);
+    return e ? e->kind : CellKind::Value;
+}
+
+void PreviewGrid::setCell(std::size_t row, std::size_t col, std::string_view text, CellKind kind) {
+    if (row >= static_cast<std::size_t>(m_rows) || col >= static_cast<std::size_t>(m_cols)) return;
     text = text.substr(0, std::numeric_limits<std::uint32_t>::max());
-    m_cells[row * m_storedCols + col] = {m_text.size(), static_cast<std::uint32_t>(text.size())};
+    Entry e{static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(col), m_text.size(),
+            static_cast<std::uint32_t>(text.size()), kind};
+    m_indexed = false;
+    if (!m_cells.empty() && m_cells.back().row == e.row && m_cells.back().col == e.col) {
+        m_cells.back() = e;  // the same cell again
+    } else {
+        if (!m_cells.empty() && !before(m_cells.back().row, m_cells.back().col, e.row, e.col)) m_sorted = false;
+        m_cells.push_back(e);
+    }
     m_text.append(text);
 }
 

@@ -7,7 +7,7 @@
 namespace tessaro7::import_excel {
 
 PreviewOutcome PreviewSheet(const std::string& file, const std::string& columns, const std::string& rows,
-                            PreviewGrid& grid) {
+                            PreviewGrid& grid, const std::string& sheet) {
     PreviewOutcome outcome;
     if (columns == "0" || rows == "0") return outcome;
     outcome.ran = true;
@@ -23,7 +23,11 @@ PreviewOutcome PreviewSheet(const std::string& file, const std::string& columns,
     }
     try {
         if (file.empty()) throw SheetReadError("nessun file indicato");
-        grid = readFirstWorksheet(file, static_cast<long>(rowCount), static_cast<long>(cols));
+        SheetRead read = readSheet(file, sheet, static_cast<long>(rowCount), static_cast<long>(cols));
+        grid = std::move(read.grid);
+        outcome.sheetRead = read.sheets[read.read];
+        outcome.opensFirst = read.opensFirst;
+        outcome.sheets = std::move(read.sheets);
     } catch (const SheetReadError& e) {
         grid = PreviewGrid();
         app::Notice notice;

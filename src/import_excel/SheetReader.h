@@ -1,25 +1,27 @@
 #pragma once
-// Reads the first worksheet of an Excel workbook (.xls: BIFF8 down to BIFF2,
-// including bare BIFF2 streams without a code page) into a preview grid.
-// FreeXL cannot tell which sheet a workbook shows first, so the first
-// worksheet is the one read.
-#include <stdexcept>
+// Reads a worksheet of a workbook (.xls BIFF2 to BIFF8, .xlsx, .ods, .csv,
+// told apart by the file's first bytes) into a preview grid: by default the
+// sheet the workbook opens on, or the one named.
 #include <string>
+#include <vector>
 
 #include "import_excel/PreviewGrid.h"
+#include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
 
-// A workbook that cannot be read; what() is the Italian reason.
-class SheetReadError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+struct SheetRead {
+    PreviewGrid grid;
+    std::vector<std::string> sheets;  // the workbook's worksheets, in tab order
+    std::size_t opensFirst = 0;       // the one the workbook opens on
+    std::size_t read = 0;             // the one read into the grid
 };
 
 // A grid of rows x cols; cell (r, c) holds the text of sheet cell
-// (r + 1, c + 1): texts as they are, whole numbers without decimals, other
-// numbers in the regional form ("1,5"), dates dd/mm/yyyy, date-times
-// dd/mm/yyyy hh:mm:ss, times hh:mm:ss, empty cells as empty text.
-PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols);
+// (r + 1, c + 1) in the forms of cellText(). `sheet` empty reads the sheet
+// the workbook opens on; otherwise the sheet of that name (any letter case).
+SheetRead readSheet(const std::string& path, const std::string& sheet, long rows, long cols);
+// The same from the file's bytes.
+SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long rows, long cols);
 
 }  // namespace tessaro7::import_excel

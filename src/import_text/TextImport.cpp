@@ -1,5 +1,7 @@
 #include "import_text/TextImport.h"
 
+#include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "app/KeptRecords.h"
@@ -7,8 +9,8 @@
 #include "db/DataSource.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
-#include "db/FieldType.h"
 #include "import_text/FieldMappings.h"
+#include "import_text/FieldValue.h"
 #include "import_text/FixedWidth.h"
 #include "import_text/TextFields.h"
 #include "import_text/TextFile.h"
@@ -28,53 +30,38 @@ std::string listed(const std::string& heading, const std::vector<std::string>& p
     return text;
 }
 
-// The engine stores a blank text in a number field as Null and refuses a text
-// that is not a number; the same conversion decides here, before writing.
-bool convertsToNumber(const std::string& text) {
-    db::Value stored;
-    return db::convertForColumn(db::Value(text), db::FieldType::Number, stored);
+// A value in a message: a long one is shown by its start.
+std::string shownValue(std::string_view text) {
+    constexpr std::size_t kShown = 40;
+    if (columnCount(text) <= kShown) return std::string(text);
+    return std::string(TextLine(text).columns(0, kShown)) + "...";
 }
 
-// Every problem of the lines to import: number fields whose text the engine
-// would refuse, and number fields whose stretch is longer than the field's
-// maximum (cutting "100" to "10" would store another number without a word).
-// Lists the first kMaxListedProblems and counts the rest.
-std::vector<std::string> checkLines(const std::vector<std::string_view>& lines, const TextTableFields& list,
+// Every refusal of the lines to import, read through `reader`: lists the
+// first kMaxListedProblems and counts the rest.
+std::vector<std::string> checkLines(TextReader& reader, long lines, const TextTableFields& list,
                                     const std::vector<FieldMapping>& mappings, std::size_t& total) {
     std::vector<std::string> problems;
     total = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (long i = 0; i < lines && reader.next(); ++i) {
         for (std::size_t k = 0; k < list.fields.size(); ++k) {
             const TextField& field = list.fields[k];
-            const FieldMapping& m = mappings[k];
-            if (!field.number || !m.assigned) continue;
-            std::string_view stretch = cutField(lines[i], m.start, m.width, m.width);
-            std::string text = fieldText(cutField(lines[i], m.start, m.width, field.maximum));
-            std::string why;
-            if (stretch.size() > static_cast<std::size_t>(field.maximum))
-                why = " ha più di " + std::to_string(field.maximum) + " caratteri: il numero sarebbe troncato.";
-            else if (!convertsToNumber(text))
-                why = " non è un numero.";
-            else
-                continue;
+            FieldValue value = fieldValue(reader.line(), mappings[k], field);
+            if (value.refusal == Refusal::None) continue;
             if (++total <= kMaxListedProblems)
                 problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": " +
-                                   db::quoteValue(fieldText(stretch)) + why);
+                                   db::quoteValue(shownValue(value.text)) + " " + refusalReason(value, field) + ".");
         }
     }
     return problems;
 }
 
-void writeLine(db::DataSource& target, std::string_view line, const TextTableFields& list,
+void writeLine(db::DataSource& target, const TextLine& line, const TextTableFields& list,
                const std::vector<FieldMapping>& mappings) {
     target.addNew();
     for (std::size_t k = 0; k < list.fields.size(); ++k) {
-        const TextField& field = list.fields[k];
-        const FieldMapping& m = mappings[k];
-        if (m.assigned)
-            target.setField(field.name, fieldText(cutField(line, m.start, m.width, field.maximum)));
-        else if (field.unassigned == WhenUnassigned::Zero)
-            target.setField(field.name, "0");
+        FieldValue value = fieldValue(line, mappings[k], list.fields[k]);
+        if (value.written) target.setField(list.fields[k].name, value.text);
     }
     for (const FixedValue& fixed : list.fixedValues) target.setField(fixed.field, fixed.value);
     target.update();
@@ -84,6 +71,7 @@ std::string finalMessage(const TextImportOutcome& o, const TextTableFields& list
     std::string text = std::string(msg::kTextDone) + "\n" + msg::kTextAdded + std::to_string(o.added);
     if (list.skipDuplicates) text += "\n" + std::string(msg::kTextDuplicates) + std::to_string(o.duplicates);
     text += "\n" + std::string(msg::kTextNotRead) + std::to_string(o.notRead);
+    text += "\n" + std::string(msg::kTextEncoding) + o.encoding;
     return text;
 }
 
@@ -107,18 +95,22 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         return outcome;
     }
 
-    FileBytes contents = readTextFile(file);
-    if (!contents.bytes) {
-        outcome.message = refused(contents.problem);
+    TextFile text = openTextFile(file);
+    if (!text.usable()) {
+        outcome.message = refused(text.problem);
         return outcome;
     }
-    LineReader reader(*contents.bytes);
-    std::vector<std::string_view> lines;
-    while (!reader.atEnd() && static_cast<long>(lines.size()) < kMaxLines) lines.push_back(reader.next());
-    outcome.notRead = static_cast<long>(reader.countRemaining());
+    outcome.encoding = encodingName(text.scan.encoding);
+    outcome.notRead = text.scan.notRead;
+    const std::size_t keep = columnsNeeded(mappings.fields, list);
 
     std::size_t total = 0;
-    std::vector<std::string> problems = checkLines(lines, list, mappings.fields, total);
+    TextReader checked = text.lines(keep);
+    std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings.fields, total);
+    if (checked.failed()) {
+        outcome.message = refused("Impossibile leggere il file di testo '" + file + "': errore di lettura.");
+        return outcome;
+    }
     if (total > 0) {
         outcome.message = refused(listed("Il file " + db::quotePath(file) + " contiene valori non validi:", problems, total));
         return outcome;
@@ -135,20 +127,23 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         return outcome;
     }
 
+    const auto lines = static_cast<std::size_t>(text.scan.lines);
+    TextReader reader = text.lines(keep);
     std::size_t current = 0;
     db::RunCounts counts;
     try {
         target.runInOneTransaction(
             [&] {
-                for (current = 0; current < lines.size(); ++current) {
+                for (current = 0; current < lines; ++current) {
+                    if (!reader.next() || reader.failed()) throw std::runtime_error(msg::kTextFileChanged);
                     try {
-                        writeLine(target, lines[current], list, mappings.fields);
+                        writeLine(target, reader.line(), list, mappings.fields);
                         ++outcome.added;
                     } catch (const db::EngineError& e) {
                         if (!list.skipDuplicates || e.number() != db::engine_error::kDuplicateValue) throw;
                         ++outcome.duplicates;
                     }
-                    if (progress) progress(static_cast<long>(current + 1), static_cast<long>(lines.size()));
+                    if (progress) progress(static_cast<long>(current + 1), static_cast<long>(lines));
                 }
             },
             &counts);
@@ -158,7 +153,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
             why = "errore " + std::to_string(engine->number()) + " - " + why;
         const std::string& database = archive.textImportDatabasePath();
         std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
-                            : current >= lines.size() ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
+                            : current >= lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
                                                       : msg::kTextStoppedAt + std::to_string(current + 1) +
                                                             " del file " + db::quotePath(file) + ": ";
         app::KeptRecords kept =

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "app/Archive.h"
+#include "import_text/TextFile.h"
 #include "import_text/TextTable.h"
 
 namespace tessaro7::import_text {
 
-inline constexpr long kMaxLines = 25000;
 // The problems a refused run lists; further ones are only counted.
 inline constexpr std::size_t kMaxListedProblems = 10;
 
@@ -27,6 +27,7 @@ struct TextImportOutcome {
     long added = 0;          // records added; after a failure as counted afresh (the written ones when it could not be)
     long duplicates = 0;     // article lines skipped as duplicates
     long notRead = 0;        // lines beyond the 25000th
+    std::string encoding;    // the file's encoding ("UTF-8", ...); empty when it could not be read
     std::string message;     // the text to show: the final message, or what failed and where
 };
 

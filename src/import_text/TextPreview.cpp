@@ -1,7 +1,7 @@
 #include "import_text/TextPreview.h"
 
 #include "import_text/FieldMappings.h"
-#include "import_text/FixedWidth.h"
+#include "import_text/FieldValue.h"
 #include "import_text/TextFields.h"
 #include "import_text/TextFile.h"
 
@@ -25,25 +25,31 @@ TextPreviewOutcome preview(TextTable table, const app::Archive& archive, const s
         for (const std::string& p : mappings.problems) outcome.message += "\n" + p;
         return outcome;
     }
-    FileBytes first = readFirstLine(file);
-    if (!first.bytes) {
-        outcome.message = first.problem;
+    // The whole file is scanned as the import scans it, so the preview shows
+    // the encoding the import will use and refuses what the import refuses.
+    TextFile text = openTextFile(file);
+    if (!text.usable()) {
+        outcome.message = text.problem;
         return outcome;
     }
-    outcome.lines.resize(kPreviewRows, app::PreviewLine{"", "", false});
+    TextReader reader = text.lines(columnsNeeded(mappings.fields, list));
+    bool emptyFile = text.scan.lines == 0 || !reader.next();
+    if (reader.failed()) {
+        outcome.message = "Impossibile leggere il file di testo '" + file + "': errore di lettura.";
+        return outcome;
+    }
+    outcome.lines.resize(kPreviewRows, app::PreviewLine{"", "", false, ""});
     for (std::size_t k = 0; k < list.fields.size(); ++k) {
         const TextField& field = list.fields[k];
-        const FieldMapping& m = mappings.fields[k];
-        std::string text;
-        if (first.emptyFile)
-            text.clear();  // an empty file shows every field empty, number fields too
-        else if (m.assigned)
-            text = fieldText(cutField(*first.bytes, m.start, m.width, field.maximum));
-        else if (field.unassigned == WhenUnassigned::Zero)
-            text = "0";
-        outcome.lines[k] = {field.caption, text, true};
+        app::PreviewLine& shown = outcome.lines[k];
+        shown = {field.caption, "", true, ""};
+        if (emptyFile) continue;  // an empty file shows every field empty, number fields too
+        FieldValue value = fieldValue(reader.line(), mappings.fields[k], field);
+        shown.text = value.text;
+        shown.refusal = refusalReason(value, field);
     }
     outcome.panelCaption = panelCaption(table);
+    outcome.encoding = encodingName(text.scan.encoding);
     outcome.ok = true;
     return outcome;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The preview of a text file: its first line cut into fields exactly as the
-// import would cut it, each beside its caption. Nothing is written.
+// import would cut it, each beside its caption, with the reason for every
+// field the import would refuse. A file the import refuses as not text gives
+// no preview. Nothing is written.
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ struct TextPreviewOutcome {
     bool ok = false;
     std::string panelCaption;             // "Tabella Clienti", ...
     std::vector<app::PreviewLine> lines;  // the 18 rows of the preview window; unfilled rows hidden
+    std::string encoding;                 // the file's encoding, "UTF-8", ...
     std::string message;                  // why there is no preview
 };
 

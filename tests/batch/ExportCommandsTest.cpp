@@ -44,7 +44,7 @@ TEST_F(ExportCommandsTest, ExportByNumberPrintsTheCompletionMessage) {
     EXPECT_EQ(out.str(), "File Excel esportato.\nNome File: " + pathOf("XLSClienti.xls") + "\n");
     EXPECT_EQ(err.str(), "");
     const long customers = exporting::countListRecords(*exporting::listByNumber(1), (folder / "Tessaro7.mdb").string());
-    EXPECT_EQ(readWithFreeXL(folder / "XLSClienti.xls").rows, static_cast<unsigned>(customers + 1));
+    EXPECT_EQ(readSheetWithXlrd(folder / "XLSClienti.xls").rows, static_cast<unsigned>(customers + 1));
 }
 
 TEST_F(ExportCommandsTest, ExportByCaptionInAnyCase) {
@@ -113,7 +113,7 @@ TEST_F(ExportCommandsTest, ExportAllWritesTheThirteenDemoListsAsTheDatabaseHolds
     const int year = exporting::systemClock().currentYear();
     for (const exporting::ExportList& list : exporting::exportLists()) {
         SCOPED_TRACE(list.caption);
-        const Sheet sheet = readWithFreeXL(folder / list.fileName);
+        const Sheet sheet = readSheetWithXlrd(folder / list.fileName);
         db::DataSource data;
         data.setDatabaseName((folder / "Tessaro7.mdb").string());
         data.setRecordSource(list.selectionFor(year));

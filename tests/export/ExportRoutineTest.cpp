@@ -1,6 +1,6 @@
 // Each of the thirteen lists exported from a database made by the test,
 // compared record by record with the file the list must give, and read back
-// with FreeXL against the stored values; then the edge cases of the routine.
+// with xlrd against the stored values; then the edge cases of the routine.
 #include "export/ExportRoutine.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +128,7 @@ protected:
     fs::path fileOf(const ExportList& list) const { return dir / list.fileName; }
 
     // Inserts `inserted`, exports `list` and compares the file with the one
-    // `expectedOrder` must give, byte for byte and through FreeXL.
+    // `expectedOrder` must give, byte for byte and through xlrd.
     ExportOutcome checkExport(const ExportList& list, const std::vector<StoredRow>& inserted,
                               const std::vector<StoredRow>& expectedOrder) {
         const std::string table = tableOf(list);
@@ -156,7 +156,7 @@ protected:
         const std::string difference = firstDifference(actual, expected);
         EXPECT_EQ(difference, "") << list.caption;
 
-        const Sheet sheet = readWithFreeXL(fileOf(list));
+        const Sheet sheet = readSheetWithXlrd(fileOf(list));
         EXPECT_EQ(sheet.rows, expectedOrder.size() + 1) << list.caption;
         EXPECT_EQ(sheet.columns, list.columns.size()) << list.caption;
         for (std::size_t c = 0; c < list.columns.size(); ++c) {
@@ -299,7 +299,7 @@ TEST_F(ExportRoutineTest, PriceListCodesThatAreNotNumbersLeaveColumnKEmpty) {
         {{"nominativo", std::string("Gamma")}},
     };
     checkExport(list, rows, rows);
-    const Sheet sheet = readWithFreeXL(fileOf(list));
+    const Sheet sheet = readSheetWithXlrd(fileOf(list));
     EXPECT_EQ(sheet.cells.count({1u, 10u}), 0u);
     EXPECT_EQ(show(sheet.cells.at({2u, 10u})), "12");
     EXPECT_EQ(sheet.cells.count({3u, 10u}), 0u);
@@ -317,7 +317,7 @@ TEST_F(ExportRoutineTest, ArticleNullRulesAndLongDescriptions) {
     EXPECT_EQ(outcome.textsCut, 1);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
                                    "/XLSArticoli.xls\r\nTesti accorciati a 255 caratteri: 1");
-    const Sheet sheet = readWithFreeXL(fileOf(list));
+    const Sheet sheet = readSheetWithXlrd(fileOf(list));
     EXPECT_EQ(show(sheet.cells.at({1u, 1u})), "\"" + std::string(255, 'x') + "\"");
     EXPECT_EQ(sheet.cells.count({2u, 2u}), 0u);       // costoeuro Null: no cell
     EXPECT_EQ(show(sheet.cells.at({2u, 3u})), "0");   // esistenza Null: zero
@@ -333,7 +333,7 @@ TEST_F(ExportRoutineTest, JournalKeepsEveryVatGroup) {
     for (int n = 2; n <= 5; ++n)
         for (const char* f : {"impo", "aliquota", "iva"}) entry[f + std::to_string(n)] = 0.0;
     checkExport(list, {entry}, {entry});
-    const Sheet sheet = readWithFreeXL(fileOf(list));
+    const Sheet sheet = readSheetWithXlrd(fileOf(list));
     EXPECT_EQ(show(sheet.cells.at({1u, 0u})), "\"02/05/2031\"");
     EXPECT_EQ(show(sheet.cells.at({1u, 4u})), "7");
     EXPECT_EQ(show(sheet.cells.at({1u, 8u})), "22");
@@ -376,7 +376,7 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     const Record& lastCell = all[all.size() - 3];
     EXPECT_EQ(hex(lastCell.bytes.substr(0, 8)), "04 00 0E 00 FE 7F 01 00");  // row 32767, column B
     EXPECT_EQ(hex(all[all.size() - 2].bytes), "12 00 02 00 01 00");          // protected
-    const Sheet sheet = readWithFreeXL(fileOf(list));
+    const Sheet sheet = readSheetWithXlrd(fileOf(list));
     EXPECT_EQ(sheet.rows, 32767u);
     EXPECT_EQ(show(sheet.cells.at({32766u, 0u})), "\"32766\"");
 }

@@ -1,8 +1,7 @@
 #pragma once
 // Test helpers for exported worksheet files: an independent BIFF2 record
-// encoder and parser (for record-by-record comparison), a FreeXL reader, and
+// encoder and parser (for record-by-record comparison), an xlrd reader, and
 // a business database made by the test.
-#include <freexl.h>
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -22,6 +21,7 @@
 #include "db/DatabaseCreator.h"
 #include "db/EmbeddedSql.h"
 #include "export/ExportLists.h"
+#include "support/XlrdSheet.h"
 
 namespace tessaro7::testing::sheet {
 
@@ -140,7 +140,7 @@ inline std::string firstDifference(const std::string& actual, const std::string&
     return "";
 }
 
-// ---- reading back with FreeXL ----
+// ---- reading back with xlrd ----
 
 // Cells by 0-based (row, column); texts in UTF-8.
 struct Sheet {
@@ -149,28 +149,20 @@ struct Sheet {
     std::map<std::pair<unsigned, unsigned>, CellValue> cells;
 };
 
-inline Sheet readWithFreeXL(const std::filesystem::path& path) {
-    const void* handle = nullptr;
-    if (freexl_open(path.c_str(), &handle) != FREEXL_OK) throw std::runtime_error("FreeXL cannot open " + path.string());
+inline Sheet readSheetWithXlrd(const std::filesystem::path& path) {
+    const XlrdSheet read = readWithXlrd(path);
     Sheet sheet;
-    int rc = freexl_select_active_worksheet(handle, 0);
-    if (rc == FREEXL_OK) rc = freexl_worksheet_dimensions(handle, &sheet.rows, &sheet.columns);
-    for (unsigned r = 0; rc == FREEXL_OK && r < sheet.rows; ++r)
-        for (unsigned short c = 0; rc == FREEXL_OK && c < sheet.columns; ++c) {
-            FreeXL_CellValue cell;
-            rc = freexl_get_cell_value(handle, r, c, &cell);
-            if (rc != FREEXL_OK) break;
-            switch (cell.type) {
-            case FREEXL_CELL_INT: sheet.cells[{r, c}] = static_cast<double>(cell.value.int_value); break;
-            case FREEXL_CELL_DOUBLE: sheet.cells[{r, c}] = cell.value.double_value; break;
-            case FREEXL_CELL_TEXT:
-            case FREEXL_CELL_SST_TEXT: sheet.cells[{r, c}] = std::string(cell.value.text_value); break;
-            case FREEXL_CELL_NULL: break;
-            default: sheet.cells[{r, c}] = std::string("?type ") + std::to_string(cell.type); break;
-            }
-        }
-    freexl_close(handle);
-    if (rc != FREEXL_OK) throw std::runtime_error("FreeXL cannot read " + path.string());
+    sheet.rows = static_cast<unsigned>(read.rows);
+    sheet.columns = static_cast<unsigned short>(read.columns);
+    for (const auto& [at, cell] : read.cells) {
+        const std::pair<unsigned, unsigned> where{static_cast<unsigned>(at.first), static_cast<unsigned>(at.second)};
+        if (cell.type == 1)
+            sheet.cells[where] = cell.raw;
+        else if (cell.type == 2 || cell.type == 3)
+            sheet.cells[where] = std::stod(cell.raw);
+        else
+            sheet.cells[where] = "?type " + std::to_string(cell.type);
+    }
     return sheet;
 }
 

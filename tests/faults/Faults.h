@@ -59,7 +59,7 @@ struct FaultArchive : TextArchive {
     }
     // The preview grid an Excel import of `rows` customers reads.
     import_excel::PreviewGrid grid(long rows) const {
-        import_excel::PreviewGrid g(rows + 1, 1, static_cast<std::size_t>(rows + 1), 1);
+        import_excel::PreviewGrid g(rows + 1, 1);
         g.setCell(0, 0, "Nome");
         for (long r = 1; r <= rows; ++r) g.setCell(static_cast<std::size_t>(r), 0, padded("CLIENTE " + std::to_string(r), 80));
         return g;

@@ -19,7 +19,7 @@ using tessaro7::db::Value;
 namespace msg = tessaro7::app::msg;
 
 PreviewGrid gridOf(const std::vector<std::vector<std::string>>& rows, long cols) {
-    PreviewGrid grid(static_cast<long>(rows.size()), cols, rows.size(), static_cast<std::size_t>(cols));
+    PreviewGrid grid(static_cast<long>(rows.size()), cols);
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < rows[r].size(); ++c) grid.setCell(r, c, rows[r][c]);
     return grid;
@@ -155,12 +155,12 @@ TEST_P(ExcelImportTest, ArticleFieldsByTheirRules) {
     std::vector<std::string> heading(10, "h");
     std::vector<std::string> first{std::string(20, 'C'), std::string(300, 'd'), "21,6", "12,5", "", "1", "2",
                                    "-3,25", std::string(20, 'B'), std::string(120, 'u')};
-    std::vector<std::string> second{"A2", "Descrizione  ", "-1,5", " 7 ", "0,5", "", "", "", "", ""};
+    std::vector<std::string> second{"A2", "Descrizione  ", "0,5", " 7 ", "0,5", "", "", "", "", ""};
     ImportOutcome outcome = import(gridOf({heading, first, second}, 10));
     ASSERT_TRUE(outcome.completed) << outcome.notice.lines[1];
     EXPECT_EQ(valuesOf("articoli", "codice"), (std::vector<Value>{std::string(18, 'C'), "A2"}));
     EXPECT_EQ(valuesOf("articoli", "descrizione"), (std::vector<Value>{std::string(250, 'd'), "Descrizione"}));
-    EXPECT_EQ(valuesOf("articoli", "iva"), (std::vector<Value>{Value(21), Value(-2)}));
+    EXPECT_EQ(valuesOf("articoli", "iva"), (std::vector<Value>{Value(21), Value(0)}));
     EXPECT_EQ(valuesOf("articoli", "costoeuro"), (std::vector<Value>{Value(12.5), Value(7.0)}));
     EXPECT_EQ(valuesOf("articoli", "sottoscorta"), (std::vector<Value>{Value(0.0), Value(0.5)}));
     EXPECT_EQ(valuesOf("articoli", "giacenzamin"), (std::vector<Value>{Value(1.0), Value(0.0)}));
@@ -180,13 +180,50 @@ TEST_P(ExcelImportTest, UnassignedArticleNumbersAreZero) {
     EXPECT_EQ(valuesOf("articoli", "descrizione").at(0), Value(""));
 }
 
-TEST_P(ExcelImportTest, AnEmptyIvaCellIsZero) {
+TEST_P(ExcelImportTest, AnEmptyIvaCellStoresNullAndIsCounted) {
     choose("articoli");
     mapping.assign(0, "0");
     mapping.assign(2, "1");
-    ImportOutcome outcome = import(gridOf({{"h", "h"}, {"A1", ""}, {"A2", "22"}}, 2));
+    ImportOutcome outcome = import(gridOf({{"h", "h"}, {"A1", ""}, {"A2", "22"}, {"A3", ""}}, 2));
     EXPECT_TRUE(outcome.completed);
-    EXPECT_EQ(valuesOf("articoli", "iva"), (std::vector<Value>{Value(0), Value(22)}));
+    EXPECT_EQ(valuesOf("articoli", "iva"), (std::vector<Value>{Value(), Value(22), Value()}));
+    EXPECT_EQ(outcome.notice.lines[2], std::string(msg::kArticlesWithoutVat) + "2.");
+}
+
+// Each value that its field cannot store stops the import before anything is
+// written, naming the sheet row, the field and the value.
+TEST_P(ExcelImportTest, ValuesTheirFieldsCannotStoreImportNothing) {
+    struct Case {
+        std::string cell;
+        CellKind kind;
+        std::size_t position;  // 2 iva, 3 costoeuro, 1 descrizione
+        const char* heading;
+        std::string detail;
+    };
+    const Case cases[] = {
+        {"300", CellKind::Value, 2, msg::kValueOutOfRange, "'300' non è fra 0 e 255"},
+        {"1E+20", CellKind::Value, 2, msg::kValueOutOfRange, "'1E+20' non è fra 0 e 255"},
+        {"-1,5", CellKind::Value, 2, msg::kValueOutOfRange, "'-1,5' non è fra 0 e 255"},
+        {"dodici", CellKind::Value, 3, msg::kValueNotNumber, "'dodici' non è un numero"},
+        {"#DIV/0!", CellKind::Error, 3, msg::kCellNotAValue, "la cella contiene l'errore #DIV/0!"},
+        {"#N/D", CellKind::Error, 1, msg::kCellNotAValue, "la cella contiene l'errore #N/D"},
+        {"", CellKind::NoResult, 3, msg::kCellNotAValue, "la cella contiene una formula salvata senza il suo risultato"},
+    };
+    choose("articoli");
+    mapping.assign(0, "0");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cell);
+        mapping.assign(c.position, "1");
+        PreviewGrid grid = gridOf({{"h", "h"}, {"A1", "22"}, {"A2", ""}}, 2);
+        grid.setCell(2, 1, c.cell, c.kind);
+        ImportOutcome outcome = import(grid);
+        EXPECT_FALSE(outcome.completed);
+        EXPECT_EQ(outcome.notice.lines[0], c.heading);
+        EXPECT_EQ(outcome.notice.lines[1], "Riga 3 del foglio, campo '" + mapping.rows()[c.position].visualizzato + "' (" + findExcelTable("articoli")->fields[c.position].name + "): " +
+                                               c.detail + ".");
+        EXPECT_EQ(count("articoli"), 0);
+        mapping.unassign(c.position);
+    }
 }
 
 TEST_P(ExcelImportTest, OnlyTheFirstTenArticleMappingRowsAreRead) {

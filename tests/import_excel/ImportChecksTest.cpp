@@ -14,11 +14,12 @@ namespace msg = tessaro7::app::msg;
 
 std::string refusal(const ImportCheck& check) { return check.refusal ? check.refusal->lines[0] : "importa"; }
 
-TEST(ImportChecks, TheFileNameMustEndInXlsInAnyCase) {
+TEST(ImportChecks, TheFileNameMustEndInAWorkbookExtensionInAnyCase) {
     EXPECT_EQ(refusal(checkBeforeImport("", "0", "0")), msg::kSelectExcelFile);
-    for (const char* name : {"/a/b.xls", "C:\\Dati\\Clienti.XLS", "b.XlS", "xls"})
+    for (const char* name : {"/a/b.xls", "C:\\Dati\\Clienti.XLS", "b.XlS", "xls", "b.xlsx", "b.XLSX", "b.Ods",
+                             "b.csv", "B.CSV"})
         EXPECT_EQ(refusal(checkBeforeImport(name, "0", "0")), "importa") << name;
-    for (const char* name : {"b.xlsx", "b.XLSX", "b.csv", "b.xl", "xl", "b.xls "})
+    for (const char* name : {"b.txt", "b.xl", "xl", "b.xls ", "b.xlsm", "b.od", "b.cs"})
         EXPECT_EQ(refusal(checkBeforeImport(name, "0", "0")), msg::kSelectExcelFile) << name;
 }
 

@@ -14,7 +14,11 @@ using namespace tessaro7::testing;
 using tessaro7::db::Value;
 using tessaro7::exporting::ExcelFile;
 using tessaro7::import_excel::PreviewGrid;
-using tessaro7::import_excel::readFirstWorksheet;
+using tessaro7::import_excel::readSheet;
+
+PreviewGrid readFirstWorksheet(const std::string& path, long rows, long cols) {
+    return readSheet(path, "", rows, cols).grid;
+}
 using tessaro7::import_excel::SheetReadError;
 
 std::vector<XlRow> mixedSheet() {
@@ -133,11 +137,27 @@ TEST(SheetReader, UnreadableFilesGiveAnItalianReason) {
     EXPECT_EQ(reasonFor(dir.str()), "è una cartella, non un file");
     dir.write("vuoto.xls", "");
     EXPECT_EQ(reasonFor((dir / "vuoto.xls").string()), "il file è vuoto");
-    dir.write("testo.xls", "Nome;Città\r\nRossi;Roma\r\n");
-    EXPECT_EQ(reasonFor((dir / "testo.xls").string()), "non è una cartella di lavoro di Excel (.xls)");
+    dir.write("binario.xls", std::string("\x01\x02\x00\x00" "dati", 8));
+    EXPECT_EQ(reasonFor((dir / "binario.xls").string()), "non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv");
     dir.write("nuovo.xls", std::string("PK\x03\x04\x14\x00\x06\x00", 8));
-    EXPECT_EQ(reasonFor((dir / "nuovo.xls").string()),
-              "è una cartella di lavoro .xlsx, non .xls: salvarla in formato Excel 97-2003");
+    EXPECT_EQ(reasonFor((dir / "nuovo.xls").string()), "pacchetto del file troncato");
+    // The kind comes from the bytes, not the name: a list saved as text reads as one.
+    dir.write("testo.xls", "Nome;Città\r\nRossi;Roma\r\n");
+    EXPECT_EQ(readFirstWorksheet((dir / "testo.xls").string(), 2, 2).cell(1, 1), "Roma");
+}
+
+TEST(SheetReader, TheCellsDecideTheExtentNotDimensions) {
+    TempDir dir;
+    writeXlwtWorkbook(dir / "w.xls", {{std::string("A1"), std::string("B1")}, {std::string("A2"), 2.5}});
+    std::string bytes = dir.read("w.xls");
+    // The worksheet's DIMENSIONS record (0x0200, 14 bytes) says the sheet is empty.
+    std::size_t at = bytes.find(std::string("\x00\x02\x0e\x00", 4));
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + 4, 14, std::string(14, '\0'));
+    dir.write("w.xls", bytes);
+    PreviewGrid grid = readFirstWorksheet((dir / "w.xls").string(), 2, 2);
+    EXPECT_EQ(grid.cell(0, 1), "B1");
+    EXPECT_EQ(grid.cell(1, 1), "2,5");
 }
 
 TEST(SheetReader, DamagedWorkbooksAreRefusedWithoutACrash) {

@@ -1,9 +1,6 @@
 // Customers exported to XLSClienti.xlsx (list 1), previewed, mapped and
 // imported into an empty table through the Excel import: the same customers
 // come back, within the cut lengths.
-//
-// Disabled until the Excel import reads .xlsx workbooks: remove the DISABLED_
-// prefix then.
 #include <gtest/gtest.h>
 
 #include "db/DataSource.h"
@@ -19,7 +16,7 @@ using namespace tessaro7::testing;
 using tessaro7::db::DataSource;
 using namespace tessaro7::exporting;
 
-TEST(XlsxRoundTrip, DISABLED_ExportedCustomersComeBackEqual) {
+TEST(XlsxRoundTrip, ExportedCustomersComeBackEqual) {
     ExcelImportArchive source, target;
     {
         DataSource data;

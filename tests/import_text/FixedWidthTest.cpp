@@ -1,21 +1,14 @@
-// The cutting of a field out of a fixed-width line, and the reading of lines.
+// The cutting of a field out of a fixed-width line: one column per character.
 #include "import_text/FixedWidth.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
-using tessaro7::import_text::cutField;
-using tessaro7::import_text::LineReader;
-
-std::vector<std::string> linesOf(const std::string& bytes) {
-    LineReader reader(bytes);
-    std::vector<std::string> lines;
-    while (!reader.atEnd()) lines.emplace_back(reader.next());
-    return lines;
+std::string cutField(std::string_view line, int start, int width, int maximum) {
+    return std::string(tessaro7::import_text::cutField(tessaro7::import_text::TextLine(line), start, width, maximum));
 }
 
 TEST(CutField, TakesWidthBytesFromTheStartColumn) {
@@ -67,48 +60,14 @@ TEST(CutField, AllBlankStretchGivesEmptyText) {
 
 TEST(CutField, WidthZeroGivesNothing) { EXPECT_EQ(cutField("ABCDE", 2, 0, 80), ""); }
 
-TEST(CutField, OneBytePerColumnWhateverTheByte) {
-    // Windows-1252 "Città" is five bytes: one column per character.
-    std::string line = "Citt\xE0 X";
-    EXPECT_EQ(cutField(line, 5, 1, 80), "\xE0");
-    EXPECT_EQ(cutField(line, 7, 1, 80), "X");
-}
-
-TEST(LineReader, CrLfCrAndLfEachEndALine) {
-    EXPECT_EQ(linesOf("a\r\nb\r\nc"), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(linesOf("a\rb\rc"), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(linesOf("a\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(linesOf("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-}
-
-TEST(LineReader, FinalLineEndAddsNoLine) {
-    EXPECT_EQ(linesOf("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(linesOf("a\nb\n"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(linesOf("a\rb\r"), (std::vector<std::string>{"a", "b"}));
-}
-
-TEST(LineReader, LastLineNeedsNoLineEnd) { EXPECT_EQ(linesOf("a\r\nlast"), (std::vector<std::string>{"a", "last"})); }
-
-TEST(LineReader, TwoLineEndsMakeAnEmptyLine) {
-    EXPECT_EQ(linesOf("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(linesOf("a\n\n"), (std::vector<std::string>{"a", ""}));
-    EXPECT_EQ(linesOf("\r\n"), (std::vector<std::string>{""}));
-    // LF then CR are two line ends, not one.
-    EXPECT_EQ(linesOf("a\n\rb"), (std::vector<std::string>{"a", "", "b"}));
-}
-
-TEST(LineReader, EmptyFileHasNoLines) { EXPECT_TRUE(linesOf("").empty()); }
-
-TEST(LineReader, TrailingBlanksAndTabsBelongToTheLine) {
-    EXPECT_EQ(linesOf("a \t \r\nb"), (std::vector<std::string>{"a \t ", "b"}));
-}
-
-TEST(LineReader, CountsTheRemainingLinesWithoutReadingThem) {
-    LineReader reader("1\r\n2\r\n3\n4\r5");
-    reader.next();
-    EXPECT_EQ(reader.countRemaining(), 4u);
-    EXPECT_EQ(reader.next(), "2");
-    EXPECT_EQ(reader.countRemaining(), 3u);
+TEST(CutField, OneCharacterPerColumnWhateverItsBytes) {
+    // "Città" and "€" are one column each, though two and three bytes in UTF-8.
+    std::string line = "Città €X 𝄞Y";
+    EXPECT_EQ(cutField(line, 5, 1, 80), "à");
+    EXPECT_EQ(cutField(line, 7, 2, 80), "€X");
+    EXPECT_EQ(cutField(line, 1, 80, 5), "Città");
+    EXPECT_EQ(cutField(line, 10, 2, 80), "𝄞Y");
+    EXPECT_EQ(cutField(line, 12, 1, 80), "");
 }
 
 }  // namespace

@@ -76,14 +76,18 @@ TEST_F(TextImportCommandsTest, UsageErrors) {
     EXPECT_EQ(run({"import-text", "clienti"}), 2);
 }
 
-TEST_F(TextImportCommandsTest, PreviewPrintsEachShownRow) {
+TEST_F(TextImportCommandsTest, PreviewPrintsEachShownRowAndWhatTheImportWouldRefuse) {
     a.assign(TextTable::Articoli, 1, 1, 4);
     a.assign(TextTable::Articoli, 3, 5, 2);
-    a.file("art.txt", "A10022 resto\r\n");
+    a.assign(TextTable::Articoli, 5, 7, 4);
+    a.assign(TextTable::Articoli, 2, 11, 6);
+    a.file("art.txt", "A10022 100Città resto\r\n");
     ASSERT_EQ(run({"preview-text", "articoli", "art.txt"}), 0) << err.str();
     EXPECT_EQ(out.str(),
-              "Codice: A100\nDescrizione: \n% IVA: 22\nCosto EURO: 0\nSottoscorta: 0\n"
+              "Codice: A100\nDescrizione: Città\n% IVA: 22\nCosto EURO: 0\n"
+              "Sottoscorta: 100 <- ha più di 2 caratteri: il numero sarebbe troncato\n"
               "Giacenza MIN: 0\nGiacenza MAX: 0\nEsistenza: 0\nCodice a Barre: \nUbicazione: \n");
+    EXPECT_EQ(err.str(), "Codifica: UTF-8\n");
 }
 
 TEST_F(TextImportCommandsTest, ImportPrintsTheFinalMessage) {
@@ -91,7 +95,8 @@ TEST_F(TextImportCommandsTest, ImportPrintsTheFinalMessage) {
     long before = a.count("clienti");
     a.file("CLIENTI.TXT", padded("NUOVO CLIENTE", 30) + "\r\n" + padded("ALTRO", 30) + "\r\n");
     ASSERT_EQ(run({"import-text", "clienti", "CLIENTI.TXT"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "Procedura terminata!\nRecord aggiunti: 2\nRighe oltre la 25000ª non lette: 0\n");
+    EXPECT_EQ(out.str(), "Procedura terminata!\nRecord aggiunti: 2\nRighe oltre la 25000ª non lette: 0\nCodifica: Windows-1252\n");
+    EXPECT_EQ(err.str(), "Codifica: Windows-1252\n");
     EXPECT_EQ(a.count("clienti"), before + 2);
 }
 

@@ -53,7 +53,7 @@ TEST_F(TextPreviewTest, SuppliersUseTheirOwnMapping) {
 TEST_F(TextPreviewTest, ArticlePreviewShowsTenRowsAndZeroForUnassignedNumbers) {
     a.assign(TextTable::Articoli, 1, 1, 4);
     a.assign(TextTable::Articoli, 5, 5, 4);  // Sottoscorta, maximum 2
-    TextPreviewOutcome o = PreviewArticlesFromText(a.archive, a.file("a.txt", "A1001234\r\n"));
+    TextPreviewOutcome o = PreviewArticlesFromText(a.archive, a.file("a.txt", "A100  12\r\n"));
     ASSERT_TRUE(o.ok) << o.message;
     EXPECT_EQ(o.panelCaption, "Tabella Articoli");
     ASSERT_EQ(o.lines.size(), 18u);
@@ -63,7 +63,8 @@ TEST_F(TextPreviewTest, ArticlePreviewShowsTenRowsAndZeroForUnassignedNumbers) {
     }
     for (std::size_t i = 10; i < 18; ++i) EXPECT_FALSE(o.lines[i].visible) << i;
     EXPECT_EQ(o.lines[0].text, "A100");
-    EXPECT_EQ(o.lines[4].text, "12");
+    EXPECT_EQ(o.lines[4].text, "12");  // right-aligned in its width of 4
+    EXPECT_EQ(o.lines[4].refusal, "");
     EXPECT_EQ(o.lines[2].text, "0");
     EXPECT_EQ(o.lines[7].text, "0");
     EXPECT_EQ(o.lines[8].text, "");

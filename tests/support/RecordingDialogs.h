@@ -18,6 +18,7 @@ struct DialogCall {
     app::Notice notice;
     std::vector<app::PreviewLine> preview;
     std::string filter;
+    std::string encoding;  // the text preview's
 };
 
 class RecordingDialogs : public app::Dialogs {
@@ -29,24 +30,25 @@ public:
 
     app::Answer message(const std::string& text, const std::string& title, app::Buttons buttons, app::Icon icon,
                         app::Answer defaultButton) override {
-        calls.push_back({DialogCall::Kind::Message, text, title, buttons, icon, defaultButton, {}, {}, {}});
+        calls.push_back({DialogCall::Kind::Message, text, title, buttons, icon, defaultButton, {}, {}, {}, {}});
         if (answers.empty()) return buttons == app::Buttons::YesNo ? app::Answer::Yes : app::Answer::Ok;
         app::Answer a = answers.front();
         answers.pop_front();
         return a;
     }
     int notice(const app::Notice& n) override {
-        calls.push_back({DialogCall::Kind::Notice, n.lines[0], {}, {}, {}, {}, n, {}, {}});
+        calls.push_back({DialogCall::Kind::Notice, n.lines[0], {}, {}, {}, {}, n, {}, {}, {}});
         if (noticeAnswers.empty()) return app::kNoticeClosed;
         int a = noticeAnswers.front();
         noticeAnswers.pop_front();
         return a;
     }
-    void textPreview(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines) override {
-        calls.push_back({DialogCall::Kind::TextPreview, {}, panelCaption, {}, {}, {}, {}, lines, {}});
+    void textPreview(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines,
+                     const std::string& encoding) override {
+        calls.push_back({DialogCall::Kind::TextPreview, {}, panelCaption, {}, {}, {}, {}, lines, {}, encoding});
     }
     std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) override {
-        calls.push_back({DialogCall::Kind::OpenFile, startFolder, {}, {}, {}, {}, {}, {}, filter});
+        calls.push_back({DialogCall::Kind::OpenFile, startFolder, {}, {}, {}, {}, {}, {}, filter, {}});
         if (files.empty()) return std::nullopt;
         auto f = files.front();
         files.pop_front();

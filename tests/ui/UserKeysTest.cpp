@@ -50,9 +50,10 @@ struct CursorDialogs : RecordingDialogs {
         look();
         return RecordingDialogs::notice(n);
     }
-    void textPreview(const std::string& caption, const std::vector<app::PreviewLine>& lines) override {
+    void textPreview(const std::string& caption, const std::vector<app::PreviewLine>& lines,
+                     const std::string& encoding) override {
         look();
-        RecordingDialogs::textPreview(caption, lines);
+        RecordingDialogs::textPreview(caption, lines, encoding);
     }
 };
 

@@ -60,14 +60,19 @@ int QtDialogs::notice(const Notice& notice) {
     return form.NoticeAnswer();
 }
 
-void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines) {
-    import_text::ui::AnteprimaTXT window(panelCaption, lines, QApplication::activeWindow());
+void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines,
+                            const std::string& encoding) {
+    import_text::ui::AnteprimaTXT window(panelCaption, lines, encoding, QApplication::activeWindow());
     window.exec();
 }
 
+// "Desc (*.a)|*.a|Other (*.b)|*.b|" offers each description, in order.
 QString qtFilter(const std::string& filter) {
-    QString f = QString::fromStdString(filter);
-    return f.section('|', 0, 0);
+    QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList descriptions;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        if (!parts[i].isEmpty()) descriptions << parts[i];
+    return descriptions.join(";;");
 }
 
 std::optional<std::string> QtDialogs::openFile(const std::string& filter, const std::string& startFolder) {

@@ -11,7 +11,8 @@ public:
     Answer message(const std::string& text, const std::string& title, Buttons buttons, Icon icon,
                    Answer defaultButton) override;
     int notice(const Notice& notice) override;
-    void textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines) override;
+    void textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines,
+                     const std::string& encoding) override;
     std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) override;
 };
 

@@ -57,6 +57,8 @@ FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_pb[5], &QPushButton::clicked, this, &FormImport::removeAssignment);
     connect(m_pb[6], &QPushButton::clicked, this, &FormImport::PreviewSheet);
     app::ui::withoutDefaultButtons(this);
+    connect(m_foglio, &QComboBox::activated, this,
+            [this](int index) { previewWith(m_foglio->itemText(index).toStdString()); });
 }
 
 void FormImport::buildControls() {
@@ -114,6 +116,11 @@ void FormImport::buildControls() {
     for (const ExcelTable& table : excelTables()) m_combo1->addItem(table.choice);
     m_combo1->setCurrentIndex(-1);
 
+    m_foglio = new QComboBox(this);
+    m_foglio->setObjectName("Foglio");
+    auto* foglioLabel = new QLabel(msg::kSheetChoiceLabel, this);
+    foglioLabel->setObjectName("FoglioLabel");
+
     m_p1 = new QLabel(msg::kWaitingPanel, this);
     m_p1->setObjectName("P1");
     m_p1->setFrameShape(QFrame::Panel);
@@ -165,6 +172,8 @@ void FormImport::buildControls() {
     fields->addWidget(m_label1[0], 1, 0);
     fields->addWidget(m_text1[0], 1, 1, 1, 2);
     fields->addWidget(m_pb[2], 1, 3);
+    fields->addWidget(foglioLabel, 1, 4);
+    fields->addWidget(m_foglio, 1, 5);
     fields->addWidget(m_label1[5], 2, 0);
     fields->addWidget(m_text1[1], 2, 1);
     fields->addWidget(m_label1[7], 3, 0);
@@ -270,7 +279,9 @@ void FormImport::chooseFile() {
         m_text1[0]->setText(QString::fromStdString(*file));
 }
 
-void FormImport::PreviewSheet() {
+void FormImport::PreviewSheet() { previewWith(std::string()); }
+
+void FormImport::previewWith(const std::string& sheet) {
     PreviewOutcome outcome;
     try {
         app::ui::WaitCursor wait;
@@ -279,11 +290,16 @@ void FormImport::PreviewSheet() {
         const std::string file = typed.empty() ? typed : db::resolveUserFile(typed, m_archive.ArchiveFolder).string();
         m_fg1Model->replaceGrid([&] {
             outcome = import_excel::PreviewSheet(file, m_text1[1]->text().toStdString(),
-                                                 m_text1[2]->text().toStdString(), m_preview);
+                                                 m_text1[2]->text().toStdString(), m_preview, sheet);
         });
     } catch (const db::EngineError& e) {
         m_fg1Model->replaceGrid([&] { m_preview = PreviewGrid(); });
         outcome.notice = noticeOf(msg::kWorkbookUnreadable, e.what());
+    }
+    if (outcome.ran) {
+        m_foglio->clear();
+        for (const std::string& name : outcome.sheets) m_foglio->addItem(QString::fromStdString(name));
+        m_foglio->setCurrentIndex(m_foglio->findText(QString::fromStdString(outcome.sheetRead), Qt::MatchExactly));
     }
     if (outcome.notice) m_dialogs.notice(*outcome.notice);
 }

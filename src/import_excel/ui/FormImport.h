@@ -39,6 +39,9 @@ private:
     void clearAssignments();
     void chooseFile();
     void PreviewSheet();
+    // Reads `sheet` (empty: the one the workbook opens on) into the preview
+    // and lists the workbook's sheets in "Foglio".
+    void previewWith(const std::string& sheet);
     void importFromExcel();
     // Shows the store's rows again, keeping `row` current.
     void showMappingRows(int row);
@@ -60,6 +63,7 @@ private:
     std::array<QLineEdit*, 3> m_text1{};
     std::array<QLineEdit*, 2> m_text2{};
     std::array<QLabel*, 10> m_label1{};
+    QComboBox* m_foglio = nullptr;
     QTableView* m_fg1 = nullptr;
     PreviewGridModel* m_fg1Model = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -18,7 +19,7 @@ constexpr int kRowPitch = 20;  // 300 twips
 }
 
 AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines,
-                           QWidget* parent)
+                           const std::string& encoding, QWidget* parent)
     : QDialog(parent) {
     setObjectName("AnteprimaTXT");
     setWindowTitle(app::msg::kTextPreviewCaption);
@@ -33,6 +34,11 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     panel->setAlignment(Qt::AlignCenter);
+    auto* encodingLabel = new QLabel(page);
+    encodingLabel->setObjectName("encoding");
+    encodingLabel->setAlignment(Qt::AlignCenter);
+    if (!encoding.empty())
+        encodingLabel->setText(QString::fromUtf8(app::msg::kTextEncoding) + QString::fromStdString(encoding));
     auto* image = new QLabel("Tessaro 7", page);
     image->setObjectName("Image1");
 
@@ -58,6 +64,7 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->addWidget(image);
     pageLayout->addWidget(panel);
+    pageLayout->addWidget(encodingLabel);
     pageLayout->addLayout(rows);
     pageLayout->addStretch();
 
@@ -72,6 +79,13 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
         if (!lines[i].visible) continue;
         m_texts[i]->setText(QString::fromStdString(lines[i].text));
         m_texts[i]->setCursorPosition(0);
+        if (!lines[i].refusal.empty()) {
+            // What the import would refuse stands out in red, the reason beside it on hover.
+            QPalette palette = m_texts[i]->palette();
+            palette.setColor(QPalette::Text, Qt::red);
+            m_texts[i]->setPalette(palette);
+            m_texts[i]->setToolTip(QString::fromStdString(lines[i].refusal));
+        }
         m_texts[i]->show();
         m_captions[i]->show();
         m_captions[i]->setText(QString::fromStdString(lines[i].caption));

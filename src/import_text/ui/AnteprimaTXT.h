@@ -1,6 +1,8 @@
 #pragma once
 // The text preview window: each field's caption beside the text cut from the
-// first line of the file, one row per field, the unfilled rows hidden.
+// first line of the file, one row per field, the unfilled rows hidden; a
+// field the import would refuse in red, the reason in its tooltip; the
+// file's encoding under the panel.
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -15,9 +17,10 @@ namespace tessaro7::import_text::ui {
 class AnteprimaTXT : public QDialog {
     Q_OBJECT
 public:
-    // `lines` fills the rows in order; `panelCaption` names the table.
+    // `lines` fills the rows in order; `panelCaption` names the table;
+    // `encoding` is the file's ("UTF-8").
     AnteprimaTXT(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines,
-                 QWidget* parent = nullptr);
+                 const std::string& encoding = {}, QWidget* parent = nullptr);
 
 private:
     std::vector<QLabel*> m_captions;

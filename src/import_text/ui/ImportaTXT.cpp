@@ -288,19 +288,24 @@ void ImportaTXT::preview() {
     if (!fileChecked()) return;
     std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
     if (!table) return;
+    const std::string file = typedFile();
     TextPreviewOutcome outcome;
     try {
         app::ui::WaitCursor wait;
-        outcome = previewFromText(*table, m_archive, typedFile());
+        outcome = previewFromText(*table, m_archive, file);
     } catch (const db::EngineError& e) {
         outcome.ok = false;
         outcome.message = e.what();
+    } catch (const std::exception& e) {
+        // Whatever happens, the user is told and the window stays usable.
+        outcome.ok = false;
+        outcome.message = "Anteprima del file " + db::quotePath(file) + " non riuscita: " + e.what();
     }
     if (!outcome.ok) {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
         return;
     }
-    m_dialogs.textPreview(outcome.panelCaption, outcome.lines);
+    m_dialogs.textPreview(outcome.panelCaption, outcome.lines, outcome.encoding);
 }
 
 void ImportaTXT::runImport() {

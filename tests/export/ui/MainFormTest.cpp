@@ -29,7 +29,7 @@ using exporting::ExportList;
 using exporting::listByNumber;
 using tessaro7::testing::DialogCall;
 using tessaro7::testing::sheet::Database;
-using tessaro7::testing::sheet::readWithFreeXL;
+using tessaro7::testing::sheet::readSheetWithXlrd;
 
 constexpr int kYear = 2031;
 
@@ -166,7 +166,7 @@ TEST_F(MainFormTest, ExportShowsTheCompletionMessage) {
     EXPECT_EQ(dialogs.last().title, "Tessaro 7");
     EXPECT_EQ(dialogs.last().icon, app::Icon::Information);
     EXPECT_EQ(dialogs.last().buttons, app::Buttons::Ok);
-    EXPECT_EQ(readWithFreeXL(dir / "XLSComuni.xls").rows, 5u);
+    EXPECT_EQ(readSheetWithXlrd(dir / "XLSComuni.xls").rows, 5u);
     EXPECT_EQ(text("Label2"), "4");  // the export changes nothing in the window
 }
 
@@ -174,7 +174,7 @@ TEST_F(MainFormTest, TheYearlyListExportsTheClockYearOnly) {
     nav()->clickItem(2, 3);  // Fatture Vendita: 6 rows, one of the year before
     clickExport();
     EXPECT_EQ(dialogs.last().icon, app::Icon::Information) << dialogs.last().text;
-    EXPECT_EQ(readWithFreeXL(dir / "XLSFTVENDITA.xls").rows, 6u);
+    EXPECT_EQ(readSheetWithXlrd(dir / "XLSFTVENDITA.xls").rows, 6u);
 }
 
 TEST_F(MainFormTest, TheCountTextDecidesByItsLeadingNumber) {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTableView>
 
 #include "app/Messages.h"
@@ -230,7 +231,8 @@ TEST_F(FormImportTest, ChoosingTheFileFillsTheNameField) {
     dialogs.files = {std::string("/dati/Clienti.xls")};
     pb(2)->click();
     ASSERT_EQ(dialogs.calls.size(), 1u);
-    EXPECT_EQ(dialogs.last().filter, "File Excel (*.xls)|*.xls|");
+    EXPECT_EQ(dialogs.last().filter, msg::kExcelFileFilter);
+    EXPECT_EQ(std::string(msg::kExcelFileFilter).substr(0, 50), "Fogli di calcolo (*.xls *.xlsx *.ods *.csv)|*.xls;");
     EXPECT_EQ(dialogs.last().text, a.archive.ArchiveFolder);
     EXPECT_EQ(edit("text1_0")->text(), "/dati/Clienti.xls");
     // Cancelling keeps the name.
@@ -274,9 +276,33 @@ TEST_F(FormImportTest, PreviewFillsFG1) {
     EXPECT_EQ(form.preview().PreviewRows(), 0);
 }
 
+TEST_F(FormImportTest, FoglioListsTheSheetsAndAnotherChoicePreviewsIt) {
+    writeXlwtWorkbook(a.dir / "w.xls", std::vector<std::vector<XlRow>>{{{std::string("primo")}}, {{std::string("secondo")}}});
+    edit("text1_0")->setText(QString::fromStdString((a.dir / "w.xls").string()));
+    edit("text1_1")->setText("1");
+    edit("text1_2")->setText("1");
+    pb(6)->click();
+    auto* foglio = form.findChild<QComboBox*>("Foglio");
+    ASSERT_TRUE(foglio);
+    ASSERT_EQ(foglio->count(), 2);
+    EXPECT_EQ(foglio->itemText(1), "Foglio2");
+    EXPECT_EQ(foglio->currentText(), "Foglio1");
+    EXPECT_EQ(cell(0, 0), "primo");
+    foglio->setFocus();
+    QTest::keyClick(foglio, Qt::Key_Down);
+    EXPECT_EQ(foglio->currentText(), "Foglio2");
+    EXPECT_EQ(cell(0, 0), "secondo");
+    EXPECT_EQ(form.preview().cell(0, 0), "secondo");
+    // "&Anteprima" reads the sheet the workbook opens on again.
+    pb(6)->click();
+    EXPECT_EQ(foglio->currentText(), "Foglio1");
+    EXPECT_EQ(cell(0, 0), "primo");
+    EXPECT_TRUE(dialogs.calls.empty());
+}
+
 TEST_F(FormImportTest, ChecksBeforeImporting) {
     pb(1)->click();
-    edit("text1_0")->setText("/dati/clienti.xlsx");
+    edit("text1_0")->setText("/dati/clienti.txt");
     pb(1)->click();
     EXPECT_EQ(notices(), (std::vector<std::string>{msg::kSelectExcelFile, msg::kSelectExcelFile}));
 

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -62,6 +63,20 @@ TEST(AnteprimaTXT, RowsStackInIndexOrder) {
         EXPECT_LT(above->geometry().y(), below->geometry().y()) << i;
         EXPECT_EQ(above->geometry().x(), below->geometry().x()) << i;
     }
+}
+
+TEST(AnteprimaTXT, RefusedFieldInRedWithItsReasonAndTheEncodingShown) {
+    std::vector<PreviewLine> lines = articleLines();
+    lines[4] = {"Sottoscorta", "100", true, "ha più di 2 caratteri: il numero sarebbe troncato"};
+    AnteprimaTXT window("Tabella Articoli", lines, "UTF-8");
+    auto* refused = window.findChild<QLineEdit*>("Text1_4");
+    auto* accepted = window.findChild<QLineEdit*>("Text1_2");
+    EXPECT_EQ(refused->text(), "100");
+    EXPECT_EQ(refused->toolTip(), "ha più di 2 caratteri: il numero sarebbe troncato");
+    EXPECT_EQ(refused->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_NE(accepted->palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_TRUE(accepted->toolTip().isEmpty());
+    EXPECT_EQ(window.findChild<QLabel*>("encoding")->text(), "Codifica: UTF-8");
 }
 
 TEST(AnteprimaTXT, WithoutAPanelCaptionItWaits) {

@@ -315,7 +315,7 @@ TEST_F(ImportaTXTTest, ImportThroughTheWindowWithFramesDisabledMeanwhile) {
     ASSERT_EQ(dialogs.calls.size(), 1u);
     EXPECT_EQ(dialogs.calls[0].text,
               "Procedura terminata!\nRecord aggiunti: 2\nRighe saltate perché duplicate (errore 3022): 1\n"
-              "Righe oltre la 25000ª non lette: 0");
+              "Righe oltre la 25000ª non lette: 0\nCodifica: Windows-1252");
     EXPECT_EQ(dialogs.calls[0].title, "Tessaro 7");
     EXPECT_EQ(dialogs.calls[0].icon, Icon::Information);
     EXPECT_FALSE(framesEnabledAtMessage);
@@ -349,6 +349,20 @@ TEST_F(ImportaTXTTest, PreviewShowsTheFirstLineInThePreviewWindow) {
     EXPECT_EQ(call.preview[0].caption, "Ragione");
     EXPECT_EQ(call.preview[0].text, "FORNITOR");
     EXPECT_EQ(call.preview[9].caption, "Pratita IVA CEE");
+    EXPECT_EQ(call.encoding, "Windows-1252");
+}
+
+TEST_F(ImportaTXTTest, PreviewOfAFileThatIsNotTextIsAMessage) {
+    a.assign(TextTable::Fornitori, 1, 1, 8);
+    choose(1);
+    std::string file = a.file("f.txt", std::string("FORNITOR\r\nNUL\0\r\n", 15));
+    setFile(file);
+    click("CBT_6");
+    ASSERT_EQ(dialogs.calls.size(), 1u);
+    EXPECT_EQ(dialogs.calls[0].kind, DialogCall::Kind::Message);
+    EXPECT_EQ(dialogs.calls[0].text, "Il file '" + file +
+                                         "' non è un file di testo o è danneggiato: la riga 2 contiene un carattere "
+                                         "NUL.\nSalvare di nuovo il file come testo e riprovare.");
 }
 
 TEST_F(ImportaTXTTest, PreviewOfAMissingFileIsAMessage) {

@@ -1,0 +1,33 @@
+#pragma once
+// Reads every worksheet of a workbook reader and turns every cell into its
+// text, as a preview would. A damaged input must end in SheetReadError;
+// anything else (another exception, a crash, a sanitizer report) is a finding.
+#include <cstdint>
+#include <string>
+
+#include "import_excel/CellText.h"
+#include "import_excel/WorkbookReader.h"
+
+namespace tessaro7::fuzz {
+
+class TextSink : public import_excel::CellSink {
+public:
+    void cell(std::uint32_t, std::uint32_t, const import_excel::SheetCell& value) override {
+        m_bytes += import_excel::cellText(value).size();
+    }
+    std::size_t m_bytes = 0;
+};
+
+template <typename Open>
+int readAllSheets(const std::uint8_t* data, std::size_t size, Open open) {
+    try {
+        auto book = open(std::string(reinterpret_cast<const char*>(data), size));
+        TextSink sink;
+        for (std::size_t i = 0; i < book->sheetNames().size(); ++i) book->readSheet(i, sink);
+        (void)book->opensFirst();
+    } catch (const import_excel::SheetReadError&) {
+    }
+    return 0;
+}
+
+}  // namespace tessaro7::fuzz

@@ -1,0 +1,26 @@
+#pragma once
+// The text a preview cell shows for a stored value, as the spreadsheet's
+// value is turned into text on an Italian workstation: numbers in the
+// regional form (whole numbers without decimals), dates dd/mm/yyyy with
+// " hh:mm:ss" whenever the value has a time of day, a time alone hh:mm:ss,
+// Booleans "Vero"/"Falso", errors as their text. Also which number formats
+// show dates, for the readers that learn it from a format.
+#include <string>
+#include <string_view>
+
+#include "import_excel/WorkbookReader.h"
+
+namespace tessaro7::import_excel {
+
+std::string cellText(const SheetCell& cell);
+
+// True for a number format that shows a date or a time ("dd/mm/yyyy",
+// "hh:mm", "[$-410]d mmmm yyyy"), false for "General", "0.00", "#,##0"...
+bool isDateFormat(std::string_view format);
+// The built-in format numbers of the binary and OOXML workbooks that show dates or times.
+bool isBuiltInDateFormat(unsigned index);
+
+// The error text of a stored error code of the binary format (0x07 "#DIV/0!").
+std::string_view errorText(unsigned code);
+
+}  // namespace tessaro7::import_excel

@@ -1,0 +1,136 @@
+#include "import_excel/CompoundFile.h"
+
+#include <cctype>
+#include <cstdint>
+#include <vector>
+
+#include "import_excel/LittleEndian.h"
+#include "import_excel/WorkbookReader.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
+constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
+constexpr std::size_t kHeaderDifatEntries = 109;
+constexpr std::size_t kDirectoryEntrySize = 128;
+
+[[noreturn]] void damaged(const std::string& why) { throw SheetReadError("contenitore del file danneggiato (" + why + ")"); }
+
+class Container {
+public:
+    explicit Container(std::string_view file) : m_file(file) {
+        if (file.size() < 512 || file.substr(0, 8) != kCompoundFileSignature) damaged("intestazione mancante");
+        unsigned shift = le16(file, 0x1E), miniShift = le16(file, 0x20);
+        if (shift != 9 && shift != 12) damaged("dimensione dei settori non valida");
+        if (miniShift != 6) damaged("dimensione dei mini settori non valida");
+        m_sectorSize = std::size_t(1) << shift;
+        m_miniCutoff = le32(file, 0x38);
+        // Sectors beyond the end of the file cannot exist: every count is bounded by this.
+        m_sectorCount = file.size() / m_sectorSize;
+        readFat();
+        m_directory = chain(m_fat, le32(file, 0x30), m_sectorSize, SIZE_MAX);
+        m_miniFat = chain(m_fat, le32(file, 0x3C), m_sectorSize, SIZE_MAX);
+        if (m_directory.size() < kDirectoryEntrySize) damaged("elenco dei flussi mancante");
+        // The root entry holds the mini stream.
+        std::uint64_t miniSize = le32(m_directory, 120);
+        m_miniStream = chain(m_fat, le32(m_directory, 116), m_sectorSize, miniSize);
+    }
+
+    std::string stream(std::initializer_list<std::string_view> names) const {
+        for (std::string_view wanted : names)
+            for (std::size_t at = 0; at + kDirectoryEntrySize <= m_directory.size(); at += kDirectoryEntrySize) {
+                if (m_directory[at + 66] != 2 || !sameName(at, wanted)) continue;  // 2: a stream
+                std::uint64_t size = le32(m_directory, at + 120);
+                std::uint32_t start = le32(m_directory, at + 116);
+                if (size < m_miniCutoff) return miniChain(start, size);
+                return chain(m_fat, start, m_sectorSize, size);
+            }
+        throw SheetReadError("il file non contiene una cartella di lavoro di Excel");
+    }
+
+private:
+    std::string_view sector(std::uint32_t n) const {
+        std::size_t at = (std::size_t(n) + 1) * m_sectorSize;
+        if (n >= m_sectorCount || !fits(m_file.size(), at, m_sectorSize)) damaged("settore oltre la fine del file");
+        return m_file.substr(at, m_sectorSize);
+    }
+
+    void appendTable(std::vector<std::uint32_t>& table, std::string_view bytes, std::size_t entries) const {
+        for (std::size_t i = 0; i < entries; ++i) table.push_back(le32(bytes, i * 4));
+    }
+
+    // The allocation table, from the sector list in the header and its continuation sectors.
+    void readFat() {
+        std::size_t fatSectors = le32(m_file, 0x2C);
+        if (fatSectors > m_sectorCount) damaged("tabella di allocazione troppo grande");
+        std::vector<std::uint32_t> fatList;
+        appendTable(fatList, m_file.substr(0x4C), std::min(fatSectors, kHeaderDifatEntries));
+        std::uint32_t next = le32(m_file, 0x44);
+        std::size_t perSector = m_sectorSize / 4 - 1;
+        for (std::size_t hops = 0; fatList.size() < fatSectors; ++hops) {
+            if (hops > m_sectorCount || next >= kFreeSector - 3) damaged("catena della tabella di allocazione interrotta");
+            std::string_view s = sector(next);
+            appendTable(fatList, s, std::min(perSector, fatSectors - fatList.size()));
+            next = le32(s, perSector * 4);
+        }
+        for (std::uint32_t n : fatList) appendTable(m_fat, sector(n), m_sectorSize / 4);
+    }
+
+    // Follows a chain of the allocation table: each sector once, at most `size` bytes.
+    std::string chain(const std::vector<std::uint32_t>& table, std::uint32_t start, std::size_t unit,
+                      std::uint64_t size) const {
+        std::string out;
+        std::vector<bool> seen(table.size());
+        for (std::uint32_t n = start; n != kEndOfChain && out.size() < size; n = table[n]) {
+            if (n >= table.size() || seen[n]) damaged("catena di settori non valida");
+            seen[n] = true;
+            out.append(unit == m_sectorSize ? sector(n) : miniSector(n));
+        }
+        if (size != SIZE_MAX) {
+            if (out.size() < size) damaged("flusso più corto della sua lunghezza");
+            out.resize(static_cast<std::size_t>(size));
+        }
+        return out;
+    }
+
+    std::string_view miniSector(std::uint32_t n) const {
+        std::size_t at = std::size_t(n) * 64;
+        if (!fits(m_miniStream.size(), at, 64)) damaged("mini settore oltre la fine del flusso");
+        return std::string_view(m_miniStream).substr(at, 64);
+    }
+
+    std::string miniChain(std::uint32_t start, std::uint64_t size) const {
+        std::vector<std::uint32_t> miniFat;
+        appendTable(miniFat, m_miniFat, m_miniFat.size() / 4);
+        return chain(miniFat, start, 64, size);
+    }
+
+    bool sameName(std::size_t at, std::string_view wanted) const {
+        std::size_t bytes = le16(m_directory, at + 64);
+        if (bytes != (wanted.size() + 1) * 2) return false;
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            std::uint16_t ch = le16(m_directory, at + 2 * i);
+            if (ch > 0x7F || std::tolower(ch) != std::tolower(static_cast<unsigned char>(wanted[i]))) return false;
+        }
+        return true;
+    }
+
+    std::string_view m_file;
+    std::size_t m_sectorSize = 512;
+    std::size_t m_sectorCount = 0;
+    std::uint64_t m_miniCutoff = 4096;
+    std::vector<std::uint32_t> m_fat;
+    std::string m_directory;
+    std::string m_miniFat;
+    std::string m_miniStream;
+};
+
+}  // namespace
+
+std::string compoundFileStream(std::string_view file, std::initializer_list<std::string_view> names) {
+    return Container(file).stream(names);
+}
+
+}  // namespace tessaro7::import_excel
