@@ -12,7 +12,7 @@ std::string utf8ToCp1252(std::string_view utf8);
 // Every byte maps to one character; the five bytes the code page leaves
 // undefined map to the control characters of the same number.
 std::string cp1252ToUtf8(std::string_view bytes);
-// Appends one character of the Basic Multilingual Plane in UTF-8.
+// Appends one character (up to U+10FFFF) in UTF-8.
 void appendUtf8(std::string& out, char32_t cp);
 // True when the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);

@@ -4,12 +4,11 @@
 // chosen worksheet, streamed cell by cell to the receiver. The package is
 // checked before anything is unpacked; each part is parsed without
 // recursion and what it keeps grows only with the part's own size.
-#include <orcus/parser_global.hpp>
-#include <orcus/sax_parser.hpp>
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <map>
@@ -49,39 +48,154 @@ std::optional<T> whole(std::string_view text) {
     return value;
 }
 
+[[noreturn]] void badXml(const char* why) {
+    throw SheetReadError(std::string("non è una cartella di lavoro .xlsx leggibile (XML non valido: ") + why + ")");
+}
+
+// `raw` with its entity and character references replaced; `raw` itself
+// when it has none.
+std::string_view decoded(std::string_view raw, std::string& out) {
+    if (raw.find('&') == std::string_view::npos) return raw;
+    static const std::pair<std::string_view, char> kEntities[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    out.clear();
+    for (std::size_t i = 0; i < raw.size();) {
+        if (raw[i] != '&') {
+            out += raw[i++];
+            continue;
+        }
+        std::size_t end = raw.find(';', i);
+        if (end == std::string_view::npos || end - i > 12) badXml("riferimento a carattere non chiuso");
+        std::string_view name = raw.substr(i + 1, end - i - 1);
+        i = end + 1;
+        if (!name.empty() && name[0] == '#') {
+            bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
+            std::string_view digits = name.substr(hex ? 2 : 1);
+            std::uint32_t code = 0;
+            auto [stop, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+            if (digits.empty() || ec != std::errc() || stop != digits.data() + digits.size()) badXml("carattere non valido");
+            db::appendUtf8(out, code == 0 || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF ? 0xFFFD : code);
+            continue;
+        }
+        bool known = false;
+        for (const auto& [entity, c] : kEntities)
+            if (name == entity) {
+                out += c;
+                known = true;
+            }
+        if (!known) badXml("entità sconosciuta");
+    }
+    return out;
+}
+
+bool nameChar(char c) {
+    return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '/' && c != '>' && c != '=' && c != '<' &&
+           c != '"' && c != '\'';
+}
+
+std::string_view localName(std::string_view qualified) {
+    std::size_t colon = qualified.rfind(':');
+    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+}
+
 // Feeds a part's elements (by local name, without namespace prefix), their
 // attributes and their text to `Part`, whose open/close/text are called in
-// document order. The parser is iterative; text given in pieces arrives in
-// pieces.
+// document order; text may arrive in pieces. Comments, processing
+// instructions and the document type are skipped. One pass, no recursion,
+// nesting bounded; a part that is not well-formed is refused.
+template <typename Part>
+void parsePart(std::string_view x, Part& part) {
+    std::vector<std::string_view> open;
+    Attributes attributes;
+    std::array<std::string, kMaxAttributes> values;
+    std::string text;
+    auto skipSpace = [&](std::size_t& j) {
+        while (j < x.size() && (x[j] == ' ' || x[j] == '\t' || x[j] == '\r' || x[j] == '\n')) ++j;
+    };
+    auto skipPast = [&](std::size_t& i, std::string_view from, std::string_view to, const char* why) {
+        std::size_t end = x.find(to, i + from.size());
+        if (end == std::string_view::npos) badXml(why);
+        std::string_view inside = x.substr(i + from.size(), end - i - from.size());
+        i = end + to.size();
+        return inside;
+    };
+    for (std::size_t i = 0; i < x.size();) {
+        if (x[i] != '<') {
+            std::size_t end = std::min(x.find('<', i), x.size());
+            if (!open.empty()) part.text(decoded(x.substr(i, end - i), text));
+            i = end;
+        } else if (x.substr(i, 4) == "<!--") {
+            skipPast(i, "<!--", "-->", "commento non chiuso");
+        } else if (x.substr(i, 9) == "<![CDATA[") {
+            std::string_view inside = skipPast(i, "<![CDATA[", "]]>", "sezione CDATA non chiusa");
+            if (!open.empty()) part.text(inside);
+        } else if (x.substr(i, 2) == "<?") {
+            skipPast(i, "<?", "?>", "istruzione non chiusa");
+        } else if (x.substr(i, 2) == "<!") {
+            skipPast(i, "<!", ">", "dichiarazione non chiusa");
+        } else {
+            bool closing = x.substr(i, 2) == "</";
+            std::size_t j = i + (closing ? 2 : 1), start = j;
+            while (j < x.size() && nameChar(x[j])) ++j;
+            if (j == start) badXml("elemento senza nome");
+            std::string_view name = localName(x.substr(start, j - start));
+            if (closing) {
+                skipSpace(j);
+                if (j >= x.size() || x[j] != '>') badXml("chiusura di elemento non terminata");
+                if (open.empty() || open.back() != name) badXml("chiusura di un elemento non aperto");
+                open.pop_back();
+                part.close(name);
+                i = j + 1;
+                continue;
+            }
+            attributes.clear();
+            bool empty = false;
+            for (;;) {
+                skipSpace(j);
+                if (j >= x.size()) badXml("elemento non terminato");
+                if (x[j] == '>') {
+                    ++j;
+                    break;
+                }
+                if (x[j] == '/') {
+                    if (j + 1 >= x.size() || x[j + 1] != '>') badXml("elemento non terminato");
+                    empty = true;
+                    j += 2;
+                    break;
+                }
+                std::size_t nameStart = j;
+                while (j < x.size() && nameChar(x[j])) ++j;
+                if (j == nameStart) badXml("attributo senza nome");
+                std::string_view attributeName = localName(x.substr(nameStart, j - nameStart));
+                skipSpace(j);
+                if (j >= x.size() || x[j] != '=') badXml("attributo senza valore");
+                ++j;
+                skipSpace(j);
+                if (j >= x.size() || (x[j] != '"' && x[j] != '\'')) badXml("valore di attributo senza virgolette");
+                std::size_t end = x.find(x[j], j + 1);
+                if (end == std::string_view::npos) badXml("valore di attributo non chiuso");
+                if (attributes.size() < kMaxAttributes) {
+                    std::string& value = values[attributes.size()];
+                    attributes.emplace_back(attributeName, decoded(x.substr(j + 1, end - j - 1), value));
+                }
+                j = end + 1;
+            }
+            if (open.size() >= kMaxDepth) badXml("elementi annidati troppo a fondo");
+            open.push_back(name);
+            part.open(name, attributes);
+            if (empty) {
+                open.pop_back();
+                part.close(name);
+            }
+            i = j;
+        }
+    }
+    if (!open.empty()) badXml("elemento non chiuso");
+}
+
 template <typename Part>
 void parsePart(const std::vector<unsigned char>& xml, Part& part) {
-    if (xml.empty()) return;
-    struct Handler {
-        Part& part;
-        Attributes attributes;
-        void doctype(const orcus::sax::doctype_declaration&) {}
-        void start_declaration(std::string_view) { attributes.clear(); }
-        void end_declaration(std::string_view) { attributes.clear(); }
-        std::vector<std::string_view> open;  // names point into the part itself
-        void start_element(const orcus::sax::parser_element& e) {
-            if (open.size() >= kMaxDepth) throw SheetReadError("non è una cartella di lavoro .xlsx leggibile (XML annidato troppo a fondo)");
-            open.push_back(e.name);
-            part.open(e.name, attributes);
-            attributes.clear();
-        }
-        void end_element(const orcus::sax::parser_element& e) {
-            if (open.empty() || open.back() != e.name) throw orcus::sax::malformed_xml_error("mismatched closing element", 0);
-            open.pop_back();
-            part.close(e.name);
-        }
-        void characters(std::string_view text, bool) { part.text(text); }
-        void attribute(const orcus::sax::parser_attribute& a) {
-            if (attributes.size() < kMaxAttributes) attributes.emplace_back(a.name, a.value);
-        }
-    } handler{part, {}, {}};
-    orcus::sax_parser<Handler> parser(reinterpret_cast<const char*>(xml.data()), xml.size(), handler);
-    parser.parse();
-    if (!handler.open.empty()) throw orcus::sax::malformed_xml_error("unclosed element " + std::string(handler.open.back()), 0);
+    parsePart(std::string_view(reinterpret_cast<const char*>(xml.data()), xml.size()), part);
 }
 
 // A stored text from `from` to the end of `text`, with the package's escapes

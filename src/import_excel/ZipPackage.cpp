@@ -9,8 +9,8 @@
 namespace tessaro7::import_excel {
 
 // The sizes the package's central directory declares, summed; a package
-// that would unpack to far more than a workbook of its size is refused
-// before anything is unpacked.
+// that would unpack to far more than a workbook of its size, or whose
+// entries reach beyond the file, is refused before anything is unpacked.
 void checkPackage(std::string_view zip) {
     constexpr std::uint32_t kEndSignature = 0x06054b50, kEntrySignature = 0x02014b50;
     if (zip.size() < 22) throw SheetReadError("pacchetto del file troncato");
@@ -28,6 +28,9 @@ void checkPackage(std::string_view zip) {
     for (std::size_t i = 0; i < entries; ++i) {
         if (!fits(zip.size(), at, 46) || le32(zip, at) != kEntrySignature)
             throw SheetReadError("pacchetto del file danneggiato (indice non valido)");
+        // An entry's packed bytes and its header lie inside the file.
+        if (le32(zip, at + 20) > zip.size() || le32(zip, at + 42) >= zip.size())
+            throw SheetReadError("pacchetto del file danneggiato (voce oltre la fine del file)");
         unpacked += le32(zip, at + 24);
         at += 46 + std::size_t(le16(zip, at + 28)) + le16(zip, at + 30) + le16(zip, at + 32);
     }

@@ -75,6 +75,12 @@ TEST(DamagedWorkbooks, EachFormatGivesItsReason) {
          at = bomb.rfind(std::string("PK\x01\x02", 4), at - 1))
         bomb.replace(at + 24, 4, std::string("\xFF\xFF\xFF\x7F", 4));
     EXPECT_NE(reasonFor(bomb).find("si espande a"), std::string::npos) << reasonFor(bomb);
+    // An entry whose packed size reaches past the end of the file, in either package.
+    for (const char* name : {"calc-mixed.xlsx", "calc-mixed.ods"}) {
+        std::string beyond = fixture(name);
+        beyond.replace(beyond.rfind(std::string("PK\x01\x02", 4)) + 20, 4, std::string("\xF0\xFD\xFF\xFF", 4));
+        EXPECT_NE(reasonFor(beyond).find("oltre la fine del file"), std::string::npos) << name << ": " << reasonFor(beyond);
+    }
     EXPECT_EQ(reasonFor(std::string("\x01\x02\x00\x00", 4)),
               "non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv");
 }
