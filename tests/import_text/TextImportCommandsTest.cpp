@@ -132,8 +132,9 @@ TEST_F(TextImportCommandsTest, FileNamesAreResolvedLikeTheArchivesPaths) {
     std::string upper = a.folder();
     for (std::size_t slash = upper.rfind('/') + 1; slash < upper.size(); ++slash) upper[slash] = static_cast<char>(std::toupper(upper[slash]));
     ASSERT_EQ(run({"preview-text", "articoli", upper + "\\TESTI\\art.txt"}), 0) << err.str();
-    EXPECT_EQ(run({"preview-excel", "testi\\ART.txt", "1", "1"}), 1);
-    EXPECT_NE(err.str().find(a.folder() + "/Testi/Art.txt"), std::string::npos) << err.str();
+    // The workbook reader tells formats by their bytes: this one is read as a one-column list.
+    ASSERT_EQ(run({"preview-excel", "testi\\ART.txt", "1", "1"}), 0) << err.str();
+    EXPECT_NE(out.str().find("A100 resto"), std::string::npos) << out.str();
 }
 
 }  // namespace
