@@ -68,26 +68,7 @@ bool continues(unsigned char lead, std::size_t k, unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    char bytes[4];
-    std::size_t n = 0;
-    if (cp < 0x80) {
-        bytes[n++] = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        bytes[n++] = static_cast<char>(0xC0 | (cp >> 6));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        bytes[n++] = static_cast<char>(0xE0 | (cp >> 12));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        bytes[n++] = static_cast<char>(0xF0 | (cp >> 18));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    out.append(bytes, n);
-}
+using db::appendUtf8;
 
 std::size_t decodeWindows1252(const unsigned char* p, std::size_t n, std::string& out) {
     const auto& high = highBytes();
