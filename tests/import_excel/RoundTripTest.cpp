@@ -1,6 +1,7 @@
 // Customers exported to XLSClienti.xls (list 1), previewed, mapped and
 // imported into an empty table: every value comes back, within the cut
-// lengths; also from the file as older exports wrote it, without CODEPAGE.
+// lengths; also from the file as older exports wrote it, without CODEPAGE,
+// and from the list exported as .xlsx.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -44,7 +45,10 @@ void addCustomer(DataSource& data, const std::vector<std::pair<const char*, std:
     data.update();
 }
 
-class RoundTrip : public ::testing::TestWithParam<bool> {};
+// How the list was written before it is read back.
+enum class Written { Xls, XlsWithoutCodePage, Xlsx };
+
+class RoundTrip : public ::testing::TestWithParam<Written> {};
 
 TEST_P(RoundTrip, ExportedCustomersComeBackEqual) {
     ExcelImportArchive source, target;
@@ -63,11 +67,14 @@ TEST_P(RoundTrip, ExportedCustomersComeBackEqual) {
                            {"tel", std::string(30, '1')}, {"fax", ""}, {"email", std::string(50, 'e')}});
         addCustomer(data, {{"nominativo", " bianchi  "}, {"cap", "00184"}, {"listino", "2"}});
     }
-    ExportOutcome exported = exportList(*listByNumber(1), source.archive, FixedClock(2026));
+    ExportOutcome exported =
+        exportList(*listByNumber(1), source.archive, FixedClock(2026),
+                   GetParam() == Written::Xlsx ? tessaro7::exporting::SheetFormat::Xlsx
+                                               : tessaro7::exporting::SheetFormat::Xls);
     ASSERT_TRUE(exported.succeeded) << exported.message;
     ASSERT_EQ(exported.rowsWritten, 3);
     std::string file = exported.path;
-    if (!GetParam()) dropCodePage(file);
+    if (GetParam() == Written::XlsWithoutCodePage) dropCodePage(file);
 
     PreviewGrid grid;
     PreviewOutcome preview = PreviewSheet(file, "12", "4", grid);
@@ -99,7 +106,15 @@ TEST_P(RoundTrip, ExportedCustomersComeBackEqual) {
     EXPECT_EQ(imported.back()[6], "IT123456789");
 }
 
-INSTANTIATE_TEST_SUITE_P(CodePage, RoundTrip, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "WithCodePage" : "BareBiff2"; });
+INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
+                         ::testing::Values(Written::Xls, Written::XlsWithoutCodePage, Written::Xlsx),
+                         [](const auto& info) {
+                             switch (info.param) {
+                             case Written::Xls: return "WithCodePage";
+                             case Written::XlsWithoutCodePage: return "BareBiff2";
+                             case Written::Xlsx: return "Xlsx";
+                             }
+                             return "";
+                         });
 
 }  // namespace
