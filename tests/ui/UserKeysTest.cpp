@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "app/Messages.h"
-#include "app/ui/LaMain.h"
+#include "desktop/LaMain.h"
 #include "app/ui/NavBar.h"
 #include "export/ExportLists.h"
 #include "export/ui/MainForm.h"
@@ -86,7 +86,7 @@ TEST(UserKeys, NoWindowHasADefaultButton) {
     windows.push_back(std::make_unique<import_excel::ui::FormImport>(a.archive, dialogs));
     windows.push_back(std::make_unique<import_text::ui::ImportaTXT>(a.archive, dialogs));
     windows.push_back(std::make_unique<import_text::ui::AnteprimaTXT>("Tabella Clienti", std::vector<app::PreviewLine>{}));
-    windows.push_back(std::make_unique<app::ui::LaMain>(a.archive, dialogs));
+    windows.push_back(std::make_unique<desktop::LaMain>(a.archive, dialogs));
     for (auto& window : windows) {
         window->show();  // a dialog makes its first auto-default button the default when shown
         for (QPushButton* b : window->findChildren<QPushButton*>())

@@ -10,13 +10,13 @@
 #include <QTimer>
 
 #include "app/Messages.h"
-#include "app/ui/QtDialogs.h"
+#include "desktop/QtDialogs.h"
 
 namespace {
 
 using tessaro7::app::Notice;
 using tessaro7::app::ui::MsgForm;
-using tessaro7::app::ui::QtDialogs;
+using tessaro7::desktop::QtDialogs;
 
 TEST(MsgForm, HeadingLinesAndButtonsAsLoaded) {
     MsgForm form;

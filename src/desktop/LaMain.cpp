@@ -1,4 +1,4 @@
-#include "app/ui/LaMain.h"
+#include "desktop/LaMain.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,9 +12,12 @@
 #include "import_excel/ui/FormImport.h"
 #include "import_text/ui/ImportaTXT.h"
 
-namespace tessaro7::app::ui {
+namespace tessaro7::desktop {
 
-LaMain::LaMain(const Archive& archive, Dialogs& dialogs, QWidget* parent)
+using app::ui::NavBar;
+namespace msg = app::msg;
+
+LaMain::LaMain(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), m_archive(archive), m_dialogs(dialogs), m_nav(new NavBar(this)) {
     setObjectName("LaMain");
     setWindowTitle(msg::kMainCaption);
@@ -22,7 +25,7 @@ LaMain::LaMain(const Archive& archive, Dialogs& dialogs, QWidget* parent)
 
     auto* title = new QLabel("<b>Tessaro 7</b><br>Importazione ed esportazione dei dati", this);
     title->setObjectName("Image1");
-    auto* folder = new QLabel(pathLabelText(m_archive.ArchiveFolder), this);
+    auto* folder = new QLabel(app::ui::pathLabelText(m_archive.ArchiveFolder), this);
     folder->setObjectName("Image2");
     folder->setWordWrap(true);
     auto* close = new QPushButton(msg::kClose, this);
@@ -46,7 +49,7 @@ LaMain::LaMain(const Archive& archive, Dialogs& dialogs, QWidget* parent)
 
     connect(m_nav, &NavBar::itemClickedAt, this, &LaMain::onNavItemClick);
     connect(close, &QPushButton::clicked, this, [this] { onButtonClick(0); });
-    withoutDefaultButtons(this);
+    app::ui::withoutDefaultButtons(this);
 }
 
 void LaMain::onNavItemClick(int group, int item) {
@@ -66,4 +69,4 @@ void LaMain::onButtonClick(int index) {
     if (index == 0) close();
 }
 
-}  // namespace tessaro7::app::ui
+}  // namespace tessaro7::desktop

@@ -4,9 +4,15 @@
 
 #include "app/Dialogs.h"
 
-namespace tessaro7::app::ui {
+namespace tessaro7::desktop {
 
-class QtDialogs : public Dialogs {
+class QtDialogs : public app::Dialogs {
+    using Answer = app::Answer;
+    using Buttons = app::Buttons;
+    using Icon = app::Icon;
+    using Notice = app::Notice;
+    using PreviewLine = app::PreviewLine;
+
 public:
     Answer message(const std::string& text, const std::string& title, Buttons buttons, Icon icon,
                    Answer defaultButton) override;
@@ -19,4 +25,4 @@ public:
 // "File Testo (*.txt)|*.txt|" as a Qt file-dialog filter: "File Testo (*.txt)".
 QString qtFilter(const std::string& filter);
 
-}  // namespace tessaro7::app::ui
+}  // namespace tessaro7::desktop

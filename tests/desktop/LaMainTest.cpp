@@ -6,12 +6,12 @@
 #include <QTimer>
 
 #include "app/Messages.h"
-#include "app/ui/LaMain.h"
+#include "desktop/LaMain.h"
 #include "app/ui/NavBar.h"
 #include "support/RecordingDialogs.h"
 
 using namespace tessaro7;
-using app::ui::LaMain;
+using desktop::LaMain;
 using app::ui::NavBar;
 
 namespace {

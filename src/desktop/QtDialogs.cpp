@@ -1,4 +1,4 @@
-#include "app/ui/QtDialogs.h"
+#include "desktop/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -9,7 +9,10 @@
 #include "app/ui/MsgForm.h"
 #include "import_text/ui/AnteprimaTXT.h"
 
-namespace tessaro7::app::ui {
+namespace tessaro7::desktop {
+
+using app::Answer;
+using app::ui::MsgForm;
 
 namespace {
 
@@ -82,4 +85,4 @@ std::optional<std::string> QtDialogs::openFile(const std::string& filter, const 
     return file.toStdString();
 }
 
-}  // namespace tessaro7::app::ui
+}  // namespace tessaro7::desktop

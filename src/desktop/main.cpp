@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "app/StartUp.h"
-#include "app/ui/LaMain.h"
-#include "app/ui/QtDialogs.h"
+#include "desktop/LaMain.h"
+#include "desktop/QtDialogs.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -16,10 +16,10 @@ int main(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Italian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
 
-    tessaro7::app::ui::QtDialogs dialogs;
+    tessaro7::desktop::QtDialogs dialogs;
     auto archive = tessaro7::app::startUp(std::filesystem::current_path(), dialogs);
     if (!archive) return 1;
-    tessaro7::app::ui::LaMain window(*archive, dialogs);
+    tessaro7::desktop::LaMain window(*archive, dialogs);
     window.show();
     return app.exec();
 }

@@ -9,15 +9,17 @@
 class QPushButton;
 
 namespace tessaro7::app::ui {
-
 class NavBar;
+}
+
+namespace tessaro7::desktop {
 
 class LaMain : public QWidget {
     Q_OBJECT
 public:
-    LaMain(const Archive& archive, Dialogs& dialogs, QWidget* parent = nullptr);
+    LaMain(const app::Archive& archive, app::Dialogs& dialogs, QWidget* parent = nullptr);
 
-    const Archive& archive() const { return m_archive; }
+    const app::Archive& archive() const { return m_archive; }
 
     // Navigation-bar click: group 1, items 1 to 3 open their windows; any
     // other number does nothing.
@@ -26,9 +28,9 @@ public:
     void onButtonClick(int index);
 
 private:
-    Archive m_archive;
-    Dialogs& m_dialogs;
-    NavBar* m_nav;
+    app::Archive m_archive;
+    app::Dialogs& m_dialogs;
+    app::ui::NavBar* m_nav;
 };
 
-}  // namespace tessaro7::app::ui
+}  // namespace tessaro7::desktop
