@@ -47,6 +47,8 @@ public:
     // An open-file dialog with one filter in the form "File Testo (*.txt)|*.txt|";
     // empty when the user cancels.
     virtual std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) = 0;
+    // Opens a page of the user guide (one of app/Guide.h's) in the user's browser.
+    virtual void openHelp(const std::string& page) = 0;
 };
 
 }  // namespace tessaro7::app

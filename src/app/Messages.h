@@ -8,6 +8,12 @@ inline constexpr const char* kTitleWarning = "Attenzione";
 // Start-up
 inline constexpr const char* kMainCaption = "Tessaro 7  -  Funzioni di Importazione / Esportazione";
 inline constexpr const char* kSetArchiveFolder = "E' necessario impostare Percorso degli Archivi !";
+// After it, where TS7Rete.dat was looked for and what to do.
+inline constexpr const char* kArchiveFileMissingIn = "TS7Rete.dat non si trova nella cartella ";
+inline constexpr const char* kArchiveFileEmptyIn = "TS7Rete.dat è vuoto o non leggibile nella cartella ";
+inline constexpr const char* kArchiveFileWhatToDo =
+    "Mettere TS7Rete.dat (la prima riga è la cartella degli archivi) nella propria cartella personale, oppure "
+    "avviare il programma dalla cartella che lo contiene.";
 inline constexpr const char* kServerLineNotUri =
     "La seconda riga di TS7Rete.dat deve essere database= seguito dall'indirizzo del server "
     "(postgresql://utente@server:porta/database).";
@@ -17,6 +23,11 @@ inline constexpr const char* kNavExport = "Export in Excel";
 inline constexpr const char* kNavImportExcel = "Import da Excel";
 inline constexpr const char* kNavImportText = "Import da file txt";
 inline constexpr const char* kClose = "C&hiudi";
+// The user guide: the start-up window's bar item, and what F1 may answer.
+inline constexpr const char* kGuideItem = "&Guida";
+inline constexpr const char* kGuideNotFound = "La guida non è stata trovata. Cartelle in cui è stata cercata: ";
+inline constexpr const char* kGuideNotOpened = "Impossibile aprire la guida nel browser: ";
+inline constexpr const char* kGuideOpenItYourself = "\nAprire il file con un browser.";
 
 // Window captions
 inline constexpr const char* kExportCaption = "Tessaro 7 - Funzione di Esportazione dati";

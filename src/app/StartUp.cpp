@@ -11,10 +11,15 @@ std::optional<Archive> startUp(const std::filesystem::path& directory, Dialogs& 
         dialogs.message(reading.problem, msg::kTitleWarning, Buttons::Ok, Icon::Information);
         return std::nullopt;
     }
-    std::string text = msg::kSetArchiveFolder;
-    if (!reading.problem.empty()) text += "\n" + reading.problem;
-    dialogs.message(text, msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
+    dialogs.message(archiveNotSetText(reading, directory), msg::kTitleWarning, Buttons::OkCancel, Icon::Information);
     return std::nullopt;
+}
+
+std::string archiveNotSetText(const ArchiveReading& reading, const std::filesystem::path& directory) {
+    std::string text = std::string(msg::kSetArchiveFolder) + "\n";
+    if (!reading.problem.empty()) return text + reading.problem;
+    text += reading.status == ArchiveStatus::Missing ? msg::kArchiveFileMissingIn : msg::kArchiveFileEmptyIn;
+    return text + directory.string() + ".\n" + msg::kArchiveFileWhatToDo;
 }
 
 }  // namespace tessaro7::app

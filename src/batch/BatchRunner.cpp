@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/Messages.h"
+#include "app/StartUp.h"
 #include "batch/BatchCommand.h"
 #include "db/EngineError.h"
 
@@ -36,10 +37,7 @@ bool BatchContext::loadArchive(app::Archive& archive) const {
         return false;
     }
     if (reading.status != app::ArchiveStatus::Found) {
-        err << app::msg::kSetArchiveFolder << " (" << app::kNetworkFileName << " "
-            << (reading.status == app::ArchiveStatus::Missing ? "non trovato" : "vuoto o illeggibile") << " in "
-            << workingDirectory.string() << ")\n";
-        if (!reading.problem.empty()) err << reading.problem << "\n";
+        err << app::archiveNotSetText(reading, workingDirectory) << "\n";
         return false;
     }
     archive = reading.archive;

@@ -2,10 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/Guide.h"
 #include "app/Messages.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/NavBar.h"
 #include "app/ui/WindowParts.h"
 #include "export/ui/MainForm.h"
@@ -39,6 +42,12 @@ LaMain::LaMain(const app::Archive& archive, app::Dialogs& dialogs, QWidget* pare
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_nav);
     layout->addLayout(side);
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName("MenuBar");
+    QAction* guide = bar->addAction(msg::kGuideItem);
+    guide->setObjectName("Guida");
+    connect(guide, &QAction::triggered, this, [this] { m_dialogs.openHelp(app::guide::kStartPage); });
+    layout->setMenuBar(bar);
     resize(480, 300);
 
     int group = m_nav->addGroup(msg::kNavGroup);
@@ -50,6 +59,7 @@ LaMain::LaMain(const app::Archive& archive, app::Dialogs& dialogs, QWidget* pare
     connect(m_nav, &NavBar::itemClickedAt, this, &LaMain::onNavItemClick);
     connect(close, &QPushButton::clicked, this, [this] { onButtonClick(0); });
     app::ui::withoutDefaultButtons(this);
+    app::ui::installHelpKey(this, m_dialogs, app::guide::kStartPage);
 }
 
 void LaMain::onNavItemClick(int group, int item) {

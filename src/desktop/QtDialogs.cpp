@@ -1,11 +1,16 @@
 #include "desktop/QtDialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
+#include "app/Guide.h"
+#include "app/Messages.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/MsgForm.h"
 #include "import_text/ui/AnteprimaTXT.h"
 
@@ -57,6 +62,7 @@ Answer QtDialogs::message(const std::string& text, const std::string& title, But
 
 int QtDialogs::notice(const Notice& notice) {
     MsgForm form;
+    app::ui::installHelpKey(&form, *this, app::guide::kNoticePage);
     for (int i = 0; i < 5; ++i) form.line(i)->setText(QString::fromStdString(notice.lines[static_cast<std::size_t>(i)]));
     form.confirmButton()->setVisible(notice.showConfirm);
     form.exec();
@@ -66,6 +72,7 @@ int QtDialogs::notice(const Notice& notice) {
 void QtDialogs::textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines,
                             const std::string& encoding) {
     import_text::ui::AnteprimaTXT window(panelCaption, lines, encoding, QApplication::activeWindow());
+    app::ui::installHelpKey(&window, *this, app::guide::kTextPreviewPage);
     window.exec();
 }
 
@@ -83,6 +90,25 @@ std::optional<std::string> QtDialogs::openFile(const std::string& filter, const 
                                                 QString::fromStdString(startFolder), qtFilter(filter));
     if (file.isEmpty()) return std::nullopt;
     return file.toStdString();
+}
+
+void QtDialogs::openHelp(const std::string& page) {
+    namespace guide = app::guide;
+    std::filesystem::path program = QCoreApplication::applicationDirPath().toStdString();
+    std::optional<std::filesystem::path> folder = guide::findGuide(program);
+    if (!folder) {
+        std::string looked;
+        for (const std::filesystem::path& f : guide::guideFolders(program))
+            looked += (looked.empty() ? "" : ", ") + f.string();
+        message(app::msg::kGuideNotFound + looked, app::msg::kTitleWarning, Buttons::Ok, Icon::Information, Answer::None);
+        return;
+    }
+    guide::PageLocation location = guide::pageIn(*folder, page);
+    QUrl url = QUrl::fromLocalFile(QString::fromStdString(location.file.string()));
+    if (!location.section.empty()) url.setFragment(QString::fromStdString(location.section));
+    if (!QDesktopServices::openUrl(url))
+        message(app::msg::kGuideNotOpened + location.file.string() + app::msg::kGuideOpenItYourself,
+                app::msg::kTitleWarning, Buttons::Ok, Icon::Information, Answer::None);
 }
 
 }  // namespace tessaro7::desktop

@@ -20,6 +20,9 @@ public:
     void textPreview(const std::string& panelCaption, const std::vector<PreviewLine>& lines,
                      const std::string& encoding) override;
     std::optional<std::string> openFile(const std::string& filter, const std::string& startFolder) override;
+    // The page of the guide found beside the program (app/Guide.h), in the
+    // user's browser; a missing guide or browser is a message.
+    void openHelp(const std::string& page) override;
 };
 
 // "File Testo (*.txt)|*.txt|" as a Qt file-dialog filter: "File Testo (*.txt)".

@@ -85,15 +85,24 @@ TEST(Archive, PathsBuiltFromTheFolder) {
     EXPECT_EQ(a.fileInFolder("XLSClienti.xls"), "/srv/dati\\XLSClienti.xls");
 }
 
-TEST(StartUp, WithoutTheArchiveFolderTheUserIsToldOnceAndTheProgramEnds) {
-    for (std::string content : {std::string("<none>"), std::string("")}) {
+TEST(StartUp, WithoutTheArchiveFolderTheUserIsToldWhereItWasLookedForAndTheProgramEnds) {
+    struct Case {
+        std::string content;  // "<none>": no file
+        std::string second;   // the line after the fixed one, before the folder
+    } cases[] = {{"<none>", "TS7Rete.dat non si trova nella cartella "},
+                 {"", "TS7Rete.dat è vuoto o non leggibile nella cartella "},
+                 {"\r\n/srv/dati\r\n", "TS7Rete.dat è vuoto o non leggibile nella cartella "}};
+    for (const Case& c : cases) {
         TempDir dir;
-        if (content != "<none>") dir.write(kNetworkFileName, content);
+        if (c.content != "<none>") dir.write(kNetworkFileName, c.content);
         RecordingDialogs dialogs;
         dialogs.answers.push_back(Answer::Cancel);
         EXPECT_FALSE(startUp(dir.path(), dialogs).has_value());
         ASSERT_EQ(dialogs.calls.size(), 1u);
-        EXPECT_EQ(dialogs.last().text, "E' necessario impostare Percorso degli Archivi !");
+        EXPECT_EQ(dialogs.last().text, "E' necessario impostare Percorso degli Archivi !\n" + c.second + dir.str() +
+                                           ".\nMettere TS7Rete.dat (la prima riga è la cartella degli archivi) nella "
+                                           "propria cartella personale, oppure avviare il programma dalla cartella "
+                                           "che lo contiene.");
         EXPECT_EQ(dialogs.last().title, "Attenzione");
         EXPECT_EQ(dialogs.last().buttons, Buttons::OkCancel);
         EXPECT_EQ(dialogs.last().icon, Icon::Information);

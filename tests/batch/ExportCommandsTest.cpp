@@ -94,7 +94,8 @@ TEST_F(ExportCommandsTest, AnEngineFailureIsPrintedWithItsNumber) {
 TEST_F(ExportCommandsTest, WithoutTheNetworkFileNothingIsExported) {
     fs::remove(folder / "TS7Rete.dat");
     EXPECT_EQ(run({"export", "1"}), 1);
-    EXPECT_NE(err.str().find("TS7Rete.dat non trovato"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("TS7Rete.dat non si trova nella cartella " + folder.string() + "."), std::string::npos)
+        << err.str();
 }
 
 TEST_F(ExportCommandsTest, ExportAllGoesOnAfterAFailure) {

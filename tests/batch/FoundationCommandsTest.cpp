@@ -100,7 +100,9 @@ TEST(BatchFoundation, UsageAndMissingArchive) {
 
     BatchRun info = batch(dir.path(), {"info"});
     EXPECT_EQ(info.status, 1);
-    EXPECT_NE(info.err.find("E' necessario impostare Percorso degli Archivi !"), std::string::npos);
+    EXPECT_EQ(info.err.rfind("E' necessario impostare Percorso degli Archivi !\nTS7Rete.dat non si trova nella cartella " +
+                             dir.str() + ".\n", 0), 0u)
+        << info.err;
 }
 
 TEST(BatchFoundation, InfoNamesTheEngineErrorOfEachTable) {

@@ -9,8 +9,8 @@
 namespace tessaro7::testing {
 
 struct DialogCall {
-    enum class Kind { Message, Notice, TextPreview, OpenFile } kind;
-    std::string text;   // the message, or the notice's line 0
+    enum class Kind { Message, Notice, TextPreview, OpenFile, Help } kind;
+    std::string text;   // the message, the notice's line 0, or the guide's page
     std::string title;  // the title, or the text preview's panel caption
     app::Buttons buttons = app::Buttons::Ok;
     app::Icon icon = app::Icon::Information;
@@ -53,6 +53,9 @@ public:
         auto f = files.front();
         files.pop_front();
         return f;
+    }
+    void openHelp(const std::string& page) override {
+        calls.push_back({DialogCall::Kind::Help, page, {}, {}, {}, {}, {}, {}, {}, {}});
     }
 
     const DialogCall& last() const { return calls.back(); }

@@ -13,7 +13,9 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "app/Guide.h"
 #include "app/Messages.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/NavBar.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
@@ -110,6 +112,7 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     connect(closeButton, &QPushButton::clicked, this, [this] { onButtonClick(0); });
     connect(m_format, &QComboBox::currentIndexChanged, this, &MainForm::onFormatChosen);
     app::ui::withoutDefaultButtons(this);
+    app::ui::installHelpKey(this, m_dialogs, app::guide::kExportPage);
 }
 
 void MainForm::showNoList() {

@@ -11,7 +11,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/Guide.h"
 #include "app/Messages.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
 #include "db/PathResolver.h"
@@ -57,6 +59,7 @@ FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_pb[5], &QPushButton::clicked, this, &FormImport::removeAssignment);
     connect(m_pb[6], &QPushButton::clicked, this, &FormImport::PreviewSheet);
     app::ui::withoutDefaultButtons(this);
+    app::ui::installHelpKey(this, m_dialogs, app::guide::kImportExcelPage);
     connect(m_foglio, &QComboBox::activated, this,
             [this](int index) { previewWith(m_foglio->itemText(index).toStdString()); });
 }

@@ -19,7 +19,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/Guide.h"
 #include "app/Messages.h"
+#include "app/ui/HelpKey.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
 #include "db/PathResolver.h"
@@ -173,6 +175,7 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_grid, &QTableView::clicked, this, &ImportaTXT::onGridClick);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &ImportaTXT::onGridClick);
     app::ui::withoutDefaultButtons(this);
+    app::ui::installHelpKey(this, m_dialogs, app::guide::kImportTextPage);
 }
 
 bool ImportaTXT::eventFilter(QObject* watched, QEvent* event) {
