@@ -7,6 +7,7 @@
 #include <ctime>
 #include <fstream>
 
+#include "app/Messages.h"
 #include "app/Sha256.h"
 #include "db/SqliteConnection.h"
 
@@ -208,6 +209,16 @@ std::string nowText() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
+}
+
+std::optional<std::string> repeatedImportQuestion(const std::string& mappingDatabasePath, const std::string& table,
+                                                  const std::string& file) {
+    std::optional<FileFingerprint> content = fingerprintOf(file);
+    if (!content) return std::nullopt;
+    std::optional<RegisterRun> earlier = ImportRegister(mappingDatabasePath).earlierImport(table, content->sha256);
+    if (!earlier) return std::nullopt;
+    return msg::kAlreadyImported + tableCaption(table) + " il " + registerDateTime(earlier->when) + " (" +
+           std::to_string(earlier->added) + " record). " + msg::kAlreadyImportedAgain;
 }
 
 std::string registerDateTime(const std::string& when) {

@@ -74,6 +74,13 @@ private:
     std::string m_path;
 };
 
+// The question before the same content goes into the same table again:
+// "Questo file è già stato importato nella tabella Clienti il 07/12/2026 alle
+// 10:32 (25000 record). Importarlo di nuovo?"; nothing when the register holds
+// no completed run of the file's content into `table` (or the file cannot be read).
+std::optional<std::string> repeatedImportQuestion(const std::string& mappingDatabasePath, const std::string& table,
+                                                  const std::string& file);
+
 // "07/12/2026 alle 10:32" for a register time.
 std::string registerDateTime(const std::string& when);
 // "Clienti" for "clienti".
