@@ -148,7 +148,9 @@ inline constexpr const char* kUndoQuestion = "Annullare l'importazione nella tab
 inline constexpr const char* kUndoNotPossible =
     " non può essere annullata: i record aggiunti non sono stati annotati uno per uno nel registro.";
 inline constexpr const char* kUndoChanged = " record sono stati modificati dopo l'importazione: annullamento non eseguito";
-inline constexpr const char* kUndoDeletedSince = " record sono stati eliminati dopo l'importazione: annullamento non eseguito";
+// A record no longer found by its identity was deleted, or, on the server, edited (an edit moves it).
+inline constexpr const char* kUndoChangedOrDeleted =
+    " record sono stati modificati o eliminati dopo l'importazione: annullamento non eseguito";
 inline constexpr const char* kUndoDone = "Importazione annullata: record eliminati dalla tabella ";
 inline constexpr const char* kUndoNotRegistered =
     "Attenzione: l'annullamento non è stato annotato nel registro del database delle assegnazioni: ";

@@ -37,9 +37,7 @@ void compareWithTable(db::DataSource& target, const std::vector<AddedRecord>& re
 
 std::string refusal(const UndoOutcome& o) {
     if (o.missing == 0) return std::to_string(o.changed) + msg::kUndoChanged + ".";
-    if (o.changed == 0) return std::to_string(o.missing) + msg::kUndoDeletedSince + ".";
-    return std::to_string(o.changed) + " record sono stati modificati e " + std::to_string(o.missing) +
-           " eliminati dopo l'importazione: annullamento non eseguito.";
+    return std::to_string(o.changed + o.missing) + msg::kUndoChangedOrDeleted + ".";
 }
 
 }  // namespace

@@ -160,7 +160,10 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                         app::msg::kNothingImported));
 
     if (plan.toWrite == 0) {
-        ImportOutcome nothing = refused(noticeOf(app::msg::kNothingToAdd, countsLine(plan)));
+        ImportOutcome nothing = refused(noticeOf(
+            app::msg::kExcelDone, "Record aggiunti alla tabella " + std::string(table->choice) + ": 0.",
+            app::msg::kNothingToAdd));
+        nothing.notice.lines[3] = orPlaceholder(countsLine(plan));
         nothing.completed = true;
         nothing.blank = plan.blank;
         nothing.present = plan.present;

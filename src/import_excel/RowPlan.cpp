@@ -12,9 +12,10 @@ namespace {
 
 bool blankText(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
-bool blankRow(const std::vector<MappingRow>& mapping, const PreviewGrid& grid, long r) {
-    for (const MappingRow& m : mapping)
-        if (m.utilizzato && !blankText(grid.cell(r, static_cast<long>(m.colonna)))) return false;
+// The mapping rows past the table's fields feed nothing.
+bool blankRow(const ExcelTable& table, const std::vector<MappingRow>& mapping, const PreviewGrid& grid, long r) {
+    for (std::size_t k = 0; k < table.fields.size() && k < mapping.size(); ++k)
+        if (mapping[k].utilizzato && !blankText(grid.cell(r, static_cast<long>(mapping[k].colonna)))) return false;
     return true;
 }
 
@@ -30,7 +31,7 @@ RowPlan planRows(const ExcelTable& table, const std::vector<MappingRow>& mapping
                          db::sameName(table.mappingTable, "articoli") ? app::DuplicateRule::Article : app::DuplicateRule::Party);
     for (long r = 1; r < grid.PreviewRows(); ++r) {
         RowAction& action = plan.actions[static_cast<std::size_t>(r)];
-        if (blankRow(mapping, grid, r)) {
+        if (blankRow(table, mapping, grid, r)) {
             ++plan.blank;
             continue;
         }

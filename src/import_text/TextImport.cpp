@@ -143,7 +143,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     }
     if (outcome.blank + outcome.present == static_cast<long>(plan.size())) {
         outcome.completed = true;
-        outcome.message = std::string(msg::kNothingToAdd) + "\n" + finalMessage(outcome, list);
+        outcome.message = finalMessage(outcome, list) + "\n" + msg::kNothingToAdd;
         return outcome;
     }
 
