@@ -133,6 +133,38 @@ inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del cam
 inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
 inline constexpr const char* kArticlesWithoutVat = "Articoli importati senza aliquota IVA: ";
 inline constexpr const char* kSheetChoiceLabel = "Foglio";
+// Headings, register, undo and records already present (both imports).
+inline constexpr const char* kAssignFromHeadings = "Assegna dai &titoli";
+inline constexpr const char* kHeadingsNeedPreview = "Fare prima l'anteprima del foglio: i titoli sono nella sua prima riga.";
+inline constexpr const char* kHeadingsAssigned = "Assegnazioni dai titoli della prima riga:";
+inline constexpr const char* kHeadingsNoneFound = "Nessun titolo della prima riga corrisponde a un campo della tabella.";
+inline constexpr const char* kHeadingsFieldsWithout = "Campi senza titolo: ";
+inline constexpr const char* kHeadingsWithoutField = "Titoli senza campo: ";
+inline constexpr const char* kHeadingsConfirm = "Salvare queste assegnazioni?";
+inline constexpr const char* kUndoLastImport = "Annulla l'ultima importazione";
+inline constexpr const char* kSkipExisting = "Salta i record già presenti";
+inline constexpr const char* kBlankRowsNotImported = "Righe vuote non importate: ";
+inline constexpr const char* kExistingSkipped = "Record già presenti saltati: ";
+inline constexpr const char* kNothingToAdd =
+    "Nessun record da aggiungere: ogni riga è vuota o già presente nella tabella. Il database non è stato modificato.";
+inline constexpr const char* kExistingMark = "Già presente nella tabella: non sarà importato";
+inline constexpr const char* kAlreadyImported = "Questo file è già stato importato nella tabella ";
+inline constexpr const char* kAlreadyImportedAgain = "Importarlo di nuovo?";
+inline constexpr const char* kAlreadyImportedBatch = "Per importarlo comunque, aggiungere --again.";
+inline constexpr const char* kRunNotRegistered =
+    "Attenzione: i record sono salvati, ma l'importazione non è stata annotata nel registro del database delle "
+    "assegnazioni, quindi non potrà essere annullata: ";
+inline constexpr const char* kNoImportToUndo = "Nessuna importazione da annullare per la tabella ";
+inline constexpr const char* kUndoQuestion = "Annullare l'importazione nella tabella ";
+inline constexpr const char* kUndoNotPossible =
+    " non può essere annullata: i record aggiunti non sono stati annotati uno per uno nel registro.";
+inline constexpr const char* kUndoChanged = " record sono stati modificati dopo l'importazione: annullamento non eseguito";
+// A record no longer found by its identity was deleted, or, on the server, edited (an edit moves it).
+inline constexpr const char* kUndoChangedOrDeleted =
+    " record sono stati modificati o eliminati dopo l'importazione: annullamento non eseguito";
+inline constexpr const char* kUndoDone = "Importazione annullata: record eliminati dalla tabella ";
+inline constexpr const char* kUndoNotRegistered =
+    "Attenzione: l'annullamento non è stato annotato nel registro del database delle assegnazioni: ";
 // (end of Excel import texts)
 
 // ---- Text import ----

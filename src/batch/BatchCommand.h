@@ -37,9 +37,19 @@ struct Command {
     std::function<int(BatchContext&)> run;
 };
 
+// Takes `flag` out of the arguments; true when it was there.
+bool takeFlag(std::vector<std::string>& args, const std::string& flag);
+
+// Before an import: when the register holds a completed run of the file's
+// content into `table`, prints the question and the way round it (--again) on
+// err and returns true, unless `again`.
+bool refusedAsRepeated(const BatchContext& c, const app::Archive& archive, const std::string& table,
+                       const std::string& file, bool again);
+
 std::vector<Command> foundationCommands();
 std::vector<Command> exportCommands();
 std::vector<Command> textImportCommands();
 std::vector<Command> excelImportCommands();
+std::vector<Command> registerCommands();
 
 }  // namespace tessaro7::batch

@@ -13,7 +13,8 @@ namespace {
 
 std::vector<Command> allCommands() {
     std::vector<Command> all;
-    for (auto list : {foundationCommands(), exportCommands(), textImportCommands(), excelImportCommands()})
+    for (auto list : {foundationCommands(), exportCommands(), textImportCommands(), excelImportCommands(),
+                      registerCommands()})
         all.insert(all.end(), list.begin(), list.end());
     return all;
 }

@@ -5,11 +5,13 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/Names.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
 #include "db/RegionalText.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/ExcelMappingStore.h"
+#include "import_excel/HeadingMatch.h"
 #include "import_excel/ImportChecks.h"
 #include "import_excel/PreviewSheet.h"
 
@@ -80,7 +82,27 @@ void printMappingRow(std::ostream& out, std::size_t index, const MappingRow& row
         << "\n";
 }
 
+// The first row of the sheet, as wide as a preview can be.
+constexpr const char* kHeadingColumns = "256";
+
+int fromHeadings(BatchContext& c, ExcelMappingStore& store, const std::string& sheet) {
+    PreviewGrid grid;
+    PreviewOutcome preview = PreviewSheet(fileArgument(c, c.args[2]), kHeadingColumns, "1", grid, sheet);
+    printSheetRead(c.err, preview);
+    if (preview.notice) {
+        printNotice(c.err, *preview.notice);
+        return kExitFailure;
+    }
+    std::vector<MappingRow> rows = store.rows();
+    HeadingMatch match = matchHeadings(*store.table(), rows, grid);
+    for (const std::string& line : headingMatchLines(match, rows)) c.out << line << "\n";
+    if (match.assigned.empty()) return kExitFailure;
+    assignFromHeadings(store, match);
+    return kExitOk;
+}
+
 int excelMapping(BatchContext& c) {
+    std::string sheet = sheetOption(c.args);
     if (c.args.size() < 2) throw UsageError{"Numero di argomenti errato."};
     const ExcelTable& table = tableArgument(c.args[0]);
     const std::string& action = c.args[1];
@@ -116,6 +138,7 @@ int excelMapping(BatchContext& c) {
         printMappingRow(c.out, row, store.rows()[row]);
         return kExitOk;
     }
+    if (action == "from-headings" && c.args.size() == 3) return fromHeadings(c, store, sheet);
     if (action == "clear" && c.args.size() == 2) {
         store.clear();
         c.out << "Assegnazioni azzerate per la tabella " << table.mappingTable << ".\n";
@@ -144,6 +167,9 @@ int previewExcel(BatchContext& c) {
 
 int importExcel(BatchContext& c) {
     std::string sheet = sheetOption(c.args);
+    const bool again = takeFlag(c.args, "--again");
+    ImportOptions options;
+    options.skipExisting = takeFlag(c.args, "--skip-existing");
     if (c.args.size() != 4 && c.args.size() != 6) throw UsageError{"Numero di argomenti errato."};
     const ExcelTable& table = tableArgument(c.args[0]);
     std::string file = fileArgument(c, c.args[1]);
@@ -168,7 +194,9 @@ int importExcel(BatchContext& c) {
         printNotice(c.err, *check.refusal);
         return kExitFailure;
     }
-    ImportOutcome outcome = ImportFromExcel(archive.DatabasePath, store, grid);
+    if (refusedAsRepeated(c, archive, db::lowerName(table.mappingTable), file, again)) return kExitFailure;
+    options.source = {archive.mappingDatabasePath(), file, preview.sheetRead};
+    ImportOutcome outcome = ImportFromExcel(archive.DatabasePath, store, grid, options);
     printNotice(outcome.completed ? c.out : c.err, outcome.notice);
     return outcome.completed ? kExitOk : kExitFailure;
 }
@@ -177,16 +205,19 @@ int importExcel(BatchContext& c) {
 
 std::vector<Command> excelImportCommands() {
     return {
-        {"excel-mapping", "TABELLA show | assign RIGA COLONNA | unassign RIGA | clear",
+        {"excel-mapping",
+         "TABELLA show | assign RIGA COLONNA | unassign RIGA | clear | from-headings FILE [--sheet FOGLIO]",
          "Mostra o modifica le assegnazioni delle colonne di Excel (clienti, fornitori, articoli); RIGA da 1, "
-         "COLONNA da 0 (0 = A).",
+         "COLONNA da 0 (0 = A); from-headings assegna le colonne dai titoli della prima riga del foglio.",
          excelMapping},
         {"preview-excel", "FILE COLONNE RIGHE [--sheet FOGLIO]",
          "Stampa l'anteprima del foglio che la cartella di lavoro apre per primo (o di FOGLIO): una riga per "
          "riga, celle separate da tabulazioni; il foglio letto va sullo standard error.",
          previewExcel},
-        {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA] [--sheet FOGLIO]",
-         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli).", importExcel},
+        {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA] [--sheet FOGLIO] [--skip-existing] [--again]",
+         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli); "
+         "--skip-existing salta i record già presenti, --again importa anche un file già importato.",
+         importExcel},
     };
 }
 

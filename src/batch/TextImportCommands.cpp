@@ -133,11 +133,15 @@ int previewText(BatchContext& c) {
 }
 
 int importText(BatchContext& c) {
+    const bool again = takeFlag(c.args, "--again");
+    import_text::TextImportOptions options;
+    options.skipExisting = takeFlag(c.args, "--skip-existing");
     TextTable table{};
     app::Archive archive;
     std::string file;
     if (!tableFileAndArchive(c, table, archive, file)) return kExitFailure;
-    import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, file);
+    if (refusedAsRepeated(c, archive, import_text::tableName(table), file, again)) return kExitFailure;
+    import_text::TextImportOutcome outcome = import_text::importFromText(table, archive, file, {}, options);
     if (!outcome.encoding.empty()) c.err << app::msg::kTextEncoding << outcome.encoding << "\n";
     (outcome.completed ? c.out : c.err) << outcome.message << "\n";
     return outcome.completed ? kExitOk : kExitFailure;
@@ -154,7 +158,9 @@ std::vector<Command> textImportCommands() {
         {"preview-text", "TABELLA FILE", "Mostra la prima riga del file di testo divisa nei campi, come la importerebbe; un campo che "
          "l'importazione rifiuterebbe è seguito da ' <- ' e dal motivo. La codifica del file va su stderr.",
          previewText},
-        {"import-text", "TABELLA FILE", "Importa il file di testo a larghezza fissa nella tabella (al più 25000 righe).",
+        {"import-text", "TABELLA FILE [--skip-existing] [--again]",
+         "Importa il file di testo a larghezza fissa nella tabella (al più 25000 righe); --skip-existing salta i "
+         "record già presenti, --again importa anche un file già importato.",
          importText},
     };
 }

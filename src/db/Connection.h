@@ -73,6 +73,16 @@ public:
     // identity afterwards (it may change with the edit).
     virtual Value update(const std::string& table, const Value& rowId, const FieldValues& values) = 0;
 
+    // The rows appended to `table` by this connection's transaction in
+    // progress, each with its identity as a selection of the table gives it
+    // (appends run under the write lock, so no other connection adds rows
+    // meanwhile). `mark` is what additionMark gave in the same transaction
+    // before the first row was appended.
+    virtual Value additionMark(const std::string& table) = 0;
+    virtual std::unique_ptr<Cursor> addedRows(const std::string& table, const Value& mark) = 0;
+    // Deletes the rows of `table` that `rowIds` name; the number deleted.
+    virtual long deleteRows(const std::string& table, const std::vector<Value>& rowIds) = 0;
+
     virtual bool inTransaction() = 0;
     // Starts a write transaction that holds the write lock from its start.
     virtual void begin() = 0;

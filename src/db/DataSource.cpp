@@ -156,6 +156,16 @@ Value DataSource::field(std::size_t index) const {
     return m_result->row[index];
 }
 
+const std::vector<Value>& DataSource::rowValues() const {
+    requireCurrentRow();
+    return m_result->row;
+}
+
+const Value& DataSource::rowIdentity() const {
+    requireCurrentRow();
+    return m_result->rowId;
+}
+
 void DataSource::addNew() {
     if (!m_result) refresh();
     if (m_result->select.table.empty())
@@ -228,6 +238,24 @@ void DataSource::update() {
     if (mode == Mode::Edit && !m_result->eof)
         for (const auto& [name, v] : pending)
             if (int i = fieldIndex(name); i >= 0) m_result->row[static_cast<std::size_t>(i)] = v;
+}
+
+Value DataSource::additionMark() {
+    if (!m_result) refresh();
+    return m_connection->additionMark(m_result->select.table);
+}
+
+void DataSource::readAdded(const Value& mark, const RowVisitor& each) {
+    if (!m_result) refresh();
+    std::unique_ptr<Cursor> added = m_connection->addedRows(m_result->select.table, mark);
+    std::vector<Value> row;
+    Value rowId;
+    while (added->next(row, rowId)) each(rowId, row);
+}
+
+long DataSource::deleteRows(const std::vector<Value>& rowIds) {
+    if (!m_result) refresh();
+    return m_connection->deleteRows(m_result->select.table, rowIds);
 }
 
 void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts) {

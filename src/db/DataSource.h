@@ -61,6 +61,10 @@ public:
     Value field(std::string_view name) const;
     Value field(std::size_t index) const;
     std::string fieldText(std::string_view name) const { return field(name).toText(); }
+    // The values of the current row, in field order, and its identity (the
+    // rowid, a key, or the server's ctid; Null when the selection has none).
+    const std::vector<Value>& rowValues() const;
+    const Value& rowIdentity() const;
 
     void addNew();
     void edit();
@@ -86,6 +90,15 @@ public:
     // when the transaction started and, after a failure, once the engine has
     // finished with the transaction: what the run really left.
     void runInOneTransaction(const std::function<void()>& work, RunCounts* counts = nullptr);
+
+    // Inside runInOneTransaction, on the record source's table: a mark taken
+    // before a run adds its first row, then each row added since with its
+    // identity and values (fields in the order a selection of the whole table
+    // gives them); and the deletion of rows by identity (the number deleted).
+    Value additionMark();
+    using RowVisitor = std::function<void(const Value& rowId, const std::vector<Value>& row)>;
+    void readAdded(const Value& mark, const RowVisitor& each);
+    long deleteRows(const std::vector<Value>& rowIds);
 
     // How long a read waits for a database held by another program before it
     // fails with 3260.

@@ -37,6 +37,9 @@ public:
     const std::vector<TableColumn>& columnsOf(const std::string& table) override;
     void insert(const std::string& table, const FieldValues& values) override;
     Value update(const std::string& table, const Value& rowId, const FieldValues& values) override;
+    Value additionMark(const std::string& table) override;
+    std::unique_ptr<Cursor> addedRows(const std::string& table, const Value& mark) override;
+    long deleteRows(const std::string& table, const std::vector<Value>& rowIds) override;
     void setBusyTimeout(int ms) override;
     bool inTransaction() override;
     void begin() override;

@@ -6,6 +6,8 @@
 
 #include "app/KeptRecords.h"
 #include "app/Messages.h"
+#include "db/Names.h"
+#include "import_excel/RowPlan.h"
 #include "db/Cp1252.h"
 #include "db/DataSource.h"
 #include "db/QuotedText.h"
@@ -74,6 +76,17 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
     return std::nullopt;
 }
 
+// "Righe vuote non importate: 2 - Record già presenti saltati: 3"; empty when there are none.
+std::string countsLine(const RowPlan& plan) {
+    std::string line;
+    if (plan.blank > 0) line = app::msg::kBlankRowsNotImported + std::to_string(plan.blank);
+    if (plan.present > 0)
+        line += (line.empty() ? "" : " - ") + std::string(app::msg::kExistingSkipped) + std::to_string(plan.present);
+    return line;
+}
+
+std::string orPlaceholder(std::string line) { return line.empty() ? app::kNoticePlaceholder : line; }
+
 }  // namespace
 
 namespace {
@@ -96,7 +109,8 @@ std::string cutText(std::string_view text, std::size_t length) {
     return std::string(cutView(text, length, scratch));
 }
 
-ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid) {
+ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
+                              const ImportOptions& options) {
     const ExcelTable* table = mapping.table();
     if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
 
@@ -126,16 +140,40 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                         app::msg::kNothingImported));
     }
 
+    RowPlan plan;
+    try {
+        plan = planRows(*table, rows, grid, databasePath, options.skipExisting);
+    } catch (const db::EngineError& e) {
+        return refused(noticeOf(app::msg::kImportStopped, std::string(e.what()) + " (errore " +
+                                                              std::to_string(e.number()) + ")",
+                                app::msg::kNothingImported));
+    }
+    auto writes = [&](long r) { return plan.actions[static_cast<std::size_t>(r)] == RowAction::Write; };
+
     // Every value of every row must be one its field can store before anything is written.
     for (long r = 1; r <= lastRow; ++r)
-        for (std::size_t k = 0; k < rows.size(); ++k)
+        for (std::size_t k = 0; k < rows.size() && writes(r); ++k)
             if (auto why = refusalOf(table->fields[k], rows[k], grid, r))
                 return refused(noticeOf(why->first,
                                         "Riga " + std::to_string(r + 1) + " del foglio, " +
                                             fieldLabel(table->fields[k], rows[k]) + ": " + why->second + ".",
                                         app::msg::kNothingImported));
 
+    if (plan.toWrite == 0) {
+        ImportOutcome nothing = refused(noticeOf(
+            app::msg::kExcelDone, "Record aggiunti alla tabella " + std::string(table->choice) + ": 0.",
+            app::msg::kNothingToAdd));
+        nothing.notice.lines[3] = orPlaceholder(countsLine(plan));
+        nothing.completed = true;
+        nothing.blank = plan.blank;
+        nothing.present = plan.present;
+        return nothing;
+    }
+
     ImportOutcome outcome;
+    outcome.blank = plan.blank;
+    outcome.present = plan.present;
+    app::RunRegistration registration(options.source, db::lowerName(table->mappingTable));
     long current = 0;  // the grid row being written; past the last once all are
     std::string scratch;
     db::DataSource data2;
@@ -147,7 +185,9 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         data2.refresh();
         data2.runInOneTransaction(
             [&] {
+                app::CollectAddedRows collect{registration, data2};
                 for (current = 1; current <= lastRow; ++current) {
+                    if (!writes(current)) continue;
                     data2.addNew();
                     for (std::size_t k = 0; k < rows.size(); ++k) {
                         const ImportField& field = table->fields[k];
@@ -181,6 +221,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         outcome.notice = noticeOf(app::msg::kImportStopped,
                                   where + e.what() + " (errore " + std::to_string(e.number()) + ")", kept.what);
         outcome.notice.lines[3] = kept.count;
+        if (kept.kept) outcome.notice.lines[4] = orPlaceholder(registration.finish(*kept.kept, false));
         return outcome;
     }
     outcome.completed = true;
@@ -188,6 +229,8 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                                         std::to_string(outcome.added) + ".");
     if (outcome.withoutVatRate > 0)
         outcome.notice.lines[2] = app::msg::kArticlesWithoutVat + std::to_string(outcome.withoutVatRate) + ".";
+    outcome.notice.lines[3] = orPlaceholder(countsLine(plan));
+    outcome.notice.lines[4] = orPlaceholder(registration.finish(outcome.added, true));
     return outcome;
 }
 

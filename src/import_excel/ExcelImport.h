@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/Dialogs.h"
+#include "app/RunRegistration.h"
 #include "import_excel/ExcelMappingStore.h"
 #include "import_excel/PreviewGrid.h"
 
@@ -22,9 +23,20 @@ struct ImportOutcome {
     long added = 0;         // records appended; after a failure as counted afresh
     bool completed = false; // every row was appended
     long withoutVatRate = 0; // articles appended with an empty iva (stored as Null)
+    long blank = 0;          // rows whose assigned cells are all empty, not imported
+    long present = 0;        // rows skipped because the table holds their record
 };
 
-ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid);
+// Beside the routine's own rules: the run is entered in the import register
+// when `source` names the mapping database, and rows whose record the table
+// already holds are skipped when asked.
+struct ImportOptions {
+    app::RunSource source;  // an empty mapping database path: the run is not registered
+    bool skipExisting = false;
+};
+
+ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
+                              const ImportOptions& options = {});
 
 // The text a field stores for a cell text: cut to the field's length, then
 // trailing blanks removed (leading blanks stay).

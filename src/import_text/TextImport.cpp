@@ -6,12 +6,15 @@
 
 #include "app/KeptRecords.h"
 #include "app/Messages.h"
+#include "app/RunRegistration.h"
+#include "db/Names.h"
 #include "db/DataSource.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
 #include "import_text/FieldMappings.h"
 #include "import_text/FieldValue.h"
 #include "import_text/FixedWidth.h"
+#include "import_text/LinePlan.h"
 #include "import_text/TextFields.h"
 #include "import_text/TextFile.h"
 
@@ -38,12 +41,16 @@ std::string shownValue(std::string_view text) {
 }
 
 // Every refusal of the lines to import, read through `reader`: lists the
-// first kMaxListedProblems and counts the rest.
+// first kMaxListedProblems and counts the rest. `plan` receives what the
+// import does with each line; blank and present lines are not checked.
 std::vector<std::string> checkLines(TextReader& reader, long lines, const TextTableFields& list,
-                                    const std::vector<FieldMapping>& mappings, std::size_t& total) {
+                                    const std::vector<FieldMapping>& mappings, std::size_t& total,
+                                    std::vector<LineAction>& plan, app::ExistingRecords* existing) {
     std::vector<std::string> problems;
     total = 0;
     for (long i = 0; i < lines && reader.next(); ++i) {
+        plan.push_back(lineAction(reader.line(), mappings, list, existing));
+        if (plan.back() != LineAction::Write) continue;
         for (std::size_t k = 0; k < list.fields.size(); ++k) {
             const TextField& field = list.fields[k];
             FieldValue value = fieldValue(reader.line(), mappings[k], field);
@@ -71,6 +78,8 @@ std::string finalMessage(const TextImportOutcome& o, const TextTableFields& list
     std::string text = std::string(msg::kTextDone) + "\n" + msg::kTextAdded + std::to_string(o.added);
     if (list.skipDuplicates) text += "\n" + std::string(msg::kTextDuplicates) + std::to_string(o.duplicates);
     text += "\n" + std::string(msg::kTextNotRead) + std::to_string(o.notRead);
+    if (o.blank > 0) text += "\n" + std::string(msg::kBlankRowsNotImported) + std::to_string(o.blank);
+    if (o.present > 0) text += "\n" + std::string(msg::kExistingSkipped) + std::to_string(o.present);
     text += "\n" + std::string(msg::kTextEncoding) + o.encoding;
     return text;
 }
@@ -78,7 +87,7 @@ std::string finalMessage(const TextImportOutcome& o, const TextTableFields& list
 }  // namespace
 
 TextImportOutcome importFromText(TextTable table, const app::Archive& archive, const std::string& file,
-                                 const ImportProgress& progress) {
+                                 const ImportProgress& progress, const TextImportOptions& options) {
     TextImportOutcome outcome;
     const TextTableFields& list = fieldsOf(table);
 
@@ -104,15 +113,37 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     outcome.notRead = text.scan.notRead;
     const std::size_t keep = columnsNeeded(mappings.fields, list);
 
+    std::optional<app::ExistingRecords> existing;
+    try {
+        if (options.skipExisting)
+            existing.emplace(archive.textImportDatabasePath(), list.recordSource,
+                             table == TextTable::Articoli ? app::DuplicateRule::Article : app::DuplicateRule::Party);
+    } catch (const db::EngineError& e) {
+        outcome.message = refused("Impossibile leggere la tabella " + std::string(list.recordSource) + ": errore " +
+                                  std::to_string(e.number()) + " - " + e.what());
+        return outcome;
+    }
     std::size_t total = 0;
+    std::vector<LineAction> plan;
     TextReader checked = text.lines(keep);
-    std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings.fields, total);
+    std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings.fields, total, plan,
+                                                   existing ? &*existing : nullptr);
     if (checked.failed()) {
         outcome.message = refused("Impossibile leggere il file di testo '" + file + "': errore di lettura.");
         return outcome;
     }
     if (total > 0) {
         outcome.message = refused(listed("Il file " + db::quotePath(file) + " contiene valori non validi:", problems, total));
+        return outcome;
+    }
+
+    for (LineAction action : plan) {
+        outcome.blank += action == LineAction::Blank;
+        outcome.present += action == LineAction::Present;
+    }
+    if (outcome.blank + outcome.present == static_cast<long>(plan.size())) {
+        outcome.completed = true;
+        outcome.message = finalMessage(outcome, list) + "\n" + msg::kNothingToAdd;
         return outcome;
     }
 
@@ -131,11 +162,14 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     TextReader reader = text.lines(keep);
     std::size_t current = 0;
     db::RunCounts counts;
+    app::RunRegistration registration({archive.textMappingDatabasePath(), file, {}}, db::lowerName(list.recordSource));
     try {
         target.runInOneTransaction(
             [&] {
+                app::CollectAddedRows collect{registration, target};
                 for (current = 0; current < lines; ++current) {
                     if (!reader.next() || reader.failed()) throw std::runtime_error(msg::kTextFileChanged);
+                    if (current >= plan.size() || plan[current] != LineAction::Write) continue;
                     try {
                         writeLine(target, reader.line(), list, mappings.fields);
                         ++outcome.added;
@@ -160,10 +194,15 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
             app::keptByRun(counts, outcome.added, list.recordSource, "alla riga " + std::to_string(current) + " del file");
         if (kept.kept) outcome.added = *kept.kept;
         outcome.message = where + why + "\n" + kept.what + "\n" + kept.count;
+        if (kept.kept)
+            if (std::string unregistered = registration.finish(*kept.kept, false); !unregistered.empty())
+                outcome.message += "\n" + unregistered;
         return outcome;
     }
     outcome.completed = true;
     outcome.message = finalMessage(outcome, list);
+    if (std::string unregistered = registration.finish(outcome.added, true); !unregistered.empty())
+        outcome.message += "\n" + unregistered;
     return outcome;
 }
 

@@ -27,14 +27,23 @@ struct TextImportOutcome {
     long added = 0;          // records added; after a failure as counted afresh (the written ones when it could not be)
     long duplicates = 0;     // article lines skipped as duplicates
     long notRead = 0;        // lines beyond the 25000th
+    long blank = 0;          // lines whose assigned stretches are all blank, not imported
+    long present = 0;        // lines skipped because the table holds their record
     std::string encoding;    // the file's encoding ("UTF-8", ...); empty when it could not be read
     std::string message;     // the text to show: the final message, or what failed and where
 };
 
+// Beside the routine's own rules: lines whose record the table already holds
+// can be skipped.
+struct TextImportOptions {
+    bool skipExisting = false;
+};
+
 // Imports `file` into `table` of the archive's business database, with the
-// field mappings stored for it in the mapping database.
+// field mappings stored for it in the mapping database; the run is entered
+// in the import register of the mapping database.
 TextImportOutcome importFromText(TextTable table, const app::Archive& archive, const std::string& file,
-                                 const ImportProgress& progress = {});
+                                 const ImportProgress& progress = {}, const TextImportOptions& options = {});
 
 TextImportOutcome ImportCustomersFromText(const app::Archive& archive, const std::string& file,
                                           const ImportProgress& progress = {});

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/Messages.h"
+
 
 #include "db/BusinessSchema.h"
 #include "db/DataSource.h"
@@ -10,6 +12,8 @@
 #include "import_text/TextFields.h"
 
 namespace {
+
+namespace msg = tessaro7::app::msg;
 
 using namespace tessaro7::import_text;
 using tessaro7::testing::padded;
@@ -75,7 +79,18 @@ TEST_F(TextImportTest, SupplierMappingIsIndependentOfTheCustomerMapping) {
     EXPECT_EQ(added("fornitori", "nominativo", suppliersBefore)[0][0], "MARIO");
 }
 
-TEST_F(TextImportTest, AllRowsUnassignedAddOnlyTheFixedValues) {
+// With no field assigned every record would be blank: none is added.
+TEST_F(TextImportTest, AllRowsUnassignedAddNothing) {
+    TextImportOutcome o = customers("first\r\nsecond\r\n");
+    EXPECT_TRUE(o.completed);
+    EXPECT_EQ(o.added, 0);
+    EXPECT_EQ(o.blank, 2);
+    EXPECT_NE(o.message.find(msg::kNothingToAdd), std::string::npos) << o.message;
+    EXPECT_EQ(a.count("clienti"), customersBefore);
+}
+
+TEST_F(TextImportTest, OneAssignedFieldAddsTheFixedValuesToo) {
+    a.assign(TextTable::Clienti, 2, 1, 10);  // seconda_riga
     TextImportOutcome o = customers("first\r\nsecond\r\n");
     EXPECT_EQ(o.added, 2);
     auto rows = added("clienti", "nominativo, Valuta, listino, DescListino", customersBefore);
@@ -179,9 +194,9 @@ TEST_F(TextImportTest, LineEndsOfEveryKind) {
     EXPECT_EQ(customers("a\r\nb\r\nc").added, 3);   // no final line end: the last line counts
     EXPECT_EQ(customers("d\ne\nf\n").added, 3);     // LF alone ends a line
     EXPECT_EQ(customers("g\rh\r").added, 2);        // CR alone
-    EXPECT_EQ(customers("i\r\n\r\n").added, 2);     // a final empty line is a record
+    EXPECT_EQ(customers("i\r\n\r\n").added, 1);     // a final empty line is a blank record: left out
     auto rows = added("clienti", "nominativo", customersBefore);
-    std::vector<Row> expected{{"a"}, {"b"}, {"c"}, {"d"}, {"e"}, {"f"}, {"g"}, {"h"}, {"i"}, {""}};
+    std::vector<Row> expected{{"a"}, {"b"}, {"c"}, {"d"}, {"e"}, {"f"}, {"g"}, {"h"}, {"i"}};
     EXPECT_EQ(rows, expected);
 }
 
@@ -283,6 +298,7 @@ TEST_F(TextImportTest, MissingFileIsNamed) {
 
 TEST_F(TextImportTest, MissingTargetTableIsNamed) {
     TextArchive::exec(a.businessDb(), "drop table fornitori");
+    a.assign(TextTable::Fornitori, 1, 1, 5);
     TextImportOutcome o = ImportSuppliersFromText(a.archive, a.file("f.txt", "x\r\n"));
     EXPECT_FALSE(o.completed);
     EXPECT_NE(o.message.find("Impossibile aprire la tabella Fornitori: errore 3078"), std::string::npos) << o.message;

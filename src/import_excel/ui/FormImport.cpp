@@ -1,5 +1,6 @@
 #include "import_excel/ui/FormImport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,10 +15,14 @@
 #include "app/Guide.h"
 #include "app/Messages.h"
 #include "app/ui/HelpKey.h"
+#include "app/ui/ImportRegisterUi.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
 #include "db/PathResolver.h"
+#include "db/Names.h"
 #include "import_excel/ExcelImport.h"
+#include "import_excel/HeadingMatch.h"
+#include "import_excel/RowPlan.h"
 #include "import_excel/ImportChecks.h"
 #include "import_excel/PreviewSheet.h"
 #include "import_excel/ui/DigitsOnly.h"
@@ -60,6 +65,9 @@ FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_pb[6], &QPushButton::clicked, this, &FormImport::PreviewSheet);
     app::ui::withoutDefaultButtons(this);
     app::ui::installHelpKey(this, m_dialogs, app::guide::kImportExcelPage);
+    connect(findChild<QPushButton*>("AssegnaTitoli"), &QPushButton::clicked, this, &FormImport::assignFromHeadings);
+    connect(findChild<QPushButton*>("AnnullaImportazione"), &QPushButton::clicked, this, &FormImport::undoImport);
+    connect(m_skipExisting, &QCheckBox::toggled, this, &FormImport::markPresentRows);
     connect(m_foglio, &QComboBox::activated, this,
             [this](int index) { previewWith(m_foglio->itemText(index).toStdString()); });
 }
@@ -168,6 +176,9 @@ void FormImport::buildControls() {
     edits->addWidget(m_pb[5]);
     edits->addWidget(m_pb[4]);
     left->addLayout(edits);
+    auto* fromHeadings = new QPushButton(QString::fromUtf8(msg::kAssignFromHeadings), this);
+    fromHeadings->setObjectName("AssegnaTitoli");
+    left->addWidget(fromHeadings);
 
     auto* fields = new QGridLayout;
     fields->addWidget(m_label1[1], 0, 0);
@@ -188,9 +199,14 @@ void FormImport::buildControls() {
     auto* right = new QVBoxLayout;
     right->addLayout(fields);
     right->addWidget(m_fg1, 1);
+    m_skipExisting = app::ui::skipExistingBox(this);
+    right->addWidget(m_skipExisting);
+    auto* undo = new QPushButton(QString::fromUtf8(msg::kUndoLastImport), this);
+    undo->setObjectName("AnnullaImportazione");
     auto* actions = new QHBoxLayout;
     actions->addWidget(m_pb[6]);
     actions->addWidget(m_pb[1]);
+    actions->addWidget(undo);
     actions->addStretch();
     actions->addWidget(m_pb[0]);
     right->addLayout(actions);
@@ -222,6 +238,7 @@ void FormImport::chooseTable(int position) {
     }
     showMappingRows(0);
     app::ui::fitColumns(m_grid, {pixels(2000), pixels(900), pixels(900)});
+    markPresentRows();
 }
 
 void FormImport::showMappingRows(int row) {
@@ -286,11 +303,12 @@ void FormImport::PreviewSheet() { previewWith(std::string()); }
 
 void FormImport::previewWith(const std::string& sheet) {
     PreviewOutcome outcome;
+    std::string file;
     try {
         app::ui::WaitCursor wait;
         // A name typed without a folder is in the archive folder.
         const std::string typed = m_text1[0]->text().toStdString();
-        const std::string file = typed.empty() ? typed : db::resolveUserFile(typed, m_archive.ArchiveFolder).string();
+        file = typed.empty() ? typed : db::resolveUserFile(typed, m_archive.ArchiveFolder).string();
         m_fg1Model->replaceGrid([&] {
             outcome = import_excel::PreviewSheet(file, m_text1[1]->text().toStdString(),
                                                  m_text1[2]->text().toStdString(), m_preview, sheet);
@@ -298,6 +316,11 @@ void FormImport::previewWith(const std::string& sheet) {
     } catch (const db::EngineError& e) {
         m_fg1Model->replaceGrid([&] { m_preview = PreviewGrid(); });
         outcome.notice = noticeOf(msg::kWorkbookUnreadable, e.what());
+    }
+    if (outcome.ran && !outcome.notice) {
+        m_previewFile = file;
+        m_previewSheet = outcome.sheetRead;
+        markPresentRows();
     }
     if (outcome.ran) {
         m_foglio->clear();
@@ -316,12 +339,74 @@ void FormImport::importFromExcel() {
         m_dialogs.notice(*check.refusal);
         return;
     }
+    const ExcelTable* table = m_mapping.table();
+    if (table && !app::ui::confirmRepeatedImport(m_dialogs, m_archive, db::lowerName(table->mappingTable), m_previewFile))
+        return;
+    ImportOptions options;
+    options.source = {m_archive.mappingDatabasePath(), m_previewFile, m_previewSheet};
+    options.skipExisting = m_skipExisting->isChecked();
     ImportOutcome outcome;
     {
         app::ui::WaitCursor wait;
-        outcome = ImportFromExcel(m_archive.DatabasePath, m_mapping, m_preview);
+        outcome = ImportFromExcel(m_archive.DatabasePath, m_mapping, m_preview, options);
     }
     m_dialogs.notice(outcome.notice);
+    markPresentRows();
+}
+
+void FormImport::assignFromHeadings() {
+    const ExcelTable* table = m_mapping.table();
+    if (!table) {
+        m_dialogs.notice(noticeOf(msg::kChooseDestinationTable));
+        return;
+    }
+    if (m_preview.PreviewRows() < 1) {
+        m_dialogs.notice(noticeOf(msg::kHeadingsNeedPreview));
+        return;
+    }
+    HeadingMatch match = matchHeadings(*table, m_mapping.rows(), m_preview);
+    std::string text;
+    for (const std::string& line : headingMatchLines(match, m_mapping.rows())) text += line + "\n";
+    if (match.assigned.empty()) {
+        m_dialogs.message(text, msg::kTitle, app::Buttons::Ok, app::Icon::Information);
+        return;
+    }
+    text += msg::kHeadingsConfirm;
+    if (m_dialogs.message(text, msg::kTitle, app::Buttons::YesNo, app::Icon::Question, app::Answer::Yes) !=
+        app::Answer::Yes)
+        return;
+    try {
+        import_excel::assignFromHeadings(m_mapping, match);
+    } catch (const db::EngineError& e) {
+        showEngineFailure(e);
+    }
+    showMappingRows(0);
+    markPresentRows();
+}
+
+void FormImport::undoImport() {
+    const ExcelTable* table = m_mapping.table();
+    if (!table) {
+        m_dialogs.notice(noticeOf(msg::kChooseDestinationTable));
+        return;
+    }
+    app::ui::undoLastImportAsked(m_dialogs, m_archive, db::lowerName(table->mappingTable));
+    markPresentRows();
+}
+
+void FormImport::markPresentRows() {
+    const ExcelTable* table = m_mapping.table();
+    if (!table || !m_skipExisting->isChecked() || m_preview.PreviewRows() < 2) {
+        m_fg1Model->markRows({});
+        return;
+    }
+    try {
+        app::ui::WaitCursor wait;
+        m_fg1Model->markRows(planRows(*table, m_mapping.rows(), m_preview, m_archive.DatabasePath, true).actions);
+    } catch (const db::EngineError&) {
+        // The import itself reports a table it cannot read.
+        m_fg1Model->markRows({});
+    }
 }
 
 }  // namespace tessaro7::import_excel::ui

@@ -11,6 +11,7 @@
 #include "import_excel/ExcelMappingStore.h"
 #include "import_excel/PreviewGrid.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,10 @@ private:
     // and lists the workbook's sheets in "Foglio".
     void previewWith(const std::string& sheet);
     void importFromExcel();
+    void assignFromHeadings();
+    void undoImport();
+    // Marks the preview's rows the import would skip as already present.
+    void markPresentRows();
     // Shows the store's rows again, keeping `row` current.
     void showMappingRows(int row);
     int currentMappingRow() const;
@@ -53,6 +58,8 @@ private:
     app::Dialogs& m_dialogs;
     ExcelMappingStore m_mapping;
     PreviewGrid m_preview;
+    std::string m_previewFile;   // the workbook and sheet the preview read
+    std::string m_previewSheet;
 
     QComboBox* m_combo1 = nullptr;
     QTableView* m_grid = nullptr;
@@ -66,6 +73,7 @@ private:
     QComboBox* m_foglio = nullptr;
     QTableView* m_fg1 = nullptr;
     PreviewGridModel* m_fg1Model = nullptr;
+    QCheckBox* m_skipExisting = nullptr;
 };
 
 }  // namespace tessaro7::import_excel::ui

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "import_excel/PreviewGrid.h"
+#include "import_excel/RowPlan.h"
 
 namespace tessaro7::import_excel::ui {
 
@@ -20,9 +21,12 @@ public:
 
     // Runs `change` on the grid between the model's reset signals.
     void replaceGrid(const std::function<void()>& change);
+    // Rows the import skips as already present are shown greyed, with a tooltip.
+    void markRows(std::vector<RowAction> actions);
 
 private:
     const PreviewGrid& m_grid;
+    std::vector<RowAction> m_actions;
 };
 
 }  // namespace tessaro7::import_excel::ui

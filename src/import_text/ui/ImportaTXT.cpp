@@ -1,5 +1,6 @@
 #include "import_text/ui/ImportaTXT.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
@@ -22,6 +23,7 @@
 #include "app/Guide.h"
 #include "app/Messages.h"
 #include "app/ui/HelpKey.h"
+#include "app/ui/ImportRegisterUi.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
 #include "db/PathResolver.h"
@@ -136,6 +138,8 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     frame1Layout->addWidget(label(1, msg::kTextArchiveLabel, m_frame1), 1, 0);
     frame1Layout->addWidget(databasePath, 1, 1, 1, 2);
     frame1Layout->addWidget(label(5, msg::kTextSheetLabel, m_frame1), 2, 0);
+    m_skipExisting = app::ui::skipExistingBox(m_frame1);
+    frame1Layout->addWidget(m_skipExisting, 3, 0, 1, 3);
 
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->addWidget(m_frame2, 1);
@@ -153,8 +157,12 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     auto* previewButton = button(6, msg::kTextPreview, this);
     auto* importButton = button(1, msg::kTextImport, this);
     auto* closeButton = button(0, msg::kClose, this);
+    auto* undoButton = new QPushButton(QString::fromUtf8(msg::kUndoLastImport), this);
+    undoButton->setObjectName("AnnullaImportazione");
+    connect(undoButton, &QPushButton::clicked, this, &ImportaTXT::undoImport);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_panel, 1);
+    bottom->addWidget(undoButton);
     bottom->addWidget(previewButton);
     bottom->addWidget(importButton);
     bottom->addWidget(closeButton);
@@ -315,6 +323,13 @@ void ImportaTXT::runImport() {
     if (!fileChecked()) return;
     std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
     if (!table) return;
+    try {
+        if (!app::ui::confirmRepeatedImport(m_dialogs, m_archive, tableName(*table), typedFile())) return;
+    } catch (const db::EngineError&) {
+        // A name that cannot be resolved is reported by the import itself.
+    }
+    TextImportOptions options;
+    options.skipExisting = m_skipExisting->isChecked();
     m_frame1->setEnabled(false);
     m_frame2->setEnabled(false);
     m_progress->setValue(0);
@@ -332,11 +347,7 @@ void ImportaTXT::runImport() {
     try {
         app::ui::WaitCursor wait;
         file = typedFile();
-        switch (*table) {
-        case TextTable::Clienti: outcome = ImportCustomersFromText(m_archive, file, progress); break;
-        case TextTable::Fornitori: outcome = ImportSuppliersFromText(m_archive, file, progress); break;
-        case TextTable::Articoli: outcome = ImportArticlesFromText(m_archive, file, progress); break;
-        }
+        outcome = importFromText(*table, m_archive, file, progress, options);
     } catch (const std::exception& e) {
         // Whatever happens, the window is given back to the user with a message.
         outcome.completed = false;
@@ -349,6 +360,15 @@ void ImportaTXT::runImport() {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Critical);
     m_frame1->setEnabled(true);
     m_frame2->setEnabled(true);
+}
+
+void ImportaTXT::undoImport() {
+    std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
+    if (!table) {
+        m_dialogs.message(msg::kTextChooseTable, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
+        return;
+    }
+    app::ui::undoLastImportAsked(m_dialogs, m_archive, tableName(*table));
 }
 
 }  // namespace tessaro7::import_text::ui

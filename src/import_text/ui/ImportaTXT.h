@@ -7,6 +7,7 @@
 #include "app/Dialogs.h"
 #include "import_text/TextMappingStore.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -40,6 +41,7 @@ private:
     std::string typedFile() const;
     void preview();
     void runImport();
+    void undoImport();
     int currentRow() const;
     // Runs an edit of the mapping store; an engine failure is shown.
     template <typename Edit>
@@ -59,6 +61,7 @@ private:
     QLineEdit* m_file = nullptr;   // text1(0)
     QLabel* m_panel = nullptr;     // P1
     QProgressBar* m_progress = nullptr;
+    QCheckBox* m_skipExisting = nullptr;
 };
 
 }  // namespace tessaro7::import_text::ui

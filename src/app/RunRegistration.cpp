@@ -1,0 +1,71 @@
+#include "app/RunRegistration.h"
+
+#include "app/Messages.h"
+#include "app/Sha256.h"
+
+namespace tessaro7::app {
+
+std::string rowFingerprint(const std::vector<db::Value>& row) {
+    Sha256 sha;
+    for (const db::Value& v : row) {
+        const char kind = static_cast<char>('0' + static_cast<int>(v.kind()));
+        sha.add(std::string_view(&kind, 1));
+        const std::string text = v.toText();
+        sha.add(std::to_string(text.size()) + ":");
+        sha.add(text);
+    }
+    return sha.hex().substr(0, 32);
+}
+
+RunRegistration::RunRegistration(RunSource source, std::string table)
+    : m_source(std::move(source)), m_table(std::move(table)) {}
+
+void RunRegistration::begin(db::DataSource& target) noexcept {
+    try {
+        m_mark = target.additionMark();
+        m_marked = true;
+    } catch (...) {
+        m_marked = false;
+    }
+}
+
+void RunRegistration::collect(db::DataSource& target) noexcept {
+    m_records.clear();
+    m_collected = false;
+    if (!m_marked) return;
+    try {
+        target.readAdded(m_mark, [&](const db::Value& rowId, const std::vector<db::Value>& row) {
+            m_records.push_back({rowId.toText(), rowFingerprint(row)});
+        });
+        m_collected = true;
+    } catch (...) {
+        m_records.clear();
+    }
+}
+
+std::string RunRegistration::finish(long kept, bool completed) {
+    if (kept <= 0 || m_source.mappingDatabasePath.empty()) return {};
+    RegisterRun run;
+    run.when = nowText();
+    run.workstation = workstationName();
+    run.user = userName();
+    run.table = m_table;
+    run.file = m_source.file;
+    run.sheet = m_source.sheet;
+    run.added = kept;
+    run.outcome = completed ? kRunCompleted : kRunStopped;
+    run.undoable = m_collected && static_cast<long>(m_records.size()) == kept;
+    try {
+        if (auto file = fingerprintOf(m_source.file)) {
+            run.size = file->size;
+            run.sha256 = file->sha256;
+        }
+        ImportRegister(m_source.mappingDatabasePath)
+            .record(run, run.undoable ? m_records : std::vector<AddedRecord>());
+    } catch (const db::EngineError& e) {
+        return msg::kRunNotRegistered + std::string(e.what());
+    }
+    return {};
+}
+
+}  // namespace tessaro7::app

@@ -1,0 +1,63 @@
+#pragma once
+// How an import run enters the import register: inside the run's transaction
+// it marks where its rows begin and, once they are written, reads them back
+// (identity and values as stored); after the commit it writes the run to the
+// register of the mapping database. The mapping database is another file, so
+// that write comes after the business rows are saved: when it fails the rows
+// stay, and the final message says the run is not registered.
+#include <string>
+#include <vector>
+
+#include "app/ImportRegister.h"
+#include "db/DataSource.h"
+
+namespace tessaro7::app {
+
+// Where a run's rows come from, as the register notes it.
+struct RunSource {
+    std::string mappingDatabasePath;
+    std::string file;   // the path read
+    std::string sheet;  // empty for a text file
+};
+
+// The fingerprint of a row's values as stored (each value's kind and text).
+std::string rowFingerprint(const std::vector<db::Value>& row);
+
+class RunRegistration {
+public:
+    RunRegistration(RunSource source, std::string table);
+
+    // Inside the transaction, before the first row is added.
+    void begin(db::DataSource& target) noexcept;
+    // Inside the transaction, after the last row written (or at a failure).
+    void collect(db::DataSource& target) noexcept;
+    // After the transaction: `kept` records of the run are in the table.
+    // Empty, or the line saying that the run could not be registered.
+    std::string finish(long kept, bool completed);
+
+private:
+    RunSource m_source;
+    std::string m_table;
+    db::Value m_mark;
+    bool m_marked = false;
+    bool m_collected = false;
+    std::vector<AddedRecord> m_records;
+};
+
+// Inside the transaction: reads the run's rows back when the row loop ends,
+// at its end or at a failure.
+class CollectAddedRows {
+public:
+    CollectAddedRows(RunRegistration& registration, db::DataSource& target) : m_registration(registration), m_target(target) {
+        m_registration.begin(m_target);
+    }
+    ~CollectAddedRows() { m_registration.collect(m_target); }
+    CollectAddedRows(const CollectAddedRows&) = delete;
+    CollectAddedRows& operator=(const CollectAddedRows&) = delete;
+
+private:
+    RunRegistration& m_registration;
+    db::DataSource& m_target;
+};
+
+}  // namespace tessaro7::app

@@ -1,0 +1,37 @@
+// The rows an import run appended on the server, read back and deleted by
+// their physical identity (ctid): the rows the run's own transaction wrote
+// are those whose xmin is the transaction's id.
+#include <libpq-fe.h>
+
+#include <cstdlib>
+
+#include "db/PgConnection.h"
+
+namespace tessaro7::db {
+
+Value PgConnection::additionMark(const std::string& table) {
+    (void)table;
+    return Value();
+}
+
+std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const Value& mark) {
+    (void)mark;
+    const std::string name = quoted(table);
+    const std::string from = " from " + name + " where xmin = (txid_current() % 4294967296)::text::xid";
+    return run(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from + " order by ctid", table,
+                              true, "select count(*)" + from});
+}
+
+long PgConnection::deleteRows(const std::string& table, const std::vector<Value>& rowIds) {
+    if (rowIds.empty()) return 0;
+    std::string array = "{";
+    for (const Value& id : rowIds) array += (array.size() > 1 ? ",\"" : "\"") + id.toText() + "\"";
+    array += "}";
+    std::vector<const char*> params{array.c_str()};
+    PGresult* result = write("delete from " + quoted(table) + " where ctid = any($1::tid[])", params, table);
+    long deleted = std::atol(PQcmdTuples(result));
+    PQclear(result);
+    return deleted;
+}
+
+}  // namespace tessaro7::db
