@@ -368,8 +368,9 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
     EXPECT_EQ(outcome.rowsLeftOut, 2);
     EXPECT_EQ(outcome.message, "File Excel esportato.\r\nNome File: " + dir.str() +
                                    "/XLSComuni.xls\r\nRighe non esportate (oltre la riga 32767 del foglio): 2\r\n"
-                                   "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; "
-                                   "il formato .xlsx non ha questo limite.");
+                                   "Oltre 16384 righe: alcuni programmi (Gnumeric) leggono solo le prime 16384 "
+                                   "righe di un file in questo formato, altri (xlrd, e quindi pandas) non lo aprono "
+                                   "affatto. Per elenchi così lunghi scegliere il formato .xlsx.");
     const std::string bytes = readBytes(fileOf(list));
     const auto all = records(bytes);
     ASSERT_GE(all.size(), 3u);
@@ -383,7 +384,7 @@ TEST_F(ExportRoutineTest, RowsBeyondTheLastSheetRowAreCountedAndReported) {
 
 TEST_F(ExportRoutineTest, ASheetOfMoreThan16384RowsWarnsThatSomeProgramsStopThere) {
     const ExportList& list = *listByNumber(4);
-    const std::string note = "\r\nAlcuni programmi leggono solo le prime 16384 righe";
+    const std::string note = "\r\nOltre 16384 righe: alcuni programmi (Gnumeric) leggono solo le prime 16384 righe";
     database.exec("begin");
     for (int i = 1; i <= 16383; ++i) database.insert("comuni", {{"codice", std::to_string(i)}, {"comune", std::string("C")}});
     database.exec("commit");
