@@ -58,7 +58,7 @@ Character characterAt(std::string_view s, std::size_t i) {
 // 0x8F, 0x90, 0x9D): these become '?' too.
 bool windows1252Holds(char32_t cp) {
     if ((cp > 0 && cp < 0x80) || (cp >= 0xA0 && cp <= 0xFF)) return true;
-    if (cp == 0 || cp < 0xA0 || cp > 0xFFFF || isHighSurrogate(cp) || isLowSurrogate(cp)) return false;
+    if (cp < 0x100 || cp > 0xFFFF || isHighSurrogate(cp) || isLowSurrogate(cp)) return false;
     std::string utf8;
     db::appendUtf8(utf8, cp);
     return db::utf8ToCp1252(utf8) != "?";
@@ -88,16 +88,24 @@ class CellText {
 public:
     CellText(SheetFormat format, std::size_t longest) : m_format(format), m_longest(longest) {}
 
-    // False once the text is full: the rest is cut.
+    // `c` starts `stored`. False once the text is full: the rest is cut.
     bool add(std::string_view stored, Character c) {
-        if (m_format == SheetFormat::Xls) {
-            if (m_length + 1 > m_longest) return full();
-            const bool holds = windows1252Holds(c.cp);
-            append(stored, holds ? c : Character{'?', 0, false});
-            m_length += 1;
-            m_result.changed += holds ? 0 : 1;
-            return true;
-        }
+        return m_format == SheetFormat::Xls ? addToXls(stored, c) : addToXlsx(stored, c);
+    }
+
+    SheetText result() && { return std::move(m_result); }
+
+private:
+    bool addToXls(std::string_view stored, Character c) {
+        if (m_length + 1 > m_longest) return full();
+        const bool holds = windows1252Holds(c.cp);
+        append(stored, holds ? c : Character{'?', 0, false});
+        m_length += 1;
+        m_result.changed += holds ? 0 : 1;
+        return true;
+    }
+
+    bool addToXlsx(std::string_view stored, Character c) {
         if (!xmlHolds(c.cp)) {
             ++m_result.changed;
             return true;
@@ -120,9 +128,6 @@ public:
         return true;
     }
 
-    SheetText result() && { return std::move(m_result); }
-
-private:
     void append(std::string_view stored, Character c) {
         if (c.asStored)
             m_result.text.append(stored.substr(0, c.bytes));
