@@ -117,12 +117,17 @@ std::string twoDigits(std::size_t n) { return (n < 10 ? "0" : "") + std::to_stri
 // The ordering date of row i when it holds no date entry: after every entry date.
 std::string fillerDate(std::size_t i) { return "2001-01-" + twoDigits(i + 1); }
 
+// A column of the entry's kind holds the entry; the others their fillers.
+bool holdsEntry(Role role, const Entry& e) {
+    return (role == Role::Date && e.kind == Kind::Date) || (role == Role::Text && e.kind == Kind::Text) ||
+           (role == Role::Number && e.kind == Kind::Number);
+}
+
 // The cell a row of entry `e` (number i) gives in a column, in `format`.
 std::string expectedCell(const Entry& e, std::size_t i, Role role, const exporting::ExportColumn& column,
                          SheetFormat format) {
     const bool xlsx = format == SheetFormat::Xlsx;
-    const Kind kindOfRole = role == Role::Date ? Kind::Date : role == Role::Text ? Kind::Text : Kind::Number;
-    if ((role == Role::Date || role == Role::Text || role == Role::Number) && e.kind == kindOfRole) {
+    if (holdsEntry(role, e)) {
         const std::string& cell = xlsx ? e.xlsx : e.xls;
         if (cell != "null") return cell;
         return column.nullRule == exporting::NullRule::Zero ? "n:0" : "";
@@ -138,8 +143,7 @@ std::string expectedCell(const Entry& e, std::size_t i, Role role, const exporti
 }
 
 Stored storedValue(const Entry& e, std::size_t i, Role role) {
-    const Kind kindOfRole = role == Role::Date ? Kind::Date : role == Role::Text ? Kind::Text : Kind::Number;
-    if ((role == Role::Date || role == Role::Text || role == Role::Number) && e.kind == kindOfRole) return e.stored;
+    if (holdsEntry(role, e)) return e.stored;
     switch (role) {
     case Role::Key: return {};
     case Role::Date: return fillerDate(i);
@@ -310,7 +314,7 @@ protected:
             for (const Entry& e : entries())
                 for (const auto& column : list.columns) {
                     const Role role = roleOf(list, column, types.at(column.field));
-                    if (role == Role::Text && e.kind == Kind::Text) {
+                    if (role == Role::Text && holdsEntry(role, e)) {
                         cut += (xlsx ? e.cutXlsx : e.cutXls) ? 1 : 0;
                         changed += xlsx ? e.changedXlsx : e.changedXls;
                     }
