@@ -54,11 +54,15 @@ inline constexpr const char* kExportDone = "File Excel esportato.";
 inline constexpr const char* kExportFileName = "Nome File: ";
 inline constexpr const char* kExportRowsLeftOut = "Righe non esportate (oltre la riga 32767 del foglio): ";
 inline constexpr const char* kExportTextsCut = "Testi accorciati a 255 caratteri: ";
+inline constexpr const char* kExportCharactersReplaced = "Caratteri non rappresentabili sostituiti con '?': ";
+inline constexpr const char* kExportNumbersNotFinite = "Numeri non finiti (infiniti o indefiniti) lasciati vuoti: ";
 inline constexpr const char* kExportFirstRowsOnly =
-    "Alcuni programmi leggono solo le prime 16384 righe di un file in questo formato; il formato .xlsx non ha "
-    "questo limite.";
+    "Oltre 16384 righe: alcuni programmi (Gnumeric) leggono solo le prime 16384 righe di un file in questo "
+    "formato, altri (xlrd, e quindi pandas) non lo aprono affatto. Per elenchi così lunghi scegliere il formato "
+    ".xlsx.";
 inline constexpr const char* kExportRowsLeftOutXlsx = "Righe non esportate (oltre la riga 1048576 del foglio): ";
 inline constexpr const char* kExportTextsCutXlsx = "Testi accorciati a 32767 caratteri: ";
+inline constexpr const char* kExportCharactersLeftOut = "Caratteri non ammessi omessi: ";
 // The "Formato" choice of the export window.
 inline constexpr const char* kExportFormatLabel = "Formato";
 inline constexpr const char* kExportFormatXls = "Excel 2.1 (.xls)";

@@ -1,15 +1,16 @@
 #include "export/ExportRoutine.h"
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "app/Messages.h"
-#include "db/Cp1252.h"
 #include "db/DataSource.h"
 #include "db/PathResolver.h"
 #include "db/RegionalText.h"
 #include "export/Biff2Sheet.h"
+#include "export/SheetText.h"
 #include "export/XlsxSheet.h"
 
 namespace tessaro7::exporting {
@@ -33,11 +34,12 @@ std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSo
 }
 
 // Writes the data cells of a list after their cell types and Null rules,
-// counting the texts it has to cut to the format's longest text.
+// counting what the format cannot hold: texts cut, characters replaced or left
+// out, numbers that are not finite.
 class CellWriter {
 public:
-    CellWriter(SheetSink& sheet, std::size_t longestText, ExportOutcome& outcome)
-        : m_sheet(sheet), m_longestText(longestText), m_outcome(outcome) {}
+    CellWriter(SheetSink& sheet, SheetFormat format, ExportOutcome& outcome)
+        : m_sheet(sheet), m_format(format), m_outcome(outcome) {}
 
     void write(const ExportColumn& column, long row, int col, const db::Value& value) {
         const Align align = column.dataAlign;
@@ -47,18 +49,20 @@ public:
         }
         switch (column.cell) {
         case CellType::Text:
-            // A stored text that fits, or a date, is passed as it stands.
-            if ((value.kind() == db::Value::Kind::Text && value.text().size() <= m_longestText) ||
-                value.kind() == db::Value::Kind::Date)
-                m_sheet.text(row, col, align, value);
-            else
-                m_sheet.text(row, col, align, cutText(value.toText()));
+            if (value.kind() == db::Value::Kind::Date) m_sheet.text(row, col, align, value);
+            else if (value.kind() == db::Value::Kind::Text) writeText(row, col, align, value, value.text());
+            else writeText(row, col, align, value, value.toText());
             return;
         case CellType::Number:
         case CellType::Whole: {
             // What is no number (a price-list code "A00") leaves the cell out.
             const std::optional<double> number = value.toNumber();
             if (!number) return;
+            // Infinity and NaN have no cell form readers accept.
+            if (!std::isfinite(*number)) {
+                ++m_outcome.numbersNotFinite;
+                return;
+            }
             m_sheet.number(row, col, align, column.cell == CellType::Whole ? db::roundHalfEven(*number) : *number);
             return;
         }
@@ -82,15 +86,17 @@ private:
         }
     }
 
-    db::Value cutText(std::string text) {
-        // A character takes at least one byte, so a short text needs no count.
-        if (text.size() <= m_longestText || db::characterCount(text) <= m_longestText) return text;
-        ++m_outcome.textsCut;
-        return db::leftCharacters(text, m_longestText);
+    // `text` is `value`'s text form; a text that fits goes on as the value itself.
+    void writeText(long row, int col, Align align, const db::Value& value, const std::string& text) {
+        SheetText fitted = sheetText(text, m_format);
+        m_outcome.textsCut += fitted.cut ? 1 : 0;
+        m_outcome.charactersChanged += static_cast<long>(fitted.changed);
+        if (fitted.unchanged) m_sheet.text(row, col, align, value);
+        else m_sheet.text(row, col, align, db::Value(std::move(fitted.text)));
     }
 
     SheetSink& m_sheet;
-    std::size_t m_longestText;
+    SheetFormat m_format;
     ExportOutcome& m_outcome;
 };
 
@@ -100,6 +106,10 @@ std::string completionMessage(const ExportOutcome& outcome, const SheetFormatRul
     if (outcome.rowsLeftOut > 0)
         text += kCrLf + std::string(rules.rowsLeftOutNote) + std::to_string(outcome.rowsLeftOut);
     if (outcome.textsCut > 0) text += kCrLf + std::string(rules.textsCutNote) + std::to_string(outcome.textsCut);
+    if (outcome.charactersChanged > 0)
+        text += kCrLf + std::string(rules.charactersChangedNote) + std::to_string(outcome.charactersChanged);
+    if (outcome.numbersNotFinite > 0)
+        text += kCrLf + std::string(app::msg::kExportNumbersNotFinite) + std::to_string(outcome.numbersNotFinite);
     // The heading row counts: the sheet holds rowsWritten + 1 rows.
     if (rules.rowsEveryReaderReads > 0 && outcome.rowsWritten + 1 > rules.rowsEveryReaderReads)
         text += kCrLf + std::string(app::msg::kExportFirstRowsOnly);
@@ -147,7 +157,7 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
         return outcome;
     }
 
-    CellWriter cells(*sheet, rules.longestText, outcome);
+    CellWriter cells(*sheet, format, outcome);
     std::vector<db::Value> values(list.columns.size());
     long sheetRow = 1;
     try {

@@ -18,6 +18,8 @@ struct ExportOutcome {
     long rowsWritten = 0;   // data rows, the heading row not counted
     long rowsLeftOut = 0;   // records beyond the format's last sheet row
     long textsCut = 0;      // texts cut to the format's longest text
+    long charactersChanged = 0;  // characters the format cannot hold: replaced with '?' (.xls), left out (.xlsx)
+    long numbersNotFinite = 0;   // infinite or undefined numbers, written as no cell
     std::string message;    // what to show: the completion or why no file was made
 };
 

@@ -9,9 +9,9 @@ namespace tessaro7::exporting {
 
 const SheetFormatRules& rulesOf(SheetFormat format) {
     static const SheetFormatRules xls{".xls", "xls", 32767, 255, 16384, app::msg::kExportRowsLeftOut,
-                                      app::msg::kExportTextsCut};
+                                      app::msg::kExportTextsCut, app::msg::kExportCharactersReplaced};
     static const SheetFormatRules xlsx{".xlsx", "xlsx", 1048576, 32767, 0, app::msg::kExportRowsLeftOutXlsx,
-                                       app::msg::kExportTextsCutXlsx};
+                                       app::msg::kExportTextsCutXlsx, app::msg::kExportCharactersLeftOut};
     return format == SheetFormat::Xlsx ? xlsx : xls;
 }
 

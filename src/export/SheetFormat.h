@@ -15,10 +15,11 @@ struct SheetFormatRules {
     const char* extension;        // ".xls", ".xlsx"
     const char* name;             // "xls", "xlsx": the batch program's --format
     long lastRow;                 // the last sheet row the format addresses (1-based)
-    std::size_t longestText;      // the most characters a cell holds
+    std::size_t longestText;      // the most characters a cell holds (.xlsx: UTF-16 units)
     long rowsEveryReaderReads;    // some readers stop after this many rows; 0 when none do
     const char* rowsLeftOutNote;  // the completion lines counting what did not fit
     const char* textsCutNote;
+    const char* charactersChangedNote;  // characters the format cannot hold: replaced or left out
 };
 
 const SheetFormatRules& rulesOf(SheetFormat format);

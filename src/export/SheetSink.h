@@ -22,7 +22,7 @@ public:
     // Everything before the data rows: settings, fonts, widths, the heading row (row 1).
     virtual void begin(const ExportList& list) = 0;
     // A data cell at 1-based row and column. A text cell's value is a text
-    // that fits the format, or a date.
+    // made to fit the format (sheetText), or a date; a number is finite.
     virtual void text(long row, int column, Align align, const db::Value& value) = 0;
     virtual void number(long row, int column, Align align, double value) = 0;
     // After the last row (`lastRow`, the heading's 1 when there is none):

@@ -16,8 +16,12 @@ constexpr double kMarginInches = 1.5;
 lxw_row_t sheetRow(long oneBased) { return static_cast<lxw_row_t>(oneBased - 1); }
 lxw_col_t sheetColumn(int oneBased) { return static_cast<lxw_col_t>(oneBased - 1); }
 
-// The range a date cell can show: spreadsheet dates start in 1900.
-bool showableDate(const db::DateTime& d) { return d.year >= 1900 && d.year <= 9999; }
+// The range a date cell can show: spreadsheet dates start in 1900, and the
+// serials before 1 March 1900 count a 29 February 1900 that some readers
+// (LibreOffice, the JavaScript ones) do not, showing those days a day early.
+bool showableDate(const db::DateTime& d) {
+    return (d.year > 1900 || (d.year == 1900 && d.month >= 3)) && d.year <= 9999;
+}
 
 }  // namespace
 

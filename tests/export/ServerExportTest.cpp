@@ -9,6 +9,7 @@
 #include "batch/BatchRunner.h"
 #include "export/ExportLists.h"
 #include "export/SheetFiles.h"
+#include "export/XlsxFiles.h"
 #include "support/ServerDatabase.h"
 #include "support/TempDir.h"
 
@@ -17,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tessaro7;
 using namespace tessaro7::testing;
+namespace xlsx = tessaro7::testing::xlsx;
 
 struct BatchOutcome {
     int status;
@@ -81,6 +83,40 @@ TEST(ServerExportTest, CreateDemoOnAServerWritesTheTwoLinesAndRefusesAFilledData
     EXPECT_NE(again.err.find("contiene già la tabella 'clienti'"), std::string::npos) << again.err;
     EXPECT_FALSE(fs::exists(dir / "altro"));
     EXPECT_NE(batchIn(dir / "archivio", {"info"}).out.find("clienti: 30\n"), std::string::npos);
+}
+
+// The server stores NaN and the infinities, which SQLite cannot all hold:
+// none of them becomes a cell in either format, and the message counts each.
+TEST(ServerExportTest, NumbersThatAreNotFiniteAreNoCellAndCounted) {
+    TESSARO7_SKIP_WITHOUT_SERVER(Engine::Server);
+    TempDir dir;
+    {
+        sheet::Database file(dir / "Tessaro7.mdb");
+        for (const char* code : {"A1", "A2", "A3"})
+            file.insert("articoli", {{"codice", std::string(code)}, {"costoeuro", 1.5}, {"esistenza", 2.0}});
+    }
+    ServerDatabase server;
+    db::copyDatabaseToServer((dir / "Tessaro7.mdb").string(), server.uri());
+    ServerSession(server.uri())
+        .exec("update articoli set costoeuro = 'NaN', esistenza = 'Infinity' where codice = 'A1';"
+              "update articoli set costoeuro = '-Infinity' where codice = 'A2'");
+    dir.write("TS7Rete.dat", dir.str() + "\r\ndatabase=" + server.uri() + "\r\n");
+    for (const char* format : {"xls", "xlsx"}) {
+        const BatchOutcome exported = batchIn(dir.path(), {"export", "3", "--format", format});
+        ASSERT_EQ(exported.status, 0) << exported.err;
+        EXPECT_NE(exported.out.find("\nNumeri non finiti (infiniti o indefiniti) lasciati vuoti: 3\n"), std::string::npos)
+            << exported.out;
+    }
+    const XlrdSheet xls = readWithXlrd(dir / "XLSArticoli.xls");
+    const xlsx::Sheet opened = xlsx::readWithOpenpyxl(dir / "XLSArticoli.xlsx");
+    // Columns C (costoeuro) and D (esistenza) of rows 2 to 4.
+    const bool cellsC[] = {false, false, true}, cellsD[] = {false, true, true};
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(xls.cells.count({r + 1u, 2u}), cellsC[r] ? 1u : 0u) << "row " << r + 2;
+        EXPECT_EQ(xls.cells.count({r + 1u, 3u}), cellsD[r] ? 1u : 0u) << "row " << r + 2;
+        EXPECT_EQ(opened.cells.count({r + 2, 3}), cellsC[r] ? 1u : 0u) << "row " << r + 2;
+        EXPECT_EQ(opened.cells.count({r + 2, 4}), cellsD[r] ? 1u : 0u) << "row " << r + 2;
+    }
 }
 
 }  // namespace

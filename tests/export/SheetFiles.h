@@ -224,7 +224,8 @@ public:
         for (const auto& [name, v] : row) {
             if (const auto* w = std::get_if<std::int64_t>(&v)) sqlite3_bind_int64(stmt, i, *w);
             else if (const auto* d = std::get_if<double>(&v)) sqlite3_bind_double(stmt, i, *d);
-            else if (const auto* t = std::get_if<std::string>(&v)) sqlite3_bind_text(stmt, i, t->c_str(), -1, SQLITE_TRANSIENT);
+            else if (const auto* t = std::get_if<std::string>(&v))
+                sqlite3_bind_text(stmt, i, t->data(), static_cast<int>(t->size()), SQLITE_TRANSIENT);
             ++i;
         }
         const int rc = sqlite3_step(stmt);
