@@ -25,7 +25,7 @@ std::string readFile(const fs::path& file) {
     std::uintmax_t size = fs::file_size(file, ec);
     if (ec) throw SheetReadError("file non leggibile");
     if (size > kMaxFileBytes)
-        throw SheetReadError("il file è troppo grande (più di " + std::to_string(kMaxFileBytes >> 20) + " MB)");
+        throw SheetReadError(ReadFailure::TooLarge, "più di " + std::to_string(kMaxFileBytes >> 20) + " MB");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw SheetReadError("file non trovato o non leggibile");
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -54,7 +54,8 @@ public:
         else
             m_grid.setCell(row, col, cellText(value), kind);
         if (m_grid.textBytes() > m_budget)
-            throw SheetReadError("il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
+            throw SheetReadError(ReadFailure::TooLarge,
+                                 "il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
     }
 
     std::uint32_t keptRows() const override { return static_cast<std::uint32_t>(m_grid.PreviewRows()); }

@@ -164,6 +164,19 @@ TEST(BiffTolerance, HostileAndUnreadableFilesGiveTheirCause) {
     EXPECT_EQ(failureOf(std::string("\x09\x08\x10\x00", 4)), ReadFailure::Truncated);
 }
 
+// One shared text of 1000 characters in 40000 cells: far more text than the file holds.
+TEST(BiffTolerance, MoreTextThanTheFileCanHoldIsRefused) {
+    std::string sst = biffRecord(0x00FC, le32s(1) + le32s(1) + le16s(1000) + '\0' + std::string(1000, 'x'));
+    std::string cells;
+    for (int r = 0; r < 40000; ++r) cells += biffRecord(0x00FD, cellHead(r, 0) + le32s(0));
+    try {
+        readWorkbookBytes(book(0x0600, sst, {{name8("A"), cells}}), "", 40000, 1);
+        ADD_FAILURE() << "read";
+    } catch (const SheetReadError& e) {
+        EXPECT_EQ(e.cause(), ReadFailure::TooLarge) << e.what();
+    }
+}
+
 TEST(BiffTolerance, AMissingSheetNamesAFewAndCountsTheRest) {
     std::vector<Sheet> many;
     for (int i = 0; i < 30; ++i) many.push_back({name8("F" + std::to_string(i)), ""});
