@@ -149,7 +149,10 @@ std::size_t appendUtf16(std::string& out, std::string_view bytes, bool bigEndian
     std::size_t i = 0;
     while (i + 2 <= n) {
         char32_t u = unit(i);
-        if (u < 0xD800 || u > 0xDFFF) {
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+            i += 2;
+        } else if (u < 0xD800 || u > 0xDFFF) {
             appendUtf8(out, u);
             i += 2;
         } else if (u <= 0xDBFF) {
@@ -199,10 +202,20 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
+void appendLatin1(std::string& out, std::string_view bytes) {
+    const unsigned char* p = bytesOf(bytes);
+    for (std::size_t i = 0, n = bytes.size(); i < n;) {
+        std::size_t end = asciiRunEnd(p, i, n);
+        out.append(bytes.data() + i, end - i);
+        if (end < n) appendUtf8(out, p[end]);
+        i = end + 1;
+    }
+}
+
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char c : bytes) appendUtf8(out, c);
+    appendLatin1(out, bytes);
     return out;
 }
 

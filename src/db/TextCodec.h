@@ -51,6 +51,7 @@ std::string cp1252ToUtf8(std::string_view bytes);
 void appendCp1252(std::string& out, std::string_view bytes);
 // ISO 8859-1: each byte is the character of the same number.
 std::string latin1ToUtf8(std::string_view bytes);
+void appendLatin1(std::string& out, std::string_view bytes);
 
 // A single- or multi-byte code page, by its Windows number (1250, 874,
 // 10000 Mac Roman, 437...), decoded to UTF-8. Windows-1252 and its subsets

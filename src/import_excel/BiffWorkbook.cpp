@@ -101,10 +101,20 @@ public:
         m_at += n;
         return v;
     }
-    // `count` characters, one or two bytes each as the flag says; the flag is
-    // read again at the start of each further piece. A byte left over at the
-    // end of a piece, half a character, is dropped.
-    std::string characters(std::size_t count, bool wide) {
+    // Appends `count` characters, one or two bytes each as the flag says;
+    // the flag is read again at the start of each further piece. A byte left
+    // over at the end of a piece, half a character, is dropped.
+    void characters(std::size_t count, bool wide, std::string& out) {
+        // Most strings lie whole in one piece: decoded where they stand.
+        if (m_piece < m_count && left() / (wide ? 2 : 1) >= count) {
+            std::string_view bytes = m_pieces[m_piece].substr(m_at, count * (wide ? 2 : 1));
+            m_at += bytes.size();
+            if (wide)
+                db::appendUtf16(out, bytes, false, "\xEF\xBF\xBD");
+            else
+                db::appendLatin1(out, bytes);
+            return;
+        }
         std::string utf16;
         while (count > 0 && m_piece < m_count) {
             std::size_t width = wide ? 2 : 1;
@@ -122,9 +132,7 @@ public:
             while (m_piece < m_count && m_pieces[m_piece].empty()) nextPiece();
             if (m_piece < m_count) wide = read(1) & 0x01;
         }
-        std::string out;
         db::appendUtf16(out, utf16, false, "\xEF\xBF\xBD");
-        return out;
     }
 
 private:
@@ -139,16 +147,22 @@ private:
     std::size_t m_piece = 0, m_at = 0;
 };
 
-// A BIFF8 string: character count (8 or 16 bits), flags, then the optional
-// run count and extra size, the characters, the runs and the extra data.
-std::string unicodeString(ContinuedBytes& in, std::size_t countBytes) {
+// A BIFF8 string, appended to `out`: character count (8 or 16 bits), flags,
+// then the optional run count and extra size, the characters, the runs and
+// the extra data.
+void appendUnicodeString(ContinuedBytes& in, std::size_t countBytes, std::string& out) {
     std::size_t count = in.read(countBytes);
     std::uint32_t flags = in.read(1);
     std::size_t runs = (flags & 0x08) ? in.read(2) : 0;
     std::size_t extra = (flags & 0x04) ? in.read(4) : 0;
-    std::string text = in.characters(count, flags & 0x01);
+    in.characters(count, flags & 0x01, out);
     in.skip(runs * 4);
     in.skip(extra);
+}
+
+std::string unicodeString(ContinuedBytes& in, std::size_t countBytes) {
+    std::string text;
+    appendUnicodeString(in, countBytes, text);
     return text;
 }
 
@@ -434,7 +448,7 @@ private:
         // read, and a string cut by the end of the records ends there.
         try {
             for (std::size_t i = 0; i < declared && !in.atEnd(); ++i) {
-                m_g.sstText += unicodeString(in, 2);
+                appendUnicodeString(in, 2, m_g.sstText);
                 m_g.sstEnds.push_back(m_g.sstText.size());
             }
         } catch (const SheetReadError&) {
