@@ -248,6 +248,8 @@ public:
         ++count;
         m_sink.cell(row, col, value);
     }
+    std::uint32_t keptRows() const override { return m_sink.keptRows(); }
+    std::uint32_t keptColumns() const override { return m_sink.keptColumns(); }
     std::size_t count = 0;
 
 private:
@@ -286,12 +288,14 @@ public:
                 if (r->id == rec::kIxfe && r->body.size() >= 2) ixfe = le16(r->body, 0);
                 cellRecord(*r, cursor, ixfe, counted);
             } else if (isCellRecord(r->id)) {
-                ++unread;  // inside a substream that never ended
+                ++unread;  // inside an embedded substream
             }
         }
-        // Never an empty sheet in place of cells that were there: cells only
-        // inside an unfinished embedded substream are not the sheet's own.
-        if (counted.count == 0 && unread > 0)
+        // Never an empty sheet in place of cells that were there: a sheet that
+        // never ends, whose cell records all stand inside an embedded
+        // substream (a BOF without its EOF), is refused. A chart's values in
+        // a sheet that ends are the chart's own.
+        if (depth > 0 && counted.count == 0 && unread > 0)
             damaged(ReadFailure::CellsUnreadable, std::to_string(unread) + " celle non lette");
     }
 

@@ -156,8 +156,11 @@ TEST(BiffTolerance, HostileAndUnreadableFilesGiveTheirCause) {
     many.resize(4096);
     EXPECT_EQ(read(book(0x0600, "", many)).sheets.size(), 4096u);
     EXPECT_EQ(failureOf(book(0x0600, biffRecord(0x002F, std::string(6, '\0')), {{name8("A"), ""}})), ReadFailure::Encrypted);
-    // Cells only inside an embedded substream that never ends: said, not shown empty.
+    // A sheet that never ends, its cells inside an embedded substream: said, not shown empty.
     EXPECT_EQ(failureOf(book(0x0600, "", {{name8("A"), bof(0x0600, 0x20) + number(0, 0, 1)}})), ReadFailure::CellsUnreadable);
+    // A chart's values inside its own finished substream are not the sheet's cells.
+    std::string chart = book(0x0600, "", {{name8("A"), bof(0x0600, 0x20) + number(0, 0, 1) + kEof}}) + kEof;
+    EXPECT_EQ(read(chart).grid.cell(0, 0), "");
     std::string noSheet = book(0x0600, "", {{name8("A"), number(0, 0, 1)}}, 3);
     EXPECT_EQ(failureOf(noSheet.substr(0, noSheet.rfind(bof(0x0600, 0x10)))), ReadFailure::BadOffset);
     EXPECT_EQ(failureOf(book(0x0600, "", {{name8("A"), biffRecord(0x00FD, cellHead(0, 0) + le32s(7))}})), ReadFailure::BadOffset);
