@@ -61,6 +61,19 @@ std::size_t asciiRunEnd(const unsigned char* p, std::size_t i, std::size_t n) {
     return i;
 }
 
+// Appends a single-byte text whose bytes below 0x80 are ASCII; `high` gives
+// the character of each byte above.
+template <typename High>
+void appendSingleByte(std::string& out, std::string_view bytes, High high) {
+    const unsigned char* p = bytesOf(bytes);
+    for (std::size_t i = 0, n = bytes.size(); i < n;) {
+        std::size_t end = asciiRunEnd(p, i, n);
+        out.append(bytes.data() + i, end - i);
+        if (end < n) appendUtf8(out, high(p[end]));
+        i = end + 1;
+    }
+}
+
 // The Windows code page numbers whose iconv name is not "CP" and the number.
 struct NamedCodePage {
     std::uint32_t number;
@@ -186,13 +199,7 @@ std::string utf8ToCp1252(std::string_view utf8) {
 }
 
 void appendCp1252(std::string& out, std::string_view bytes) {
-    const unsigned char* p = bytesOf(bytes);
-    for (std::size_t i = 0, n = bytes.size(); i < n;) {
-        std::size_t end = asciiRunEnd(p, i, n);
-        out.append(bytes.data() + i, end - i);
-        if (end < n) appendUtf8(out, p[end] < 0xA0 ? kHigh[p[end] - 0x80] : static_cast<char32_t>(p[end]));
-        i = end + 1;
-    }
+    appendSingleByte(out, bytes, [](unsigned char b) { return b < 0xA0 ? kHigh[b - 0x80] : static_cast<char32_t>(b); });
 }
 
 std::string cp1252ToUtf8(std::string_view bytes) {
@@ -203,13 +210,7 @@ std::string cp1252ToUtf8(std::string_view bytes) {
 }
 
 void appendLatin1(std::string& out, std::string_view bytes) {
-    const unsigned char* p = bytesOf(bytes);
-    for (std::size_t i = 0, n = bytes.size(); i < n;) {
-        std::size_t end = asciiRunEnd(p, i, n);
-        out.append(bytes.data() + i, end - i);
-        if (end < n) appendUtf8(out, p[end]);
-        i = end + 1;
-    }
+    appendSingleByte(out, bytes, [](unsigned char b) { return static_cast<char32_t>(b); });
 }
 
 std::string latin1ToUtf8(std::string_view bytes) {
