@@ -133,8 +133,23 @@ inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni inco
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
 
 inline constexpr const char* kSheetRead = "Foglio letto: ";
+// Why a workbook cannot be read (a detail in parentheses may follow).
+inline constexpr const char* kReadDamaged = "il file è danneggiato";
+inline constexpr const char* kReadTruncated = "il file è troncato";
+inline constexpr const char* kReadBadOffset = "il file è danneggiato: una posizione cade fuori dal file";
+inline constexpr const char* kReadChainLoop = "il file è danneggiato: una catena di settori torna su se stessa";
+inline constexpr const char* kReadTooLarge = "il file supera i limiti che questo programma legge";
+inline constexpr const char* kReadEncrypted = "la cartella di lavoro è protetta da password";
+inline constexpr const char* kReadNotThisFormat = "il file non contiene una cartella di lavoro di Excel";
+inline constexpr const char* kReadUnknownCodePage =
+    "i testi del file sono scritti in una code page che questo programma non conosce: salvarlo in formato "
+    ".xlsx o .xls di Excel 97-2003";
+inline constexpr const char* kReadUnsupported = "questo tipo di cartella di lavoro non è letto";
+inline constexpr const char* kReadCellsUnreadable =
+    "le celle del foglio sono in record che questo programma non legge: salvarlo in formato .xlsx";
 inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del campo nel file di Excel !";
 inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
+inline constexpr const char* kValueControlCharacter = "Carattere di controllo in un testo del file di Excel !";
 inline constexpr const char* kArticlesWithoutVat = "Articoli importati senza aliquota IVA: ";
 inline constexpr const char* kSheetChoiceLabel = "Foglio";
 // Headings, register, undo and records already present (both imports).

@@ -10,7 +10,7 @@
 #include <map>
 #include <optional>
 
-#include "db/Cp1252.h"
+#include "db/TextCodec.h"
 #include "import_excel/CellText.h"
 #include "import_excel/CompoundFile.h"
 #include "import_excel/LittleEndian.h"
@@ -33,7 +33,11 @@ constexpr std::uint16_t kNumber = 0x0203, kLabel = 0x0204, kBoolErr = 0x0205, kF
                         kRString = 0x00D6;
 }  // namespace rec
 
-[[noreturn]] void damaged(const std::string& why) { throw SheetReadError("il file è danneggiato (" + why + ")"); }
+[[noreturn]] void damaged(ReadFailure cause, const std::string& why) { throw SheetReadError(cause, why); }
+
+// The largest number of sheets a workbook may list: more is no workbook
+// anyone prepares for an import, and each name costs memory.
+constexpr std::size_t kMaxSheets = 4096;
 
 struct Record {
     std::uint16_t id = 0;
@@ -48,10 +52,10 @@ public:
     RecordCursor(std::string_view stream, std::size_t at) : m_stream(stream), m_at(at) {}
     std::optional<Record> next() {
         if (m_at >= m_stream.size()) return std::nullopt;
-        if (!fits(m_stream.size(), m_at, 4)) damaged("record troncato");
+        if (!fits(m_stream.size(), m_at, 4)) damaged(ReadFailure::Truncated, "record troncato");
         Record r{le16(m_stream, m_at), {}, m_at};
         std::size_t length = le16(m_stream, m_at + 2);
-        if (!fits(m_stream.size(), m_at + 4, length)) damaged("record troncato");
+        if (!fits(m_stream.size(), m_at + 4, length)) damaged(ReadFailure::Truncated, "record troncato");
         r.body = m_stream.substr(m_at + 4, length);
         m_at += 4 + length;
         return r;
@@ -67,127 +71,105 @@ private:
 };
 
 void need(std::string_view body, std::size_t n) {
-    if (body.size() < n) damaged("record troppo corto");
-}
-
-std::string latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-using db::appendUtf8;
-
-// UTF-16LE; a lone surrogate becomes U+FFFD.
-void appendUtf16(std::string& out, std::string_view bytes) {
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t u = le16(bytes, i);
-        if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
-            std::uint32_t low = le16(bytes, i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        appendUtf8(out, u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
-    }
+    if (body.size() < n) damaged(ReadFailure::Truncated, "record troppo corto");
 }
 
 // The pieces of a BIFF8 string that may run over CONTINUE records: the
-// characters re-read their flag byte at each record boundary, formatting runs
-// and extra data just go on.
+// characters re-read their flag byte at the start of each further piece
+// (an empty CONTINUE has none), formatting runs and extra data just go on.
+// Text that runs past the last piece is cut there, as other readers do.
 class ContinuedBytes {
 public:
-    explicit ContinuedBytes(std::vector<std::string_view> pieces) : m_pieces(std::move(pieces)) {}
+    explicit ContinuedBytes(std::string_view only) : m_one(only), m_pieces(&m_one), m_count(1) {}
+    explicit ContinuedBytes(const std::vector<std::string_view>& pieces)
+        : m_pieces(pieces.data()), m_count(pieces.size()) {}
     bool atEnd() {
-        settle();
-        return m_piece >= m_pieces.size();
+        while (m_piece < m_count && m_at == m_pieces[m_piece].size()) nextPiece();
+        return m_piece >= m_count;
     }
-    void take(std::size_t n) {  // skips n bytes, possibly across pieces
-        while (n > 0) {
-            if (atEnd()) damaged("testo oltre la fine del record");
+    void skip(std::size_t n) {  // skips up to n bytes, possibly across pieces
+        while (n > 0 && !atEnd()) {
             std::size_t here = std::min(n, left());
             m_at += here;
             n -= here;
         }
     }
     std::uint32_t read(std::size_t n) {  // n <= 4 little-endian bytes, within one piece
-        if (atEnd() || left() < n) damaged("testo oltre la fine del record");
+        if (atEnd() || left() < n) damaged(ReadFailure::Truncated, "testo oltre la fine del record");
         std::uint32_t v = 0;
         for (std::size_t i = 0; i < n; ++i) v |= std::uint32_t(byteAt(m_pieces[m_piece], m_at + i)) << (8 * i);
         m_at += n;
         return v;
     }
-    // `count` characters, one or two bytes each as the flag says, the flag
-    // read again at the start of each further piece.
-    std::string characters(std::size_t count, bool wide) {
-        std::string out;
-        while (count > 0) {
-            if (m_piece >= m_pieces.size()) damaged("testo oltre la fine del record");
-            if (m_at == m_pieces[m_piece].size()) {
-                ++m_piece;
-                m_at = 0;
-                wide = read(1) & 0x01;
-                continue;
-            }
-            std::string_view piece = m_pieces[m_piece];
-            std::size_t width = wide ? 2 : 1;
-            std::size_t here = std::min(count, (piece.size() - m_at) / width);
-            if (here == 0) damaged("carattere spezzato fra due record");
-            std::string_view bytes = piece.substr(m_at, here * width);
+    // Appends `count` characters, one or two bytes each as the flag says;
+    // the flag is read again at the start of each further piece. A byte left
+    // over at the end of a piece, half a character, is dropped.
+    void characters(std::size_t count, bool wide, std::string& out) {
+        // Most strings lie whole in one piece: decoded where they stand.
+        if (m_piece < m_count && left() / (wide ? 2 : 1) >= count) {
+            std::string_view bytes = m_pieces[m_piece].substr(m_at, count * (wide ? 2 : 1));
+            m_at += bytes.size();
             if (wide)
-                appendUtf16(out, bytes);
+                db::appendUtf16(out, bytes, false, "\xEF\xBF\xBD");
             else
-                out += latin1ToUtf8(bytes);
+                db::appendLatin1(out, bytes);
+            return;
+        }
+        std::string utf16;
+        while (count > 0 && m_piece < m_count) {
+            std::size_t width = wide ? 2 : 1;
+            std::size_t here = std::min(count, left() / width);
+            std::string_view bytes = m_pieces[m_piece].substr(m_at, here * width);
+            if (wide) {
+                utf16 += bytes;
+            } else {
+                for (char c : bytes) (utf16 += c) += '\0';
+            }
             m_at += here * width;
             count -= here;
+            if (count == 0) break;
+            nextPiece();
+            while (m_piece < m_count && m_pieces[m_piece].empty()) nextPiece();
+            if (m_piece < m_count) wide = read(1) & 0x01;
         }
-        return out;
+        db::appendUtf16(out, utf16, false, "\xEF\xBF\xBD");
     }
 
 private:
     std::size_t left() const { return m_pieces[m_piece].size() - m_at; }
-    void settle() {
-        while (m_piece < m_pieces.size() && m_at == m_pieces[m_piece].size()) {
-            ++m_piece;
-            m_at = 0;
-        }
+    void nextPiece() {
+        ++m_piece;
+        m_at = 0;
     }
-    std::vector<std::string_view> m_pieces;
+    std::string_view m_one;
+    const std::string_view* m_pieces;
+    std::size_t m_count;
     std::size_t m_piece = 0, m_at = 0;
 };
 
-// A BIFF8 string: character count (8 or 16 bits), flags, then the optional
-// run count and extra size, the characters, the runs and the extra data.
-std::string unicodeString(ContinuedBytes& in, std::size_t countBytes) {
+// A BIFF8 string, appended to `out`: character count (8 or 16 bits), flags,
+// then the optional run count and extra size, the characters, the runs and
+// the extra data.
+void appendUnicodeString(ContinuedBytes& in, std::size_t countBytes, std::string& out) {
     std::size_t count = in.read(countBytes);
     std::uint32_t flags = in.read(1);
     std::size_t runs = (flags & 0x08) ? in.read(2) : 0;
     std::size_t extra = (flags & 0x04) ? in.read(4) : 0;
-    std::string text = in.characters(count, flags & 0x01);
-    in.take(runs * 4);
-    in.take(extra);
-    return text;
+    in.characters(count, flags & 0x01, out);
+    in.skip(runs * 4);
+    in.skip(extra);
 }
 
-std::string unicodeString(std::string_view body, std::size_t at, std::size_t countBytes) {
-    if (at > body.size()) damaged("record troppo corto");
-    ContinuedBytes in({body.substr(at)});
-    return unicodeString(in, countBytes);
+std::string unicodeString(ContinuedBytes& in, std::size_t countBytes) {
+    std::string text;
+    appendUnicodeString(in, countBytes, text);
+    return text;
 }
 
 struct Globals {
     int version = 8;  // 2, 3, 4, 5 or 8
-    std::uint16_t codePage = 1252;
+    std::uint16_t codePageNumber = 1252;
+    std::optional<db::CodePage> codePage = db::CodePage::open(1252);
     bool epoch1904 = false;
     std::string sstText;              // the shared strings, one after the other
     std::vector<std::size_t> sstEnds;  // where each ends in sstText
@@ -198,25 +180,81 @@ struct Globals {
 
 // The text of a BIFF2-5 byte string, in the workbook's code page.
 std::string byteText(const Globals& g, std::string_view bytes) {
-    if (g.codePage == 1200) return latin1ToUtf8(bytes);  // compressed UTF-16
-    return db::cp1252ToUtf8(bytes);
+    if (g.codePageNumber == 1200 || !g.codePage) return db::latin1ToUtf8(bytes);  // compressed UTF-16
+    return g.codePage->toUtf8(bytes);
 }
 
-void acceptCodePage(std::uint16_t codePage) {
-    // 1252 and its subsets (367 US-ASCII; 32769 the Windows code page of BIFF2), and UTF-16.
-    if (codePage == 1252 || codePage == 367 || codePage == 32769 || codePage == 1200 || codePage == 0) return;
-    throw SheetReadError("i testi del file sono scritti nella code page " + std::to_string(codePage) +
-                         ", che questo programma non legge: salvarlo in formato .xlsx o .xls di Excel 97-2003");
+// The code page of the CODEPAGE record. BIFF8 keeps its texts in UTF-16,
+// so only the older versions need to know the code page.
+void setCodePage(Globals& g, std::uint16_t number) {
+    g.codePageNumber = number;
+    if (number == 0 || number == 1200) return;
+    g.codePage = db::CodePage::open(number);
+    if (!g.codePage && g.version < 8) damaged(ReadFailure::UnknownCodePage, "code page " + std::to_string(number));
 }
 
-// A string of a BIFF2-5 record with a length of `countBytes` bytes, or a BIFF8 string.
-std::string recordString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes) {
-    if (g.version == 8) return unicodeString(body, at, countBytes);
+// A byte string with a count of `countBytes` bytes at `at`; text past the
+// record's end is cut there.
+std::string byteString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes) {
     need(body, at + countBytes);
     std::size_t count = countBytes == 1 ? byteAt(body, at) : le16(body, at);
-    if (!fits(body.size(), at + countBytes, count)) damaged("testo oltre la fine del record");
     return byteText(g, body.substr(at + countBytes, count));
 }
+
+// Whether a string at `at` fills the rest of the record exactly as a byte
+// string with a count of `byteCount` bytes would, and not as a BIFF8 string
+// with a count of `countBytes`: some writers lay out sheet names, formats and
+// texts of BIFF8 files so.
+bool isByteStringInBiff8(std::string_view body, std::size_t at, std::size_t countBytes, std::size_t byteCount) {
+    if (body.size() < at + std::max(countBytes, byteCount)) return false;
+    auto countAt = [&](std::size_t bytes) -> std::size_t { return bytes == 1 ? byteAt(body, at) : le16(body, at); };
+    std::size_t wide = body.size() > at + countBytes && (byteAt(body, at + countBytes) & 0x01) ? 2 : 1;
+    bool asBiff8 = body.size() == at + countBytes + 1 + countAt(countBytes) * wide;
+    return !asBiff8 && body.size() == at + byteCount + countAt(byteCount);
+}
+
+// A string of a BIFF2-5 record with a count of `countBytes` bytes, or a BIFF8
+// string, whose characters may go on in the CONTINUE records of `more`.
+std::string recordString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes,
+                         std::vector<std::string_view> more = {}) {
+    if (g.version < 8) return byteString(g, body, at, countBytes);
+    if (at > body.size()) damaged(ReadFailure::Truncated, "record troppo corto");
+    if (more.empty()) {
+        ContinuedBytes in(body.substr(at));
+        return unicodeString(in, countBytes);
+    }
+    more.insert(more.begin(), body.substr(at));
+    ContinuedBytes in(more);
+    return unicodeString(in, countBytes);
+}
+
+// A sheet name, number format or text laid out the BIFF8 way or, in a BIFF8
+// file of some other writers, as a byte string with a count of `byteCount` bytes.
+std::string flexibleString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes,
+                           std::size_t byteCount, std::vector<std::string_view> more = {}) {
+    if (g.version == 8 && more.empty() && isByteStringInBiff8(body, at, countBytes, byteCount))
+        return byteString(g, body, at, byteCount);
+    return recordString(g, body, at, countBytes, std::move(more));
+}
+
+bool isBof(std::uint16_t id) { return id == rec::kBof2 || id == rec::kBof3 || id == rec::kBof4 || id == rec::kBof; }
+
+// Counts the cells a worksheet gives, to tell an empty sheet from one whose
+// cells were not understood.
+class CountingSink : public CellSink {
+public:
+    explicit CountingSink(CellSink& sink) : m_sink(sink) {}
+    void cell(std::uint32_t row, std::uint32_t col, const SheetCell& value) override {
+        ++count;
+        m_sink.cell(row, col, value);
+    }
+    std::uint32_t keptRows() const override { return m_sink.keptRows(); }
+    std::uint32_t keptColumns() const override { return m_sink.keptColumns(); }
+    std::size_t count = 0;
+
+private:
+    CellSink& m_sink;
+};
 
 class BiffWorkbook : public WorkbookReader {
 public:
@@ -232,10 +270,11 @@ public:
     std::size_t opensFirst() const override { return m_opensFirst; }
 
     void readSheet(std::size_t index, CellSink& sink) override {
-        if (index >= m_offsets.size()) throw SheetReadError("foglio inesistente");
-        RecordCursor cursor(m_stream, m_offsets[index]);
-        std::optional<Record> bof = cursor.next();
-        if (!bof || !isBof(bof->id)) damaged("inizio del foglio non trovato");
+        if (index >= m_offsets.size()) throw SheetReadError(ReadFailure::Damaged, "foglio inesistente");
+        RecordCursor cursor(m_stream, sheetStart(index));
+        cursor.next();  // its BOF
+        CountingSink counted(sink);
+        std::size_t unread = 0;
         int depth = 1;
         unsigned ixfe = 0;
         while (depth > 0) {
@@ -247,67 +286,122 @@ public:
                 --depth;
             } else if (depth == 1) {
                 if (r->id == rec::kIxfe && r->body.size() >= 2) ixfe = le16(r->body, 0);
-                cellRecord(*r, cursor, ixfe, sink);
+                cellRecord(*r, cursor, ixfe, counted);
+            } else if (isCellRecord(r->id)) {
+                ++unread;  // inside an embedded substream
             }
         }
+        // Never an empty sheet in place of cells that were there: a sheet that
+        // never ends, whose cell records all stand inside an embedded
+        // substream (a BOF without its EOF), is refused. A chart's values in
+        // a sheet that ends are the chart's own.
+        if (depth > 0 && counted.count == 0 && unread > 0)
+            damaged(ReadFailure::CellsUnreadable, std::to_string(unread) + " celle non lette");
     }
 
 private:
-    static bool isBof(std::uint16_t id) {
-        return id == rec::kBof2 || id == rec::kBof3 || id == rec::kBof4 || id == rec::kBof;
+    static bool isCellRecord(std::uint16_t id) {
+        return id == rec::kNumber || id == rec::kLabel || id == rec::kRk || id == rec::kMulRk ||
+               id == rec::kLabelSst || id == rec::kRString || id == rec::kBoolErr || id == rec::kInteger2 ||
+               id == rec::kNumber2 || id == rec::kLabel2 || id == rec::kBoolErr2;
+    }
+
+    bool bofAt(std::size_t offset) const {
+        return fits(m_stream.size(), offset, 4) && isBof(le16(m_stream, offset));
+    }
+
+    // Where a worksheet starts: where its BOUNDSHEET says, or, when no BOF
+    // stands there, the BOF of the substream in the same place in the stream's order.
+    std::size_t sheetStart(std::size_t index) {
+        if (bofAt(m_offsets[index])) return m_offsets[index];
+        if (!m_substreams) m_substreams = substreamStarts();
+        std::size_t nth = m_listed[index];
+        if (nth < m_substreams->size()) return (*m_substreams)[nth];
+        damaged(ReadFailure::BadOffset, "inizio del foglio «" + m_names[index] + "» non trovato");
+    }
+
+    // The offsets of the substreams after the globals, walking the records;
+    // damage ends the walk.
+    std::vector<std::size_t> substreamStarts() const {
+        std::vector<std::size_t> starts;
+        RecordCursor cursor(m_stream, m_globalsEnd);
+        int depth = 0;
+        try {
+            for (std::optional<Record> r; (r = cursor.next()) && starts.size() <= kMaxSheets;) {
+                if (isBof(r->id) && depth++ == 0) starts.push_back(r->offset);
+                if (r->id == rec::kEof && depth > 0) --depth;
+            }
+        } catch (const SheetReadError&) {
+        }
+        return starts;
     }
 
     void readGlobals() {
         RecordCursor cursor(m_stream, 0);
         std::optional<Record> bof = cursor.next();
-        if (!bof || !isBof(bof->id)) throw SheetReadError("non è una cartella di lavoro di Excel");
-        if (bof->id != rec::kBof) {
-            // BIFF2 to BIFF4: the stream is one worksheet.
-            m_g.version = bof->id == rec::kBof2 ? 2 : bof->id == rec::kBof3 ? 3 : 4;
-            if (bof->body.size() >= 4 && le16(bof->body, 2) == 0x0100)
-                throw SheetReadError("le cartelle di lavoro di Excel 4 con più fogli non sono lette: salvarla in "
-                                     "formato .xlsx o .xls di Excel 97-2003");
-            m_names.push_back("Foglio1");
-            m_offsets.push_back(0);
-            // The formats stand among the cells, before them.
-            for (std::optional<Record> r; (r = cursor.next()) && r->id != rec::kEof;) globalRecord(*r, cursor);
-            return;
-        }
+        if (!bof || !isBof(bof->id)) damaged(ReadFailure::NotThisFormat, "manca il record iniziale");
+        if (bof->id != rec::kBof) return readSingleSheet(*bof, cursor, bof->id == rec::kBof2 ? 2 : bof->id == rec::kBof3 ? 3 : 4);
         need(bof->body, 4);
-        m_g.version = le16(bof->body, 0) == 0x0600 ? 8 : 5;
-        if (le16(bof->body, 2) != 0x0005) damaged("la cartella di lavoro non inizia con i suoi dati generali");
+        int version = le16(bof->body, 0) == 0x0600 ? 8 : 5;
+        // A worksheet substream alone, without the workbook globals.
+        if (le16(bof->body, 2) == 0x0010) return readSingleSheet(*bof, cursor, version);
+        m_g.version = version;
+        if (le16(bof->body, 2) != 0x0005)
+            damaged(ReadFailure::Damaged, "la cartella di lavoro non inizia con i suoi dati generali");
+        readWorkbookGlobals(cursor);
+    }
+
+    // BIFF2 to BIFF4, or a bare worksheet: the stream is one worksheet, its
+    // formats standing among the cells, before them.
+    void readSingleSheet(const Record& bof, RecordCursor& cursor, int version) {
+        m_g.version = version;
+        if (version < 5 && bof.body.size() >= 4 && le16(bof.body, 2) == 0x0100)
+            damaged(ReadFailure::Unsupported, "cartella di lavoro di Excel 4 con più fogli: salvarla in formato .xlsx "
+                                              "o .xls di Excel 97-2003");
+        m_names.push_back("Foglio1");
+        m_offsets.push_back(0);
+        m_listed.push_back(0);
+        for (std::optional<Record> r; (r = cursor.next()) && r->id != rec::kEof;) globalRecord(*r, cursor);
+    }
+
+    void readWorkbookGlobals(RecordCursor& cursor) {
         std::optional<std::uint16_t> active;
-        std::vector<std::pair<bool, std::string>> sheets;  // worksheet?, name
-        std::vector<std::size_t> offsets;
-        for (std::optional<Record> r; (r = cursor.next()) && r->id != rec::kEof;) {
+        struct Listed {
+            bool worksheet;
+            std::string name;
+            std::size_t offset;
+        };
+        std::vector<Listed> sheets;
+        std::optional<Record> r;
+        while ((r = cursor.next()) && r->id != rec::kEof) {
             if (r->id == rec::kBoundSheet) {
                 need(r->body, 7);
-                std::size_t pos = le32(r->body, 0);
-                bool worksheet = byteAt(r->body, 5) == 0x00;
-                sheets.emplace_back(worksheet, recordString(m_g, r->body, 6, 1));
-                offsets.push_back(pos);
+                if (sheets.size() == kMaxSheets)
+                    damaged(ReadFailure::TooLarge, "più di " + std::to_string(kMaxSheets) + " fogli");
+                sheets.push_back({byteAt(r->body, 5) == 0x00, flexibleString(m_g, r->body, 6, 1, 1), le32(r->body, 0)});
             } else if (r->id == rec::kWindow1 && r->body.size() >= 12 && !active) {
                 active = le16(r->body, 10);
             } else {
                 globalRecord(*r, cursor);
             }
         }
+        m_globalsEnd = r ? r->offset + 4 + r->body.size() : m_stream.size();
         for (std::size_t i = 0; i < sheets.size(); ++i) {
-            if (!sheets[i].first) continue;
+            if (!sheets[i].worksheet) continue;
             if (active && *active == i) m_opensFirst = m_names.size();
-            m_names.push_back(sheets[i].second);
-            m_offsets.push_back(offsets[i]);
+            m_names.push_back(std::move(sheets[i].name));
+            m_offsets.push_back(sheets[i].offset);
+            m_listed.push_back(i);
         }
-        if (m_names.empty()) throw SheetReadError("la cartella di lavoro non contiene fogli di lavoro");
+        if (m_names.empty()) damaged(ReadFailure::NotThisFormat, "la cartella di lavoro non contiene fogli di lavoro");
     }
 
     void globalRecord(const Record& r, RecordCursor& cursor) {
         switch (r.id) {
-        case rec::kFilePass: throw SheetReadError("la cartella di lavoro è protetta da password");
+        case rec::kFilePass: damaged(ReadFailure::Encrypted, "");
         case rec::kCodePage:
             need(r.body, 2);
-            m_g.codePage = le16(r.body, 0);
-            acceptCodePage(m_g.codePage);
+            setCodePage(m_g, le16(r.body, 0));
             break;
         case rec::kDateMode:
             need(r.body, 2);
@@ -317,7 +411,7 @@ private:
         case rec::kFormat:
             need(r.body, 2);
             if (m_g.version == 8)
-                m_g.formats[le16(r.body, 0)] = recordString(m_g, r.body, 2, 2);
+                m_g.formats[le16(r.body, 0)] = flexibleString(m_g, r.body, 2, 2, 1);
             else if (m_g.version == 5)
                 m_g.formats[le16(r.body, 0)] = recordString(m_g, r.body, 2, 1);
             else
@@ -341,44 +435,58 @@ private:
         }
     }
 
+    // The bodies of the CONTINUE records that follow.
+    static std::vector<std::string_view> continuations(RecordCursor& cursor) {
+        std::vector<std::string_view> pieces;
+        while (cursor.peekId() == rec::kContinue) pieces.push_back(cursor.next()->body);
+        return pieces;
+    }
+
     void readSst(const Record& r, RecordCursor& cursor) {
         need(r.body, 8);
-        std::vector<std::string_view> pieces{r.body.substr(8)};
-        while (cursor.peekId() == rec::kContinue) pieces.push_back(cursor.next()->body);
+        std::vector<std::string_view> pieces = continuations(cursor);
+        pieces.insert(pieces.begin(), r.body.substr(8));
         std::size_t declared = le32(r.body, 4);
-        ContinuedBytes in(std::move(pieces));
-        // The count is the file's word: only what the records really hold is read.
-        for (std::size_t i = 0; i < declared && !in.atEnd(); ++i) {
-            m_g.sstText += unicodeString(in, 2);
-            m_g.sstEnds.push_back(m_g.sstText.size());
+        ContinuedBytes in(pieces);
+        // The count is the file's word: only what the records really hold is
+        // read, and a string cut by the end of the records ends there.
+        try {
+            for (std::size_t i = 0; i < declared && !in.atEnd(); ++i) {
+                appendUnicodeString(in, 2, m_g.sstText);
+                m_g.sstEnds.push_back(m_g.sstText.size());
+            }
+        } catch (const SheetReadError&) {
         }
     }
 
-    bool isDateXf(unsigned xf) const {
-        if (xf >= m_g.xfFormats.size()) return false;
-        return isDateFormatNumber(m_g.xfFormats[xf]);
+    FormatKind xfKind(unsigned xf) const {
+        if (xf >= m_g.xfFormats.size()) return FormatKind::Number;
+        return formatNumberKind(m_g.xfFormats[xf]);
     }
 
-    bool isDateFormatNumber(unsigned format) const {
+    FormatKind formatNumberKind(unsigned format) const {
         auto found = m_g.formats.find(format);
-        if (found != m_g.formats.end()) return isDateFormat(found->second);
-        return m_g.version >= 4 && isBuiltInDateFormat(format);
+        if (found != m_g.formats.end()) return formatKind(found->second);
+        if (m_g.version < 4 || !isBuiltInDateFormat(format)) return FormatKind::Number;
+        return format == 46 ? FormatKind::Elapsed : FormatKind::Date;  // 46: [h]:mm:ss
     }
 
-    // Whether a cell record's format shows a date: from its cell format, a
-    // 16-bit number from BIFF3 on. In BIFF2 the cell attributes give the cell
-    // format (63: the IXFE record before) or, in a stream without cell
-    // formats, the number format directly.
-    bool isDateCell(std::string_view body, unsigned ixfe) const {
-        if (m_g.version >= 3) return isDateXf(le16(body, 4));
-        if (m_g.xfFormats.empty()) return isDateFormatNumber(byteAt(body, 5) & 0x3F);
+    // What a cell record's format shows: from its cell format, a 16-bit
+    // number outside the BIFF2 layout. In that layout the cell attributes give
+    // the cell format (63: the IXFE record before) or, in a stream without
+    // cell formats, the number format directly.
+    FormatKind cellKind(std::string_view body, unsigned ixfe, bool biff2) const {
+        if (!biff2) return xfKind(le16(body, 4));
+        if (m_g.xfFormats.empty()) return formatNumberKind(byteAt(body, 5) & 0x3F);
         unsigned xf = byteAt(body, 4) & 0x3F;
-        return isDateXf(xf == 63 ? ixfe : xf);
+        return xfKind(xf == 63 ? ixfe : xf);
     }
 
-    void number(CellSink& sink, std::uint32_t row, std::uint32_t col, double value, bool date) const {
+    void number(CellSink& sink, std::uint32_t row, std::uint32_t col, double value, FormatKind kind) const {
         SheetCell cell;
-        cell.type = date ? SheetCell::Type::Date : SheetCell::Type::Number;
+        cell.type = kind == FormatKind::Date      ? SheetCell::Type::Date
+                    : kind == FormatKind::Elapsed ? SheetCell::Type::Elapsed
+                                                  : SheetCell::Type::Number;
         cell.number = value;
         cell.epoch1904 = m_g.epoch1904;
         sink.cell(row, col, cell);
@@ -411,75 +519,91 @@ private:
         return (rk & 0x01) ? value / 100 : value;
     }
 
-    void cellRecord(const Record& r, RecordCursor& cursor, unsigned ixfe, CellSink& sink) {
+    // Gives the cell of a cell record; false for any other record. Records
+    // numbered below 0x100 have the BIFF2 layout (row, column, three bytes of
+    // cell attributes), whatever the file's version, except FORMULA, which
+    // has it only in BIFF2.
+    bool cellRecord(const Record& r, RecordCursor& cursor, unsigned ixfe, CellSink& sink) {
         std::string_view b = r.body;
-        bool biff2 = m_g.version == 2;
+        bool biff2 = r.id < 0x0100 && (r.id != rec::kFormula2 || m_g.version == 2);
         std::size_t head = biff2 ? 7 : 6;  // row, column, cell attributes or format
         auto at = [&](std::size_t n) {
             need(b, n);
             return std::pair<std::uint32_t, std::uint32_t>{le16(b, 0), le16(b, 2)};
         };
-        // The record numbers below 8 are BIFF2 cells only, except FORMULA.
-        if (r.id < 0x0008 && r.id != rec::kFormula2 && !biff2) return;
         switch (r.id) {
         case rec::kInteger2: {
             auto [row, col] = at(9);
-            return number(sink, row, col, le16(b, 7), isDateCell(b, ixfe));
+            number(sink, row, col, le16(b, 7), cellKind(b, ixfe, true));
+            return true;
         }
         case rec::kNumber2:
         case rec::kNumber: {
             auto [row, col] = at(head + 8);
-            return number(sink, row, col, leDouble(b, head), isDateCell(b, ixfe));
+            number(sink, row, col, leDouble(b, head), cellKind(b, ixfe, biff2));
+            return true;
         }
         case rec::kRk: {
             auto [row, col] = at(10);
-            return number(sink, row, col, rkValue(le32(b, 6)), isDateXf(le16(b, 4)));
+            number(sink, row, col, rkValue(le32(b, 6)), xfKind(le16(b, 4)));
+            return true;
         }
         case rec::kMulRk: {
             auto [row, first] = at(6);
             for (std::size_t i = 0, off = 4; fits(b.size(), off, 6) && b.size() - off >= 8; ++i, off += 6)
-                number(sink, row, first + static_cast<std::uint32_t>(i), rkValue(le32(b, off + 2)), isDateXf(le16(b, off)));
-            return;
+                number(sink, row, first + static_cast<std::uint32_t>(i), rkValue(le32(b, off + 2)), xfKind(le16(b, off)));
+            return true;
         }
         case rec::kLabel2: {
             auto [row, col] = at(8);
-            return text(sink, row, col, recordString(m_g, b, 7, 1));
+            text(sink, row, col, m_g.version == 8 ? byteString(m_g, b, 7, 1) : recordString(m_g, b, 7, 1));
+            return true;
         }
         case rec::kLabel:
         case rec::kRString: {
             auto [row, col] = at(8);
-            return text(sink, row, col, recordString(m_g, b, 6, 2));
+            text(sink, row, col, flexibleString(m_g, b, 6, 2, 2, continuations(cursor)));
+            return true;
         }
         case rec::kLabelSst: {
             auto [row, col] = at(10);
             std::size_t index = le32(b, 6);
-            if (index >= m_g.sstEnds.size()) damaged("testo condiviso inesistente");
+            if (index >= m_g.sstEnds.size()) damaged(ReadFailure::BadOffset, "testo condiviso inesistente");
             std::size_t start = index ? m_g.sstEnds[index - 1] : 0;
-            return text(sink, row, col, std::string_view(m_g.sstText).substr(start, m_g.sstEnds[index] - start));
+            text(sink, row, col, std::string_view(m_g.sstText).substr(start, m_g.sstEnds[index] - start));
+            return true;
         }
         case rec::kBoolErr2:
         case rec::kBoolErr: {
             auto [row, col] = at(head + 2);
-            return boolOrError(sink, row, col, byteAt(b, head), byteAt(b, head + 1) != 0);
+            boolOrError(sink, row, col, byteAt(b, head), byteAt(b, head + 1) != 0);
+            return true;
         }
         case rec::kFormula2:
         case rec::kFormula3:
         case rec::kFormula4: {
             auto [row, col] = at(head + 8);
-            if (le16(b, head + 6) != 0xFFFF) return number(sink, row, col, leDouble(b, head), isDateCell(b, ixfe));
-            switch (byteAt(b, head)) {
-            case 0: {  // text: the STRING record that follows holds it
-                std::optional<std::string> result = followingString(cursor);
-                if (!result) return text(sink, row, col, {}, SheetCell::Type::NoResult);
-                return text(sink, row, col, *result);
-            }
-            case 1: return boolOrError(sink, row, col, byteAt(b, head + 2), false);
-            case 2: return boolOrError(sink, row, col, byteAt(b, head + 2), true);
-            case 3: return text(sink, row, col, {});
-            default: return text(sink, row, col, {}, SheetCell::Type::NoResult);
-            }
+            formula(sink, row, col, b, head, biff2, ixfe, cursor);
+            return true;
         }
-        default: return;
+        default: return false;
+        }
+    }
+
+    // A formula cell by its stored result.
+    void formula(CellSink& sink, std::uint32_t row, std::uint32_t col, std::string_view b, std::size_t head, bool biff2,
+                 unsigned ixfe, RecordCursor& cursor) {
+        if (le16(b, head + 6) != 0xFFFF) return number(sink, row, col, leDouble(b, head), cellKind(b, ixfe, biff2));
+        switch (byteAt(b, head)) {
+        case 0: {  // text: the STRING record that follows holds it
+            std::optional<std::string> result = followingString(cursor);
+            if (!result) return text(sink, row, col, {}, SheetCell::Type::NoResult);
+            return text(sink, row, col, *result);
+        }
+        case 1: return boolOrError(sink, row, col, byteAt(b, head + 2), false);
+        case 2: return boolOrError(sink, row, col, byteAt(b, head + 2), true);
+        case 3: return text(sink, row, col, {});
+        default: return text(sink, row, col, {}, SheetCell::Type::NoResult);
         }
     }
 
@@ -494,15 +618,18 @@ private:
             }
             if (id != rec::kString && id != rec::kString2) return std::nullopt;
             Record r = *cursor.next();
-            if (m_g.version == 8) return unicodeString(r.body, 0, 2);
-            return recordString(m_g, r.body, 0, r.id == rec::kString2 ? 1 : 2);
+            if (m_g.version < 8) return recordString(m_g, r.body, 0, r.id == rec::kString2 ? 1 : 2);
+            return recordString(m_g, r.body, 0, 2, continuations(cursor));
         }
     }
 
     std::string m_stream;
     Globals m_g;
     std::vector<std::string> m_names;
-    std::vector<std::size_t> m_offsets;
+    std::vector<std::size_t> m_offsets;  // of each worksheet's BOF, as BOUNDSHEET says
+    std::vector<std::size_t> m_listed;   // each worksheet's place among the sheets BOUNDSHEET lists
+    std::size_t m_globalsEnd = 0;
+    std::optional<std::vector<std::size_t>> m_substreams;
     std::size_t m_opensFirst = 0;
 };
 

@@ -3,7 +3,8 @@
 // value is turned into text on an Italian workstation: numbers in the
 // regional form (whole numbers without decimals), dates dd/mm/yyyy with
 // " hh:mm:ss" whenever the value has a time of day, a time alone hh:mm:ss,
-// Booleans "Vero"/"Falso", errors as their text. Also which number formats
+// a duration in elapsed hours hh:mm:ss, Booleans "Vero"/"Falso", errors as
+// their text. Also which number formats
 // show dates, for the readers that learn it from a format.
 #include <string>
 #include <string_view>
@@ -14,13 +15,19 @@ namespace tessaro7::import_excel {
 
 std::string cellText(const SheetCell& cell);
 
-// True for a number format that shows a date or a time ("dd/mm/yyyy",
-// "hh:mm", "[$-410]d mmmm yyyy"), false for "General", "0.00", "#,##0"...
+// What a number format shows: a number ("General", "0.00", "#,##0"), a date
+// or time ("dd/mm/yyyy", "hh:mm:ss.000", "[$-410]d mmmm yyyy") or a duration
+// in elapsed hours ("[h]:mm:ss").
+enum class FormatKind { Number, Date, Elapsed };
+FormatKind formatKind(std::string_view format);
+// True for a number format that shows a date, a time or a duration.
 bool isDateFormat(std::string_view format);
 // The built-in format numbers of the binary and OOXML workbooks that show dates or times.
 bool isBuiltInDateFormat(unsigned index);
 
-// The error text of a stored error code of the binary format (0x07 "#DIV/0!").
+// The error text of a stored error code of the binary format (0x07 "#DIV/0!",
+// 0x0F "#VALORE!"), and of an error as the XML formats store it ("#VALUE!").
 std::string_view errorText(unsigned code);
+std::string_view errorTextByName(std::string_view stored);
 
 }  // namespace tessaro7::import_excel

@@ -16,23 +16,26 @@ constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
 constexpr std::size_t kHeaderDifatEntries = 109;
 constexpr std::size_t kDirectoryEntrySize = 128;
 
-[[noreturn]] void damaged(const std::string& why) { throw SheetReadError("contenitore del file danneggiato (" + why + ")"); }
+[[noreturn]] void damaged(ReadFailure cause, const std::string& why) {
+    throw SheetReadError(cause, "contenitore del file: " + why);
+}
 
 class Container {
 public:
     explicit Container(std::string_view file) : m_file(file) {
-        if (file.size() < 512 || file.substr(0, 8) != kCompoundFileSignature) damaged("intestazione mancante");
+        if (file.size() < 512 || file.substr(0, 8) != kCompoundFileSignature) damaged(ReadFailure::Truncated, "intestazione mancante");
         unsigned shift = le16(file, 0x1E), miniShift = le16(file, 0x20);
-        if (shift != 9 && shift != 12) damaged("dimensione dei settori non valida");
-        if (miniShift != 6) damaged("dimensione dei mini settori non valida");
+        if (shift != 9 && shift != 12) damaged(ReadFailure::Damaged, "dimensione dei settori non valida");
+        if (miniShift != 6) damaged(ReadFailure::Damaged, "dimensione dei mini settori non valida");
         m_sectorSize = std::size_t(1) << shift;
         m_miniCutoff = le32(file, 0x38);
-        // Sectors beyond the end of the file cannot exist: every count is bounded by this.
-        m_sectorCount = file.size() / m_sectorSize;
+        // Sectors beyond the end of the file cannot exist: every count is
+        // bounded by this. The last one may be short: a stream may end inside it.
+        m_sectorCount = (file.size() + m_sectorSize - 1) / m_sectorSize - 1;
         readFat();
         m_directory = chain(m_fat, le32(file, 0x30), m_sectorSize, SIZE_MAX);
         m_miniFat = chain(m_fat, le32(file, 0x3C), m_sectorSize, SIZE_MAX);
-        if (m_directory.size() < kDirectoryEntrySize) damaged("elenco dei flussi mancante");
+        if (m_directory.size() < kDirectoryEntrySize) damaged(ReadFailure::Truncated, "elenco dei flussi mancante");
         // The root entry holds the mini stream.
         std::uint64_t miniSize = le32(m_directory, 120);
         m_miniStream = chain(m_fat, le32(m_directory, 116), m_sectorSize, miniSize);
@@ -47,31 +50,36 @@ public:
                 if (size < m_miniCutoff) return miniChain(start, size);
                 return chain(m_fat, start, m_sectorSize, size);
             }
-        throw SheetReadError("il file non contiene una cartella di lavoro di Excel");
+        // A package protected by password is kept in a compound file too.
+        if (hasEntry("EncryptionInfo")) damaged(ReadFailure::Encrypted, "");
+        throw SheetReadError(ReadFailure::NotThisFormat, "");
     }
 
 private:
     std::string_view sector(std::uint32_t n) const {
         std::size_t at = (std::size_t(n) + 1) * m_sectorSize;
-        if (n >= m_sectorCount || !fits(m_file.size(), at, m_sectorSize)) damaged("settore oltre la fine del file");
+        if (n >= m_sectorCount || at >= m_file.size()) damaged(ReadFailure::BadOffset, "settore oltre la fine del file");
         return m_file.substr(at, m_sectorSize);
     }
 
+    // At most `entries` numbers of 4 bytes; a short last sector holds fewer.
     void appendTable(std::vector<std::uint32_t>& table, std::string_view bytes, std::size_t entries) const {
-        for (std::size_t i = 0; i < entries; ++i) table.push_back(le32(bytes, i * 4));
+        for (std::size_t i = 0; i < entries && i < bytes.size() / 4; ++i) table.push_back(le32(bytes, i * 4));
     }
 
     // The allocation table, from the sector list in the header and its continuation sectors.
     void readFat() {
         std::size_t fatSectors = le32(m_file, 0x2C);
-        if (fatSectors > m_sectorCount) damaged("tabella di allocazione troppo grande");
+        if (fatSectors > m_sectorCount) damaged(ReadFailure::TooLarge, "tabella di allocazione troppo grande");
         std::vector<std::uint32_t> fatList;
         appendTable(fatList, m_file.substr(0x4C), std::min(fatSectors, kHeaderDifatEntries));
         std::uint32_t next = le32(m_file, 0x44);
         std::size_t perSector = m_sectorSize / 4 - 1;
         for (std::size_t hops = 0; fatList.size() < fatSectors; ++hops) {
-            if (hops > m_sectorCount || next >= kFreeSector - 3) damaged("catena della tabella di allocazione interrotta");
+            if (hops > m_sectorCount) damaged(ReadFailure::ChainLoop, "catena della tabella di allocazione");
+            if (next >= kFreeSector - 3) damaged(ReadFailure::BadOffset, "catena della tabella di allocazione interrotta");
             std::string_view s = sector(next);
+            if (s.size() < m_sectorSize) damaged(ReadFailure::Truncated, "tabella di allocazione troncata");
             appendTable(fatList, s, std::min(perSector, fatSectors - fatList.size()));
             next = le32(s, perSector * 4);
         }
@@ -84,12 +92,17 @@ private:
         std::string out;
         std::vector<bool> seen(table.size());
         for (std::uint32_t n = start; n != kEndOfChain && out.size() < size; n = table[n]) {
-            if (n >= table.size() || seen[n]) damaged("catena di settori non valida");
+            if (n >= table.size()) damaged(ReadFailure::BadOffset, "catena di settori oltre la tabella");
+            if (seen[n]) damaged(ReadFailure::ChainLoop, "catena di settori");
             seen[n] = true;
-            out.append(unit == m_sectorSize ? sector(n) : miniSector(n));
+            std::string_view piece = unit == m_sectorSize ? sector(n) : miniSector(n);
+            // Only the file's last sector may be short, and only where the data ends in it.
+            if (piece.size() < unit && (size == SIZE_MAX ? table[n] != kEndOfChain : out.size() + piece.size() < size))
+                damaged(ReadFailure::Truncated, "settore troncato in mezzo a un flusso");
+            out.append(piece);
         }
         if (size != SIZE_MAX) {
-            if (out.size() < size) damaged("flusso più corto della sua lunghezza");
+            if (out.size() < size) damaged(ReadFailure::Truncated, "flusso più corto della sua lunghezza");
             out.resize(static_cast<std::size_t>(size));
         }
         return out;
@@ -97,7 +110,7 @@ private:
 
     std::string_view miniSector(std::uint32_t n) const {
         std::size_t at = std::size_t(n) * 64;
-        if (!fits(m_miniStream.size(), at, 64)) damaged("mini settore oltre la fine del flusso");
+        if (at >= m_miniStream.size()) damaged(ReadFailure::BadOffset, "mini settore oltre la fine del flusso");
         return std::string_view(m_miniStream).substr(at, 64);
     }
 
@@ -105,6 +118,12 @@ private:
         std::vector<std::uint32_t> miniFat;
         appendTable(miniFat, m_miniFat, m_miniFat.size() / 4);
         return chain(miniFat, start, 64, size);
+    }
+
+    bool hasEntry(std::string_view name) const {
+        for (std::size_t at = 0; at + kDirectoryEntrySize <= m_directory.size(); at += kDirectoryEntrySize)
+            if (sameName(at, name)) return true;
+        return false;
     }
 
     bool sameName(std::size_t at, std::string_view wanted) const {

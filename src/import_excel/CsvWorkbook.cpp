@@ -3,10 +3,13 @@
 // the same number of times in each of the first lines; quotes follow RFC 4180
 // (a quoted field may hold the separator, doubled quotes and line ends).
 // Texts are UTF-8, with or without a byte-order mark, when the bytes are
-// valid UTF-8, and Windows-1252 otherwise.
+// valid UTF-8, and Windows-1252 otherwise. The file is read as a stream over
+// its bytes: each field is decoded on its own and kept only up to the
+// longest text a field can store, rows and columns beyond those asked for
+// are skipped.
 #include <array>
 
-#include "db/Cp1252.h"
+#include "db/TextCodec.h"
 #include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
@@ -14,8 +17,16 @@ namespace tessaro7::import_excel {
 namespace {
 
 constexpr std::size_t kSampleLines = 20;
+// The longest text a field of the tables can store is far shorter: what is
+// beyond is never looked at (the import refuses a text longer than its field).
+constexpr std::size_t kMaxFieldBytes = std::size_t(64) << 10;
 
-// Calls field(row, col, text) for every field and returns; `sep` 0 only counts.
+// Appends the bytes [from, to) of a field, up to the bound.
+void keep(std::string& value, std::string_view text, std::size_t from, std::size_t to) {
+    if (value.size() < kMaxFieldBytes) value.append(text.substr(from, std::min(to - from, kMaxFieldBytes - value.size())));
+}
+
+// Calls field(row, col, bytes) for every field, as long as it returns true.
 template <typename Field>
 void parse(std::string_view text, char sep, Field&& field) {
     std::string value;
@@ -25,10 +36,16 @@ void parse(std::string_view text, char sep, Field&& field) {
         value.clear();
         if (text[i] == '"') {
             for (++i; i < text.size(); ++i) {
-                if (text[i] != '"') {
-                    value += text[i];
-                } else if (i + 1 < text.size() && text[i + 1] == '"') {
-                    value += '"';
+                std::size_t quote = text.find('"', i);
+                if (quote == std::string_view::npos) {  // unclosed: the field runs to the end
+                    keep(value, text, i, text.size());
+                    i = text.size();
+                    break;
+                }
+                keep(value, text, i, quote);
+                i = quote;
+                if (i + 1 < text.size() && text[i + 1] == '"') {
+                    keep(value, "\"", 0, 1);
                     ++i;
                 } else {
                     ++i;
@@ -37,7 +54,10 @@ void parse(std::string_view text, char sep, Field&& field) {
             }
         }
         // Unquoted text, or whatever follows a closing quote, up to the separator or line end.
-        while (i < text.size() && text[i] != sep && text[i] != '\n' && text[i] != '\r') value += text[i++];
+        std::size_t end = i;
+        while (end < text.size() && text[end] != sep && text[end] != '\n' && text[end] != '\r') ++end;
+        keep(value, text, i, end);
+        i = end;
         if (!field(row, col, value)) return;
         if (i < text.size() && text[i] == sep) {
             ++i;
@@ -82,27 +102,35 @@ char findSeparator(std::string_view text) {
 
 class CsvWorkbook : public WorkbookReader {
 public:
-    explicit CsvWorkbook(std::string bytes) {
-        std::string_view view(bytes);
-        if (view.substr(0, 3) == "\xEF\xBB\xBF") view.remove_prefix(3);
-        m_text = db::isValidUtf8(view) ? std::string(view) : db::cp1252ToUtf8(view);
+    explicit CsvWorkbook(std::string bytes) : m_bytes(std::move(bytes)), m_text(m_bytes) {
+        if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_text.remove_prefix(3);
+        m_utf8 = db::isValidUtf8(m_text);
         m_separator = findSeparator(m_text);
     }
     const std::vector<std::string>& sheetNames() const override { return m_names; }
     std::size_t opensFirst() const override { return 0; }
     void readSheet(std::size_t, CellSink& sink) override {
+        std::string decoded;
         parse(m_text, m_separator, [&](std::uint32_t row, std::uint32_t col, std::string_view value) {
-            if (!value.empty()) {
-                SheetCell cell;
+            if (row >= sink.keptRows()) return false;
+            if (value.empty() || col >= sink.keptColumns()) return true;
+            SheetCell cell;
+            if (m_utf8) {
                 cell.text = value;
-                sink.cell(row, col, cell);
+            } else {
+                decoded.clear();
+                db::appendCp1252(decoded, value);
+                cell.text = decoded;
             }
+            sink.cell(row, col, cell);
             return true;
         });
     }
 
 private:
-    std::string m_text;
+    std::string m_bytes;
+    std::string_view m_text;  // the bytes after the byte-order mark
+    bool m_utf8 = true;
     char m_separator = ';';
     std::vector<std::string> m_names{"Foglio1"};
 };

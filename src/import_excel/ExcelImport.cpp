@@ -1,5 +1,6 @@
 #include "import_excel/ExcelImport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -66,8 +67,16 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
         if (kind == CellKind::NoResult)
             return std::pair{app::msg::kCellNotAValue, std::string("la cella contiene una formula salvata senza il suo risultato")};
     }
-    if (field.rule == FieldRule::Text) return std::nullopt;
     std::string_view text = sourceText(field, mapping, grid, r);
+    // Tab and line ends are part of texts; other control characters are damage.
+    auto control = std::find_if(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+    if (control != text.end())
+        return std::pair{app::msg::kValueControlCharacter,
+                         db::quoteValue(text) + " contiene un carattere di controllo (codice " +
+                             std::to_string(static_cast<int>(*control)) + ")"};
+    if (field.rule == FieldRule::Text) return std::nullopt;
     std::optional<double> value;
     if (!numberOf(field, text, value)) return std::pair{app::msg::kValueNotNumber, db::quoteValue(text) + " non è un numero"};
     if (value && (*value < field.minimum || *value > field.maximum))

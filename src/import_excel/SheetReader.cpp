@@ -25,7 +25,7 @@ std::string readFile(const fs::path& file) {
     std::uintmax_t size = fs::file_size(file, ec);
     if (ec) throw SheetReadError("file non leggibile");
     if (size > kMaxFileBytes)
-        throw SheetReadError("il file è troppo grande (più di " + std::to_string(kMaxFileBytes >> 20) + " MB)");
+        throw SheetReadError(ReadFailure::TooLarge, "più di " + std::to_string(kMaxFileBytes >> 20) + " MB");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw SheetReadError("file non trovato o non leggibile");
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -54,18 +54,29 @@ public:
         else
             m_grid.setCell(row, col, cellText(value), kind);
         if (m_grid.textBytes() > m_budget)
-            throw SheetReadError("il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
+            throw SheetReadError(ReadFailure::TooLarge,
+                                 "il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
     }
+
+    std::uint32_t keptRows() const override { return static_cast<std::uint32_t>(m_grid.PreviewRows()); }
+    std::uint32_t keptColumns() const override { return static_cast<std::uint32_t>(m_grid.PreviewCols()); }
 
 private:
     PreviewGrid& m_grid;
     std::size_t m_budget;
 };
 
-bool looksLikeText(std::string_view bytes) {
-    for (unsigned char c : bytes.substr(0, 4096))
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') return false;
-    return true;
+// A list saved as text holds no NUL byte (a binary file, or UTF-16, does);
+// other control characters are field text, which the import's checks refuse.
+bool looksLikeText(std::string_view bytes) { return bytes.substr(0, 4096).find('\0') == std::string_view::npos; }
+
+// The names of a list of sheets, the first few of them and how many more.
+std::string someNames(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 5;
+    std::string list;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) list += (i ? ", " : "") + names[i];
+    if (names.size() > kShown) list += " e altri " + std::to_string(names.size() - kShown);
+    return list;
 }
 
 }  // namespace
@@ -109,9 +120,7 @@ SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long ro
         auto named = std::find_if(result.sheets.begin(), result.sheets.end(),
                                   [&](const std::string& name) { return db::sameName(name, sheet); });
         if (named == result.sheets.end()) {
-            std::string list;
-            for (const std::string& name : result.sheets) list += (list.empty() ? "" : ", ") + name;
-            throw SheetReadError("il foglio '" + sheet + "' non esiste (fogli: " + list + ")");
+            throw SheetReadError("il foglio '" + sheet + "' non esiste (fogli: " + someNames(result.sheets) + ")");
         }
         result.read = static_cast<std::size_t>(named - result.sheets.begin());
     }

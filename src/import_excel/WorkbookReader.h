@@ -11,10 +11,35 @@
 
 namespace tessaro7::import_excel {
 
+// Why a workbook cannot be read; each cause has its Italian sentence
+// (readFailureText), which a detail (where, which value) may follow.
+enum class ReadFailure {
+    Damaged,          // damage of any other kind
+    Truncated,        // a record, stream or part ends before its declared length
+    BadOffset,        // a position or sector number points outside the file or stream
+    ChainLoop,        // a chain of sectors or a directory returns to itself
+    TooLarge,         // more than the file or the limits allow (sizes, sheets, text)
+    Encrypted,        // protected by a password
+    NotThisFormat,    // not a workbook of the format its first bytes claim
+    UnknownCodePage,  // text in a code page no converter knows
+    Unsupported,      // a variant of the format the program does not read
+    CellsUnreadable,  // a worksheet holds cells in records the program cannot read
+};
+
+// The Italian sentence of a cause.
+const char* readFailureText(ReadFailure cause);
+
 // A workbook that cannot be read; what() is the Italian reason.
 class SheetReadError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // A reason written out whole: the cause is Damaged.
+    explicit SheetReadError(const std::string& reason) : std::runtime_error(reason) {}
+    // The cause's sentence, then the detail in parentheses when there is one.
+    SheetReadError(ReadFailure cause, const std::string& detail);
+    ReadFailure cause() const { return m_cause; }
+
+private:
+    ReadFailure m_cause = ReadFailure::Damaged;
 };
 
 // A cell as the workbook stores it; a formula cell is given as its stored result.
@@ -22,7 +47,8 @@ struct SheetCell {
     enum class Type {
         Text,      // `text`
         Number,    // `number`
-        Date,      // `number`, a day count from `epoch1904` ? 01/01/1904 : 30/12/1899
+        Date,      // `number`, a day count: from 01/01/1904 when `epoch1904`, else day 1 = 01/01/1900
+        Elapsed,   // `number`, a duration in days, shown in elapsed hours
         Boolean,   // `number` 0 or 1
         Error,     // `text` the error as the spreadsheet shows it in Italian ("#DIV/0!", "#N/D")
         NoResult,  // a formula saved without its result
@@ -39,6 +65,10 @@ class CellSink {
 public:
     virtual ~CellSink() = default;
     virtual void cell(std::uint32_t row, std::uint32_t col, const SheetCell& value) = 0;
+    // The rows and columns from 0 the receiver keeps: a reader may skip the
+    // cells beyond, and stop at the first row beyond when rows come in order.
+    virtual std::uint32_t keptRows() const { return UINT32_MAX; }
+    virtual std::uint32_t keptColumns() const { return UINT32_MAX; }
 };
 
 class WorkbookReader {

@@ -376,15 +376,7 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> cellReference(std::string
     return std::pair(*row - 1, col - 1);
 }
 
-std::string_view errorFromName(std::string_view name) {
-    static const std::pair<std::string_view, unsigned> kErrors[] = {
-        {"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
-        {"#NAME?", 0x1D}, {"#NUM!", 0x24},   {"#N/A", 0x2A},
-    };
-    for (const auto& [english, code] : kErrors)
-        if (name == english) return errorText(code);
-    return errorText(0xFF);
-}
+std::string_view errorFromName(std::string_view name) { return errorTextByName(name); }
 
 // A worksheet's <sheetData>: each <c> with its reference (or the column
 // after the previous cell of its row), type, style, formula, value <v> and

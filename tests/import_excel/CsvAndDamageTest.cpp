@@ -43,6 +43,29 @@ TEST(CsvReader, SeparatorQuotesAndEncodings) {
             << c.what;
 }
 
+// A control character is field text: the file stays a list, and the
+// import's value check refuses the field (see ExcelImportTest).
+TEST(CsvReader, ControlCharactersAreFieldText) {
+    EXPECT_EQ(csvRows("a;b\x01c;\x1F\nd;e;f\n", 2, 3), (std::vector<std::vector<std::string>>{{"a", "b\x01c", "\x1F"}, {"d", "e", "f"}}));
+}
+
+// A field is kept up to 64 KiB, whatever its length in the file, quoted or
+// not; fields and rows beyond the grid are not kept.
+TEST(CsvReader, FieldsAreKeptUpToTheLongestAFieldStores) {
+    const std::size_t kKept = std::size_t(64) << 10;
+    std::string huge(3 * kKept, 'x');
+    for (const std::string& field : {huge, "\"" + huge + "\""}) {
+        PreviewGrid grid = readWorkbookBytes("a;" + field + ";c\nd;e;f\n", "", 2, 3).grid;
+        EXPECT_EQ(grid.cell(0, 1), std::string(kKept, 'x'));
+        EXPECT_EQ(grid.cell(0, 2), "c");
+        EXPECT_EQ(grid.cell(1, 2), "f");
+    }
+    PreviewGrid small = readWorkbookBytes("a;b;c\nd;e;f\n", "", 1, 2).grid;
+    EXPECT_EQ(small.cell(0, 1), "b");
+    // A quote never closed runs to the end of the file.
+    EXPECT_EQ(csvRows("a;\"b\nc", 1, 2), (std::vector<std::vector<std::string>>{{"a", "b\nc"}}));
+}
+
 std::string reasonFor(const std::string& bytes) {
     try {
         readWorkbookBytes(bytes, "", 100, 20);

@@ -208,6 +208,8 @@ TEST_P(ExcelImportTest, ValuesTheirFieldsCannotStoreImportNothing) {
         {"#DIV/0!", CellKind::Error, 3, msg::kCellNotAValue, "la cella contiene l'errore #DIV/0!"},
         {"#N/D", CellKind::Error, 1, msg::kCellNotAValue, "la cella contiene l'errore #N/D"},
         {"", CellKind::NoResult, 3, msg::kCellNotAValue, "la cella contiene una formula salvata senza il suo risultato"},
+        {"Vite\x01M6", CellKind::Value, 1, msg::kValueControlCharacter, "'Vite\x01M6' contiene un carattere di controllo (codice 1)"},
+        {"\x1F", CellKind::Value, 3, msg::kValueControlCharacter, "'\x1F' contiene un carattere di controllo (codice 31)"},
     };
     choose("articoli");
     mapping.assign(0, "0");

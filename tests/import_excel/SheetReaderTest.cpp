@@ -167,10 +167,14 @@ TEST(SheetReader, DamagedWorkbooksAreRefusedWithoutACrash) {
     writeXlwtWorkbook(dir / "w.xls", rows);
     std::string whole = dir.read("w.xls");
     // Cut at several places.
-    for (std::size_t cut : {std::size_t(8), std::size_t(512), std::size_t(600), whole.size() / 2, whole.size() - 100}) {
+    for (std::size_t cut : {std::size_t(8), std::size_t(512), std::size_t(600), whole.size() / 2}) {
         dir.write("cut.xls", whole.substr(0, cut));
         EXPECT_NE(reasonFor((dir / "cut.xls").string()), "letto") << "cut at " << cut;
     }
+    // Cut inside its last sector, after the end of the data the file declares:
+    // a short last sector, read whole.
+    dir.write("cut.xls", whole.substr(0, whole.size() - 100));
+    EXPECT_EQ(readFirstWorksheet((dir / "cut.xls").string(), 300, 2).cell(299, 0), "riga 299");
 }
 
 }  // namespace

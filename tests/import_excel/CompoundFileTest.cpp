@@ -1,0 +1,76 @@
+// The checks of the compound-file reader on containers made by hand: each
+// chain fault is refused with its cause, a short last sector is read.
+#include "import_excel/CompoundFile.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+#include "import_excel/WorkbookReader.h"
+#include "support/BiffBytes.h"
+
+namespace {
+
+using namespace tessaro7::import_excel;
+using tessaro7::testing::CompoundFileBytes;
+
+std::string payload(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += static_cast<char>('a' + i % 26);
+    return s;
+}
+
+std::optional<ReadFailure> failureOf(const std::string& file) {
+    try {
+        compoundFileStream(file, {"Workbook", "Book"});
+    } catch (const SheetReadError& e) {
+        return e.cause();
+    }
+    return std::nullopt;
+}
+
+TEST(CompoundFile, ReadsTheStreamWholeAndWithAShortLastSector) {
+    CompoundFileBytes file(payload(4096 + 100));
+    EXPECT_EQ(compoundFileStream(file.bytes(), {"Workbook"}), file.stream);
+    EXPECT_EQ(compoundFileStream(file.bytes(true), {"workbook"}), file.stream);
+    EXPECT_EQ(file.bytes(true).size() % 512, 100u);
+}
+
+TEST(CompoundFile, EachFaultIsRefusedWithItsCause) {
+    struct Case {
+        const char* what;
+        std::function<std::string()> file;
+        ReadFailure cause;
+    };
+    const Case cases[] = {
+        {"the stream's chain returns to its start",
+         [] { CompoundFileBytes f(payload(5000)); f.fat[4] = 2; return f.bytes(); }, ReadFailure::ChainLoop},
+        {"a chain that points at itself",
+         [] { CompoundFileBytes f(payload(5000)); f.fat[3] = 3; return f.bytes(); }, ReadFailure::ChainLoop},
+        {"the directory's chain points at itself",
+         [] { CompoundFileBytes f(payload(5000)); f.fat[1] = 1; return f.bytes(); }, ReadFailure::ChainLoop},
+        {"a chain past the allocation table",
+         [] { CompoundFileBytes f(payload(5000)); f.fat[3] = 500; return f.bytes(); }, ReadFailure::BadOffset},
+        {"a chain past the end of the file",
+         [] { CompoundFileBytes f(payload(5000)); f.fat[3] = 100; return f.bytes(); }, ReadFailure::BadOffset},
+        {"a stream longer than its chain",
+         [] { CompoundFileBytes f(payload(5000)); f.fat[5] = 0xFFFFFFFE; return f.bytes(); }, ReadFailure::Truncated},
+        {"a file cut at a sector's start before the stream's end",
+         [] { CompoundFileBytes f(payload(5000)); std::string b = f.bytes(true); return b.substr(0, b.size() - 5000 % 512); },
+         ReadFailure::BadOffset},
+        {"a file cut inside a sector before the stream's end",
+         [] { CompoundFileBytes f(payload(5000)); std::string b = f.bytes(true); return b.substr(0, b.size() - 100); },
+         ReadFailure::Truncated},
+        {"no workbook stream", [] { CompoundFileBytes f(payload(5000)); f.streamName = "Other"; return f.bytes(); },
+         ReadFailure::NotThisFormat},
+        {"a package protected by password",
+         [] { CompoundFileBytes f(payload(5000)); f.streamName = "EncryptionInfo"; return f.bytes(); },
+         ReadFailure::Encrypted},
+        {"a header cut short", [] { return CompoundFileBytes(payload(5000)).bytes().substr(0, 300); },
+         ReadFailure::Truncated},
+    };
+    for (const Case& c : cases) EXPECT_EQ(failureOf(c.file()), c.cause) << c.what;
+}
+
+}  // namespace
