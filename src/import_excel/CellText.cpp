@@ -98,4 +98,14 @@ std::string_view errorText(unsigned code) {
     }
 }
 
+std::string_view errorFromName(std::string_view name) {
+    static const std::pair<std::string_view, unsigned> kErrors[] = {
+        {"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
+        {"#NAME?", 0x1D}, {"#NUM!", 0x24},   {"#N/A", 0x2A},
+    };
+    for (const auto& [english, code] : kErrors)
+        if (name == english) return errorText(code);
+    return errorText(0xFF);
+}
+
 }  // namespace tessaro7::import_excel

@@ -22,5 +22,8 @@ bool isBuiltInDateFormat(unsigned index);
 
 // The error text of a stored error code of the binary format (0x07 "#DIV/0!").
 std::string_view errorText(unsigned code);
+// The Italian text of an error as the zip formats store it, by its English
+// name ("#DIV/0!", "#N/A" -> "#N/D"); "#ERRORE!" for a name no format defines.
+std::string_view errorFromName(std::string_view name);
 
 }  // namespace tessaro7::import_excel

@@ -39,6 +39,10 @@ class CellSink {
 public:
     virtual ~CellSink() = default;
     virtual void cell(std::uint32_t row, std::uint32_t col, const SheetCell& value) = 0;
+    // The rows and columns from the first that the receiver keeps: a reader
+    // need not give, nor unpack, cells beyond them.
+    virtual std::uint32_t rowsWanted() const { return UINT32_MAX; }
+    virtual std::uint32_t colsWanted() const { return UINT32_MAX; }
 };
 
 class WorkbookReader {
