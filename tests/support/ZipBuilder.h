@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaro7::testing {
@@ -58,6 +59,7 @@ inline std::string deflatedZeros(std::uint64_t megabytes) {
 }
 
 struct ZipPart {
+    ZipPart(std::string n, std::string d, bool deflate = true) : name(std::move(n)), data(std::move(d)), deflated(deflate) {}
     std::string name;
     std::string data;       // unpacked
     bool deflated = true;
