@@ -58,6 +58,8 @@ struct SheetNamesPart : XmlHandler {
         if (name == "table" && tables > 0) --tables;
         else if (name == "spreadsheet") inSpreadsheet = false;
     }
+    bool wantsAttributes(std::string_view name) const override { return name == "table"; }
+    bool wantsText() const override { return false; }
 };
 
 // settings.xml: the first view's ActiveTable.
@@ -123,6 +125,10 @@ public:
     }
 
     bool done() const override { return m_done; }
+    bool wantsAttributes(std::string_view name) const override {
+        return name == "table-cell" || name == "table-row" || name == "covered-table-cell" || name == "s" ||
+               name == "table";
+    }
 
 private:
     // A cell of the current row, to be given for each row the row repeats over.

@@ -125,6 +125,7 @@ public:
         if (m_inText) m_text += text;
     }
     bool done() const override { return m_next == m_wanted.size() && !m_inItem; }
+    bool wantsAttributes(std::string_view) const override { return false; }
     void finishItem() {
         if (!m_inItem) return;
         if (m_keep) {
@@ -241,6 +242,7 @@ public:
     }
 
     bool done() const override { return m_done; }
+    bool wantsAttributes(std::string_view name) const override { return name == "row" || name == "c"; }
 
 private:
     // The longest text a cell holds: 32767 characters of up to four bytes.

@@ -147,7 +147,7 @@ std::size_t XmlReader::text(std::string_view x, std::size_t at) {
         if (amp != std::string_view::npos && amp >= at && x.find(';', amp) == std::string_view::npos) end = amp;
         if (end == at) return 0;
     }
-    if (!m_nameStarts.empty()) {
+    if (!m_nameStarts.empty() && m_handler.wantsText()) {
         try {
             m_handler.text(decodeXmlText(x.substr(at, end - at), m_decoded));
         } catch (const XmlError& e) {
@@ -181,21 +181,36 @@ std::size_t XmlReader::element(std::string_view x, std::size_t at) {
     if (j == at + 1) fail("elemento senza nome", at);
     std::string_view name = localName(x.substr(at + 1, j - at - 1));
     m_attributes.clear();
-    if (m_values.size() < kMaxAttributes) m_values.resize(kMaxAttributes);
     bool empty = false;
+    j = m_handler.wantsAttributes(name) ? attributes(x, j, empty) : skimAttributes(x, j, empty);
+    if (j == 0) return 0;
+    if (m_rootClosed) fail("contenuto dopo la fine dell'elemento radice", at);
+    if (m_nameStarts.size() >= kMaxDepth) fail("elementi annidati troppo a fondo", at);
+    m_nameStarts.push_back(m_names.size());
+    m_names.append(name);
+    m_handler.open(name, m_attributes);
+    if (empty) {
+        m_names.resize(m_nameStarts.back());
+        m_nameStarts.pop_back();
+        m_rootClosed = m_nameStarts.empty();
+        m_handler.close(name);
+    }
+    return j - at;
+}
+
+// The attributes from `j` to the end of the tag into m_attributes; the
+// position after the tag, or 0 when the tag is not complete yet.
+std::size_t XmlReader::attributes(std::string_view x, std::size_t j, bool& empty) {
+    if (m_values.size() < kMaxAttributes) m_values.resize(kMaxAttributes);
     for (;;) {
         j = skipSpace(x, j);
         if (j >= x.size()) return 0;
-        if (x[j] == '>') {
-            ++j;
-            break;
-        }
+        if (x[j] == '>') return j + 1;
         if (x[j] == '/') {
             if (j + 1 >= x.size()) return 0;
             if (x[j + 1] != '>') fail("elemento non terminato", j);
             empty = true;
-            j += 2;
-            break;
+            return j + 2;
         }
         std::size_t nameStart = j;
         j = skipName(x, j);
@@ -219,18 +234,25 @@ std::size_t XmlReader::element(std::string_view x, std::size_t at) {
         }
         j = end + 1;
     }
-    if (m_rootClosed) fail("contenuto dopo la fine dell'elemento radice", at);
-    if (m_nameStarts.size() >= kMaxDepth) fail("elementi annidati troppo a fondo", at);
-    m_nameStarts.push_back(m_names.size());
-    m_names.append(name);
-    m_handler.open(name, m_attributes);
-    if (empty) {
-        m_names.resize(m_nameStarts.back());
-        m_nameStarts.pop_back();
-        m_rootClosed = m_nameStarts.empty();
-        m_handler.close(name);
+}
+
+// The end of a tag whose attributes the handler does not read: quoted
+// values are passed over whole, a `<` outside them is refused.
+std::size_t XmlReader::skimAttributes(std::string_view x, std::size_t j, bool& empty) {
+    for (; j < x.size(); ++j) {
+        char c = x[j];
+        if (c == '"' || c == '\'') {
+            std::size_t end = x.find(c, j + 1);
+            if (end == std::string_view::npos) return 0;
+            j = end;
+        } else if (c == '>') {
+            empty = x[j - 1] == '/';
+            return j + 1;
+        } else if (c == '<') {
+            fail("elemento non terminato", j);
+        }
     }
-    return j - at;
+    return 0;
 }
 
 std::size_t XmlReader::closing(std::string_view x, std::size_t at) {

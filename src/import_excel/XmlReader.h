@@ -42,6 +42,10 @@ public:
     virtual void text(std::string_view) {}
     // True once the handler has all it needs: the rest of the part is not read.
     virtual bool done() const { return false; }
+    // A handler that reads only some elements' attributes, or no text, says
+    // so: the reader then only skims the rest (still checking its form).
+    virtual bool wantsAttributes(std::string_view /*name*/) const { return true; }
+    virtual bool wantsText() const { return true; }
 };
 
 class XmlReader {
@@ -65,6 +69,8 @@ private:
     std::size_t element(std::string_view x, std::size_t at);
     std::size_t closing(std::string_view x, std::size_t at);
     std::size_t text(std::string_view x, std::size_t at);
+    std::size_t attributes(std::string_view x, std::size_t j, bool& empty);
+    std::size_t skimAttributes(std::string_view x, std::size_t j, bool& empty);
     [[noreturn]] void fail(const char* why, std::size_t at) const;
 
     XmlHandler& m_handler;

@@ -14,6 +14,9 @@ struct Recorder : XmlHandler {
     bool inText = false;
     std::string stopAt;
     bool stopped = false;
+    bool skim = false;  // no attributes but of <k>, no text
+    bool wantsAttributes(std::string_view name) const override { return !skim || name == "k"; }
+    bool wantsText() const override { return !skim; }
     void open(std::string_view name, const XmlAttributes& a) override {
         events += "<" + std::string(name);
         for (const auto& [k, v] : a) events += " " + std::string(k) + "=" + std::string(v);
@@ -26,9 +29,10 @@ struct Recorder : XmlHandler {
 };
 
 // The events, or "!" and the reason ("!troncata" when cut).
-std::string read(std::string_view xml, std::size_t piece, const std::string& stopAt = "") {
+std::string read(std::string_view xml, std::size_t piece, const std::string& stopAt = "", bool skim = false) {
     Recorder r;
     r.stopAt = stopAt;
+    r.skim = skim;
     XmlReader reader(r);
     try {
         for (std::size_t at = 0; at < xml.size(); at += piece)
@@ -122,6 +126,26 @@ TEST(XmlReader, AHandlerThatIsDoneStopsTheReading) {
     EXPECT_EQ(read("<a><b/><c>never", 2, "b"), "<a><b></b>");
     EXPECT_EQ(read("<a><b/><c>never", 2, "c"), "<a><b></b><c>");
     EXPECT_EQ(read("<a><b/><c>never", 2, "d"), "!troncata");
+}
+
+TEST(XmlReader, SkimmedElementsKeepTheirFormButGiveNoAttributesOrText) {
+    struct Case {
+        const char* xml;
+        const char* events;
+    };
+    const Case cases[] = {
+        {"<a b=\"1\"><k c=\"2\"/>text</a>", "<a><k c=2></k></a>"},
+        {"<a b='>' c=\"/\"><d e=\"&lt;\"/></a>", "<a><d></d></a>"},
+        {"<a><b x=\"1\"/><b/></a>", "<a><b></b><b></b></a>"},
+        {"<a b=\"1\" <c/></a>", "!elemento non terminato"},
+        {"<a b=\"1></a>", "!troncata"},
+        {"<a><b></a>", "!chiusura di un elemento non aperto"},
+    };
+    for (const Case& c : cases)
+        for (std::size_t piece : {std::size_t(1), std::size_t(5), std::size_t(1000)}) {
+            std::string got = read(c.xml, piece, "", true);
+            EXPECT_EQ(got.substr(0, std::string(c.events).size()), c.events) << c.xml << " in pieces of " << piece;
+        }
 }
 
 TEST(XmlReader, OoxmlEscapesAtEveryPosition) {
