@@ -6,6 +6,8 @@
 #include "import_excel/CellText.h"
 #include "import_excel/OdsValues.h"
 #include "import_excel/PackagePart.h"
+#include "import_excel/SheetReader.h"
+#include "support/ZipBuilder.h"
 
 namespace {
 
@@ -137,6 +139,39 @@ TEST(PackageRules, ErrorNamesOfTheZipFormats) {
         {"#NAME?", "#NOME?"},  {"#NUM!", "#NUM!"},     {"#N/A", "#N/D"},        {"Err:502", "#ERRORE!"},
     };
     for (const auto& [stored, shown] : cases) EXPECT_EQ(errorFromName(stored), shown) << stored;
+}
+
+}  // namespace
+
+namespace {
+
+// A workbook whose date system is given as `workbookPr` writes it, with a
+// date cell of day 366.
+std::string dateCellOf(const std::string& workbookPr) {
+    using tessaro7::testing::buildZip;
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    std::string bytes =
+        buildZip({{"xl/workbook.xml", "<workbook>" + workbookPr + "<sheets><sheet name=\"F\" r:id=\"r1\"/></sheets></workbook>"},
+                  {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"r1\" Type=\"" + rel +
+                                                     "worksheet\" Target=\"worksheets/s.xml\"/></Relationships>"},
+                  {"xl/worksheets/s.xml", "<worksheet><sheetData><row><c s=\"1\"><v>366</v></c></row></sheetData></worksheet>"},
+                  {"xl/styles.xml", "<styleSheet><cellXfs><xf/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"}})
+            .bytes;
+    return std::string(readWorkbookBytes(bytes, "", 1, 1).grid.cell(0, 0));
+}
+
+TEST(PackageRules, Date1904InEveryXmlSpelling) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<workbookPr date1904=\"1\"/>", "01/01/1905"},
+        {"<workbookPr date1904=\"true\" defaultThemeVersion=\"124226\"/>", "01/01/1905"},
+        {"<workbookPr filterPrivacy=\"1\" date1904=\"on\"/>", "01/01/1905"},
+        {"<workbookPr date1904=\"TRUE\"/>", "01/01/1905"},
+        {"<workbookPr date1904=\"0\"/>", "31/12/1900"},
+        {"<workbookPr date1904=\"false\"/>", "31/12/1900"},
+        {"<workbookPr defaultThemeVersion=\"124226\"/>", "31/12/1900"},
+        {"", "31/12/1900"},
+    };
+    for (const auto& [workbookPr, shown] : cases) EXPECT_EQ(dateCellOf(workbookPr), shown) << workbookPr;
 }
 
 }  // namespace
