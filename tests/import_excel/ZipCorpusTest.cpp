@@ -141,3 +141,24 @@ with open(sys.argv[2], 'w') as out:
 }
 
 }  // namespace
+
+namespace {
+
+// The workbooks Calc saved in the three formats: the .ods gives the grid of
+// the .xls, cell for cell and kind for kind (leading blanks, dates, times,
+// text and Boolean formula results, errors).
+TEST(ZipCorpus, OdsSavedByCalcGivesTheSameGridAsXls) {
+    for (const char* base : {"calc-mixed", "calc-1904"}) {
+        const fs::path fixtures(TESSARO7_FIXTURES);
+        SheetRead xls = readSheet((fixtures / (std::string(base) + ".xls")).string(), "Dati", 5, 9);
+        SheetRead ods = readSheet((fixtures / (std::string(base) + ".ods")).string(), "Dati", 5, 9);
+        EXPECT_EQ(ods.sheets, xls.sheets);
+        for (long r = 0; r < 5; ++r)
+            for (long c = 0; c < 9; ++c) {
+                EXPECT_EQ(ods.grid.cell(r, c), xls.grid.cell(r, c)) << base << " row " << r << " column " << c;
+                EXPECT_EQ(ods.grid.kind(r, c), xls.grid.kind(r, c)) << base << " row " << r << " column " << c;
+            }
+    }
+}
+
+}  // namespace
