@@ -15,6 +15,9 @@ public:
     void cell(std::uint32_t, std::uint32_t, const import_excel::SheetCell& value) override {
         m_bytes += import_excel::cellText(value).size();
     }
+    // As a preview of a large grid asks.
+    std::uint32_t rowsWanted() const override { return 2000; }
+    std::uint32_t colsWanted() const override { return 64; }
     std::size_t m_bytes = 0;
 };
 

@@ -248,8 +248,8 @@ public:
         ++count;
         m_sink.cell(row, col, value);
     }
-    std::uint32_t keptRows() const override { return m_sink.keptRows(); }
-    std::uint32_t keptColumns() const override { return m_sink.keptColumns(); }
+    std::uint32_t rowsWanted() const override { return m_sink.rowsWanted(); }
+    std::uint32_t colsWanted() const override { return m_sink.colsWanted(); }
     std::size_t count = 0;
 
 private:

@@ -142,7 +142,7 @@ std::string_view errorText(unsigned code) {
     return kUnknownError;
 }
 
-std::string_view errorTextByName(std::string_view stored) {
+std::string_view errorFromName(std::string_view stored) {
     for (const ErrorName& e : kErrorNames)
         if (e.stored == stored) return e.shown;
     return kUnknownError;

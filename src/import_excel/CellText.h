@@ -28,6 +28,8 @@ bool isBuiltInDateFormat(unsigned index);
 // The error text of a stored error code of the binary format (0x07 "#DIV/0!",
 // 0x0F "#VALORE!"), and of an error as the XML formats store it ("#VALUE!").
 std::string_view errorText(unsigned code);
-std::string_view errorTextByName(std::string_view stored);
+// The Italian text of an error as the zip formats store it, by its English
+// name ("#DIV/0!", "#N/A" -> "#N/D"); "#ERRORE!" for a name no format defines.
+std::string_view errorFromName(std::string_view name);
 
 }  // namespace tessaro7::import_excel

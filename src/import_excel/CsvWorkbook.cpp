@@ -112,8 +112,8 @@ public:
     void readSheet(std::size_t, CellSink& sink) override {
         std::string decoded;
         parse(m_text, m_separator, [&](std::uint32_t row, std::uint32_t col, std::string_view value) {
-            if (row >= sink.keptRows()) return false;
-            if (value.empty() || col >= sink.keptColumns()) return true;
+            if (row >= sink.rowsWanted()) return false;
+            if (value.empty() || col >= sink.colsWanted()) return true;
             SheetCell cell;
             if (m_utf8) {
                 cell.text = value;

@@ -8,6 +8,7 @@
 #include "db/PathResolver.h"
 #include "import_excel/CellText.h"
 #include "import_excel/CompoundFile.h"
+#include "import_excel/PackagePart.h"
 
 namespace tessaro7::import_excel {
 
@@ -42,6 +43,8 @@ std::string readFile(const fs::path& file) {
 class GridSink : public CellSink {
 public:
     GridSink(PreviewGrid& grid, std::size_t fileBytes) : m_grid(grid), m_budget((std::size_t(16) << 20) + 8 * fileBytes) {}
+    std::uint32_t rowsWanted() const override { return wanted(m_grid.PreviewRows()); }
+    std::uint32_t colsWanted() const override { return wanted(m_grid.PreviewCols()); }
     void cell(std::uint32_t row, std::uint32_t col, const SheetCell& value) override {
         if (row >= static_cast<std::uint64_t>(m_grid.PreviewRows()) ||
             col >= static_cast<std::uint64_t>(m_grid.PreviewCols()))
@@ -58,13 +61,33 @@ public:
                                  "il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
     }
 
-    std::uint32_t keptRows() const override { return static_cast<std::uint32_t>(m_grid.PreviewRows()); }
-    std::uint32_t keptColumns() const override { return static_cast<std::uint32_t>(m_grid.PreviewCols()); }
-
 private:
+    static std::uint32_t wanted(long count) { return static_cast<std::uint32_t>(std::clamp<long>(count, 0, UINT32_MAX)); }
+
     PreviewGrid& m_grid;
     std::size_t m_budget;
 };
+
+// A zip package by what it holds, whatever the order of its entries: an
+// OpenDocument spreadsheet (its "mimetype" says so, or it has content.xml),
+// or an Office Open XML workbook (package relationships, or the workbook
+// part where such packages keep it).
+WorkbookFormat zipFormat(std::string_view bytes) {
+    ZipArchive zip = openPackage(bytes, ".xlsx o .ods");
+    if (const ZipEntry* mimetype = zip.find("mimetype"); mimetype && mimetype->unpacked <= 256) {
+        std::string type;
+        zip.read(*mimetype, [&](std::string_view piece) {
+            type += piece;
+            return true;
+        });
+        if (type == "application/vnd.oasis.opendocument.spreadsheet") return WorkbookFormat::Ods;
+        if (type.starts_with("application/vnd.oasis.opendocument."))
+            throw SheetReadError("è un documento OpenDocument, ma non un foglio di calcolo");
+    }
+    if (zip.find("_rels/.rels") || zip.find("xl/workbook.xml")) return WorkbookFormat::Xlsx;
+    if (zip.find("content.xml")) return WorkbookFormat::Ods;
+    throw SheetReadError("è un archivio zip, ma non una cartella di lavoro (.xlsx, .ods)");
+}
 
 // A list saved as text holds no NUL byte (a binary file, or UTF-16, does);
 // other control characters are field text, which the import's checks refuse.
@@ -79,6 +102,19 @@ std::string someNames(const std::vector<std::string>& names) {
     return list;
 }
 
+// A password-protected .xlsx or .ods is a compound file holding the
+// encrypted package and how it is encrypted.
+void refuseEncryptedPackage(std::string_view bytes) {
+    if (bytes.substr(0, 8) != kCompoundFileSignature) return;
+    bool encrypted = false;
+    try {
+        encrypted = !compoundFileStream(bytes, {"EncryptionInfo"}).empty();
+    } catch (const SheetReadError&) {
+        return;  // no such stream (or a damaged file, which the BIFF reader reports)
+    }
+    if (encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
+}
+
 }  // namespace
 
 WorkbookFormat detectFormat(std::string_view bytes) {
@@ -86,21 +122,16 @@ WorkbookFormat detectFormat(std::string_view bytes) {
     // A bare BIFF2 to BIFF8 stream starts with its BOF record.
     if (bytes.size() >= 4 && bytes[0] == 0x09 && (bytes[1] == 0x00 || bytes[1] == 0x02 || bytes[1] == 0x04 || bytes[1] == 0x08))
         return WorkbookFormat::Biff;
-    if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
-        // An OpenDocument package starts with its uncompressed "mimetype" entry.
-        if (bytes.size() >= 38 && bytes.substr(30, 8) == "mimetype") {
-            if (bytes.substr(38).substr(0, 46) == "application/vnd.oasis.opendocument.spreadsheet") return WorkbookFormat::Ods;
-            throw SheetReadError("è un documento OpenDocument, ma non un foglio di calcolo");
-        }
-        return WorkbookFormat::Xlsx;
-    }
+    if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) return zipFormat(bytes);
     if (looksLikeText(bytes)) return WorkbookFormat::Csv;
     throw SheetReadError("non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv");
 }
 
 std::unique_ptr<WorkbookReader> openWorkbook(std::string bytes) {
     switch (detectFormat(bytes)) {
-    case WorkbookFormat::Biff: return openBiffWorkbook(std::move(bytes));
+    case WorkbookFormat::Biff:
+        refuseEncryptedPackage(bytes);
+        return openBiffWorkbook(std::move(bytes));
     case WorkbookFormat::Xlsx: return openXlsxWorkbook(std::move(bytes));
     case WorkbookFormat::Ods: return openOdsWorkbook(std::move(bytes));
     case WorkbookFormat::Csv: return openCsvWorkbook(std::move(bytes));

@@ -65,10 +65,10 @@ class CellSink {
 public:
     virtual ~CellSink() = default;
     virtual void cell(std::uint32_t row, std::uint32_t col, const SheetCell& value) = 0;
-    // The rows and columns from 0 the receiver keeps: a reader may skip the
-    // cells beyond, and stop at the first row beyond when rows come in order.
-    virtual std::uint32_t keptRows() const { return UINT32_MAX; }
-    virtual std::uint32_t keptColumns() const { return UINT32_MAX; }
+    // The rows and columns from the first that the receiver keeps: a reader
+    // need not give, nor unpack, cells beyond them.
+    virtual std::uint32_t rowsWanted() const { return UINT32_MAX; }
+    virtual std::uint32_t colsWanted() const { return UINT32_MAX; }
 };
 
 class WorkbookReader {

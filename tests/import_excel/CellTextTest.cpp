@@ -46,7 +46,7 @@ TEST(CellText, ErrorsByTheirItalianNames) {
     };
     for (const auto& [code, stored, shown] : cases) {
         EXPECT_EQ(errorText(code), shown) << code;
-        EXPECT_EQ(errorTextByName(stored), shown) << stored;
+        EXPECT_EQ(errorFromName(stored), shown) << stored;
     }
 }
 

@@ -140,7 +140,8 @@ TEST(SheetReader, UnreadableFilesGiveAnItalianReason) {
     dir.write("binario.xls", std::string("\x01\x02\x00\x00" "dati", 8));
     EXPECT_EQ(reasonFor((dir / "binario.xls").string()), "non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv");
     dir.write("nuovo.xls", std::string("PK\x03\x04\x14\x00\x06\x00", 8));
-    EXPECT_EQ(reasonFor((dir / "nuovo.xls").string()), "pacchetto del file troncato");
+    EXPECT_EQ(reasonFor((dir / "nuovo.xls").string()),
+              "non è un file .xlsx o .ods leggibile: il pacchetto è troncato (manca l'indice finale)");
     // The kind comes from the bytes, not the name: a list saved as text reads as one.
     dir.write("testo.xls", "Nome;Città\r\nRossi;Roma\r\n");
     EXPECT_EQ(readFirstWorksheet((dir / "testo.xls").string(), 2, 2).cell(1, 1), "Roma");

@@ -1,0 +1,324 @@
+// .ods workbooks read from their package parts by our own code: the
+// manifest (an encrypted package is refused), content.xml (the tables'
+// names, then the cells of the chosen table, streamed and read only as far
+// as the grid asked for) and settings.xml (the table the workbook opens
+// on). Each cell is given as the value its attributes store; formulas are
+// never parsed, their stored result is the value.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "import_excel/CellReference.h"
+#include "import_excel/CellText.h"
+#include "import_excel/OdsValues.h"
+#include "import_excel/PackagePart.h"
+#include "import_excel/WorkbookReader.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+constexpr std::string_view kFormat = ".ods";
+constexpr std::size_t kMaxSheets = 4096;
+// The longest text a cell keeps: 32767 characters of up to four bytes, the
+// most a field of any format holds.
+constexpr std::size_t kMaxCellText = 4 * 32767;
+// A run of blanks (<text:s text:c="N"/>) longer than a cell can hold is cut there.
+constexpr std::uint32_t kMaxBlanks = 32767;
+
+std::uint32_t repeats(const XmlAttributes& a, std::string_view name, std::uint32_t most) {
+    std::string_view text = xmlAttribute(a, name);
+    std::uint32_t n = 1;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || n == 0) return 1;
+    return std::min(n, most);
+}
+
+// META-INF/manifest.xml: whether any part is encrypted.
+struct ManifestPart : XmlHandler {
+    bool encrypted = false;
+    void open(std::string_view name, const XmlAttributes&) override { encrypted = encrypted || name == "encryption-data"; }
+    void close(std::string_view) override {}
+    bool done() const override { return encrypted; }
+};
+
+// content.xml, first pass: the names of the tables of the spreadsheet, in order.
+struct SheetNamesPart : XmlHandler {
+    std::vector<std::string> names;
+    bool inSpreadsheet = false;
+    int tables = 0;  // open table elements (a table inside a cell nests)
+    void open(std::string_view name, const XmlAttributes& a) override {
+        if (name == "spreadsheet") inSpreadsheet = true;
+        if (!inSpreadsheet || name != "table" || tables++ > 0) return;
+        if (names.size() >= kMaxSheets)
+            throw SheetReadError("la cartella di lavoro ha più di " + std::to_string(kMaxSheets) + " fogli");
+        names.emplace_back(xmlAttribute(a, "name"));
+    }
+    void close(std::string_view name) override {
+        if (name == "table" && tables > 0) --tables;
+        else if (name == "spreadsheet") inSpreadsheet = false;
+    }
+    bool wantsAttributes(std::string_view name) const override { return name == "table"; }
+    bool wantsText() const override { return false; }
+};
+
+// settings.xml: the first view's ActiveTable.
+struct SettingsPart : XmlHandler {
+    std::string active;
+    bool inActive = false, found = false;
+    void open(std::string_view name, const XmlAttributes& a) override {
+        inActive = !found && name == "config-item" && xmlAttribute(a, "name") == "ActiveTable";
+    }
+    void close(std::string_view) override {
+        found = found || inActive;
+        inActive = false;
+    }
+    void text(std::string_view text) override {
+        if (inActive && active.size() < 4096) active += text;
+    }
+    bool done() const override { return found; }
+};
+
+// content.xml, second pass: the cells of one table inside the grid wanted,
+// given to the receiver row by row; a repeated row or cell is given once
+// for each row and column it covers inside the grid, and reading stops at
+// the first row below the grid.
+class CellsPart : public XmlHandler {
+public:
+    CellsPart(CellSink& sink, std::size_t table)
+        : m_sink(sink), m_target(table), m_rowsWanted(std::min(sink.rowsWanted(), kMaxSheetRows)),
+          m_colsWanted(std::min(sink.colsWanted(), kMaxSheetCols)) {}
+
+    void open(std::string_view name, const XmlAttributes& a) override {
+        if (!m_inSpreadsheet) {
+            m_inSpreadsheet = name == "spreadsheet";
+        } else if (name == "table") {
+            if (m_tables++ == 0) m_inTarget = m_table++ == m_target;
+        } else if (!m_inTarget || m_tables != 1) {
+        } else if (m_inCell) {
+            ++m_cellDepth;
+            if (m_keep) cellContent(name, a);
+        } else if (name == "table-row") {
+            startRow(a);
+        } else if ((name == "table-cell" || name == "covered-table-cell") && m_inRow) {
+            startCell(name == "covered-table-cell", a);
+        }
+    }
+
+    void close(std::string_view name) override {
+        if (name == "table") {
+            if (m_tables > 0 && --m_tables == 0 && m_inTarget) m_done = true;
+        } else if (!m_inTarget || m_tables != 1) {
+        } else if (m_inCell && m_cellDepth > 0) {
+            if (m_skipDepth == m_cellDepth) m_skipDepth = 0;
+            if (m_paragraphDepth == m_cellDepth) m_paragraphDepth = 0;
+            --m_cellDepth;
+        } else if (m_inCell) {
+            endCell();
+        } else if (name == "table-row" && m_inRow) {
+            endRow();
+        }
+    }
+
+    void text(std::string_view text) override {
+        if (m_inCell && m_keep && m_paragraphDepth != 0 && m_skipDepth == 0) append(text);
+    }
+
+    bool done() const override { return m_done; }
+    bool wantsAttributes(std::string_view name) const override {
+        return name == "table-cell" || name == "table-row" || name == "covered-table-cell" || name == "s" ||
+               name == "table";
+    }
+
+private:
+    // A cell of the current row, to be given for each row the row repeats over.
+    struct Pending {
+        std::uint32_t firstCol, endCol;
+        SheetCell::Type type;
+        double number;
+        std::size_t offset, length;
+    };
+
+    void startRow(const XmlAttributes& a) {
+        m_inRow = true;
+        m_rowRepeat = repeats(a, "number-rows-repeated", kMaxSheetRows);
+        m_col = 0;
+        m_pending.clear();
+        m_rowText.clear();
+    }
+
+    void endRow() {
+        m_inRow = false;
+        std::uint64_t end = std::min<std::uint64_t>(m_row + m_rowRepeat, m_rowsWanted);
+        for (std::uint64_t row = m_row; row < end; ++row)
+            for (const Pending& p : m_pending) {
+                SheetCell cell;
+                cell.type = p.type;
+                cell.number = p.number;
+                cell.text = std::string_view(m_rowText).substr(p.offset, p.length);
+                for (std::uint32_t col = p.firstCol; col < p.endCol; ++col)
+                    m_sink.cell(static_cast<std::uint32_t>(row), col, cell);
+            }
+        m_row += m_rowRepeat;
+        if (m_row >= m_rowsWanted) m_done = true;
+    }
+
+    void startCell(bool covered, const XmlAttributes& a) {
+        m_inCell = true;
+        m_cellCol = m_col;
+        m_cellDepth = m_skipDepth = m_paragraphDepth = 0;
+        m_colRepeat = repeats(a, "number-columns-repeated", kMaxSheetCols);
+        // A covered cell (under a merged range) is an empty cell in its own column.
+        m_keep = !covered && m_col < m_colsWanted && m_row < m_rowsWanted;
+        if (!m_keep) return;
+        m_type.clear();
+        m_error = false;
+        m_formula = m_hasString = false;
+        m_paragraphs = 0;
+        m_text.clear();
+        for (const auto& [key, value] : a) {
+            if (key == "value-type") {
+                // office:value-type, and calcext:value-type="error" beside it for an error result.
+                if (value == "error") m_error = true;
+                else if (m_type.empty()) m_type = value;
+            } else if (key == "value" || key == "date-value" || key == "time-value" || key == "boolean-value") {
+                m_value = value;
+            } else if (key == "string-value") {
+                m_string = value;
+                m_hasString = true;
+            } else if (key == "formula") {
+                m_formula = true;
+            }
+        }
+    }
+
+    void cellContent(std::string_view name, const XmlAttributes& a) {
+        if (m_skipDepth != 0) return;
+        if (name == "annotation" || name == "note") {
+            m_skipDepth = m_cellDepth;  // a comment or footnote is not the cell's text
+        } else if (name == "p" || name == "h") {
+            if (m_paragraphs++ > 0) append("\n");
+            m_paragraphDepth = m_cellDepth;
+        } else if (m_paragraphDepth == 0) {
+        } else if (name == "s") {
+            append(std::string(repeats(a, "c", kMaxBlanks), ' '));
+        } else if (name == "tab") {
+            append("\t");
+        } else if (name == "line-break") {
+            append("\n");
+        }
+    }
+
+    void append(std::string_view text) {
+        if (m_text.size() >= kMaxCellText) return;
+        text = text.substr(0, kMaxCellText - m_text.size());
+        m_text += text;
+        if (m_text.size() == kMaxCellText)  // not in the middle of a character
+            while (!m_text.empty() && (static_cast<unsigned char>(m_text.back()) & 0xC0) == 0x80) m_text.pop_back();
+    }
+
+    void endCell() {
+        m_inCell = false;
+        std::uint64_t first = m_col;
+        m_col += m_colRepeat;
+        if (!m_keep) return;
+        std::string text;
+        SheetCell cell = value(text);
+        if (cell.type == SheetCell::Type::Text && cell.text.empty()) return;
+        m_pending.push_back({static_cast<std::uint32_t>(first),
+                             static_cast<std::uint32_t>(std::min<std::uint64_t>(m_col, m_colsWanted)), cell.type,
+                             cell.number, m_rowText.size(), cell.text.size()});
+        m_rowText.append(cell.text);
+    }
+
+    SheetCell value(std::string& text) {
+        SheetCell cell;
+        if (m_error) {
+            cell.type = SheetCell::Type::Error;
+            cell.text = errorFromName(m_text);
+        } else if (m_type == "float" || m_type == "percentage" || m_type == "currency") {
+            auto [end, ec] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), cell.number);
+            if (m_value.empty() || ec != std::errc() || end != m_value.data() + m_value.size() || !std::isfinite(cell.number))
+                refuse("un numero non valido");
+            cell.type = SheetCell::Type::Number;
+        } else if (m_type == "date") {
+            auto date = parseOdsDate(m_value);
+            cell = date ? odsDateCell(*date, text) : SheetCell{};
+            if (!date) cell.text = text = m_value;
+        } else if (m_type == "time") {
+            auto seconds = parseOdsDuration(m_value);
+            cell = seconds ? odsDurationCell(*seconds, text) : SheetCell{};
+            if (!seconds) cell.text = text = m_value;
+        } else if (m_type == "boolean") {
+            cell.type = SheetCell::Type::Boolean;
+            if (m_value == "true" || m_value == "1") cell.number = 1;
+            else if (m_value != "false" && m_value != "0") refuse("un valore logico non valido");
+        } else if (m_type == "string") {
+            cell.text = m_hasString ? m_string : m_text;
+        } else if (m_formula && m_type.empty()) {
+            cell.type = SheetCell::Type::NoResult;
+        } else {
+            cell.text = m_text;
+        }
+        return cell;
+    }
+
+    [[noreturn]] void refuse(const char* what) const {
+        throw SheetReadError("non è un file .ods leggibile: la cella " +
+                             cellName(static_cast<std::uint32_t>(m_row), static_cast<std::uint32_t>(m_cellCol)) + " ha " +
+                             what);
+    }
+
+    CellSink& m_sink;
+    std::size_t m_target, m_table = 0;
+    std::uint32_t m_rowsWanted, m_colsWanted;
+    int m_tables = 0;
+    bool m_inSpreadsheet = false, m_inTarget = false, m_inRow = false, m_inCell = false, m_keep = false, m_done = false;
+    std::uint64_t m_row = 0, m_col = 0, m_cellCol = 0;
+    std::uint32_t m_rowRepeat = 1, m_colRepeat = 1;
+    std::vector<Pending> m_pending;
+    std::string m_rowText;
+    // The cell being read: its attributes and its paragraphs' text.
+    std::size_t m_cellDepth = 0, m_skipDepth = 0, m_paragraphDepth = 0, m_paragraphs = 0;
+    std::string m_type, m_value, m_string, m_text;
+    bool m_error = false, m_formula = false, m_hasString = false;
+};
+
+class OdsWorkbook : public WorkbookReader {
+public:
+    explicit OdsWorkbook(std::string bytes) : m_bytes(std::move(bytes)), m_zip(openPackage(m_bytes, kFormat)) {
+        ManifestPart manifest;
+        readXmlPart(m_zip, "META-INF/manifest.xml", manifest, kFormat);
+        if (manifest.encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
+        SheetNamesPart names;
+        if (!readXmlPart(m_zip, "content.xml", names, kFormat)) unreadablePackage(kFormat, "manca la parte content.xml");
+        m_names = std::move(names.names);
+        SettingsPart settings;
+        readXmlPart(m_zip, "settings.xml", settings, kFormat);
+        auto active = std::find(m_names.begin(), m_names.end(), settings.active);
+        if (settings.found && active != m_names.end()) m_opensFirst = static_cast<std::size_t>(active - m_names.begin());
+    }
+
+    const std::vector<std::string>& sheetNames() const override { return m_names; }
+    std::size_t opensFirst() const override { return m_opensFirst; }
+
+    void readSheet(std::size_t index, CellSink& sink) override {
+        if (index >= m_names.size()) throw SheetReadError("foglio inesistente");
+        CellsPart cells(sink, index);
+        readXmlPart(m_zip, "content.xml", cells, kFormat);
+    }
+
+private:
+    std::string m_bytes;
+    ZipArchive m_zip;
+    std::vector<std::string> m_names;
+    std::size_t m_opensFirst = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkbookReader> openOdsWorkbook(std::string bytes) {
+    return std::make_unique<OdsWorkbook>(std::move(bytes));
+}
+
+}  // namespace tessaro7::import_excel

@@ -1,0 +1,274 @@
+#include "import_excel/XmlReader.h"
+
+#include <charconv>
+
+#include "db/Cp1252.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool nameChar(char c) {
+    return !space(c) && c != '/' && c != '>' && c != '=' && c != '<' && c != '"' && c != '\'';
+}
+
+std::string_view localName(std::string_view qualified) {
+    std::size_t colon = qualified.rfind(':');
+    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+}
+
+// True when what is left of `x` from `at` is shorter than `literal` and
+// could still become it once the next piece comes.
+bool couldBecome(std::string_view x, std::size_t at, std::string_view literal) {
+    std::string_view rest = x.substr(at);
+    return rest.size() < literal.size() && literal.substr(0, rest.size()) == rest;
+}
+
+bool startsWith(std::string_view x, std::size_t at, std::string_view literal) { return x.substr(at, literal.size()) == literal; }
+
+std::size_t skipSpace(std::string_view x, std::size_t j) {
+    while (j < x.size() && space(x[j])) ++j;
+    return j;
+}
+
+std::size_t skipName(std::string_view x, std::size_t j) {
+    while (j < x.size() && nameChar(x[j])) ++j;
+    return j;
+}
+
+}  // namespace
+
+std::string_view xmlAttribute(const XmlAttributes& attributes, std::string_view name) {
+    for (const auto& [key, value] : attributes)
+        if (key == name) return value;
+    return {};
+}
+
+std::string_view decodeXmlText(std::string_view raw, std::string& out) {
+    if (raw.find('&') == std::string_view::npos) return raw;
+    static const std::pair<std::string_view, char> kEntities[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    out.clear();
+    for (std::size_t i = 0; i < raw.size();) {
+        std::size_t amp = raw.find('&', i);
+        out.append(raw.substr(i, amp == std::string_view::npos ? raw.size() - i : amp - i));
+        if (amp == std::string_view::npos) break;
+        std::size_t end = raw.find(';', amp);
+        if (end == std::string_view::npos || end - amp > 12) throw XmlError("riferimento a carattere non chiuso", false);
+        std::string_view name = raw.substr(amp + 1, end - amp - 1);
+        i = end + 1;
+        if (!name.empty() && name[0] == '#') {
+            bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
+            std::string_view digits = name.substr(hex ? 2 : 1);
+            std::uint32_t code = 0;
+            auto [stop, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+            if (digits.empty() || ec != std::errc() || stop != digits.data() + digits.size())
+                throw XmlError("riferimento a carattere non valido", false);
+            db::appendUtf8(out, code == 0 || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF ? 0xFFFD : code);
+            continue;
+        }
+        bool known = false;
+        for (const auto& [entity, c] : kEntities)
+            if (name == entity) {
+                out += c;
+                known = true;
+            }
+        if (!known) throw XmlError("entità sconosciuta \"" + std::string(name) + "\"", false);
+    }
+    return out;
+}
+
+void decodeOoxmlEscapes(std::string& text, std::size_t from) {
+    if (text.find("_x", from) == std::string::npos) return;
+    std::string out;
+    for (std::size_t i = from; i < text.size();) {
+        unsigned code = 0;
+        if (text.compare(i, 2, "_x") == 0 && i + 7 <= text.size() && text[i + 6] == '_') {
+            auto [end, ec] = std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16);
+            if (ec == std::errc() && end == text.data() + i + 6) {
+                db::appendUtf8(out, code >= 0xD800 && code < 0xE000 ? 0xFFFD : code);
+                i += 7;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    text.replace(from, std::string::npos, out);
+}
+
+void XmlReader::fail(const char* why, std::size_t at) const {
+    throw XmlError(std::string(why) + ", al byte " + std::to_string(m_offset + at), false);
+}
+
+bool XmlReader::feed(std::string_view piece) {
+    if (m_stopped) return false;
+    if (m_pending.empty()) {
+        std::size_t used = parse(piece);
+        m_offset += used;
+        m_pending.assign(piece.substr(used));
+    } else {
+        m_pending.append(piece);
+        std::size_t used = parse(m_pending);
+        m_offset += used;
+        m_pending.erase(0, used);
+    }
+    if (m_pending.size() > kMaxToken) fail("elemento troppo lungo", 0);
+    return !m_stopped;
+}
+
+void XmlReader::finish() {
+    if (!m_stopped && !m_rootClosed) throw XmlError("troncata", true);
+}
+
+std::size_t XmlReader::parse(std::string_view x) {
+    std::size_t i = 0;
+    while (i < x.size() && !m_stopped) {
+        std::size_t used;
+        if (x[i] != '<') used = text(x, i);
+        else if (i + 1 >= x.size()) used = 0;
+        else if (x[i + 1] == '/') used = closing(x, i);
+        else if (x[i + 1] == '!' || x[i + 1] == '?') used = markup(x, i);
+        else used = element(x, i);
+        if (used == 0) break;
+        i += used;
+        m_stopped = m_handler.done();
+    }
+    return i;
+}
+
+std::size_t XmlReader::text(std::string_view x, std::size_t at) {
+    std::size_t end = x.find('<', at);
+    if (end == std::string_view::npos) {
+        // A reference the piece cuts waits for the next piece.
+        end = x.size();
+        std::size_t amp = x.rfind('&');
+        if (amp != std::string_view::npos && amp >= at && x.find(';', amp) == std::string_view::npos) end = amp;
+        if (end == at) return 0;
+    }
+    if (!m_nameStarts.empty() && m_handler.wantsText()) {
+        try {
+            m_handler.text(decodeXmlText(x.substr(at, end - at), m_decoded));
+        } catch (const XmlError& e) {
+            fail(e.what(), at);
+        }
+    }
+    return end - at;
+}
+
+std::size_t XmlReader::markup(std::string_view x, std::size_t at) {
+    auto through = [&](std::string_view start, std::string_view stop) -> std::pair<std::size_t, std::string_view> {
+        std::size_t end = x.find(stop, at + start.size());
+        if (end == std::string_view::npos) return {0, {}};
+        return {end + stop.size() - at, x.substr(at + start.size(), end - at - start.size())};
+    };
+    if (startsWith(x, at, "<?")) return through("<?", "?>").first;
+    if (startsWith(x, at, "<!--")) return through("<!--", "-->").first;
+    if (couldBecome(x, at, "<!--") || couldBecome(x, at, "<![CDATA[") || couldBecome(x, at, "<!DOCTYPE")) return 0;
+    if (startsWith(x, at, "<![CDATA[")) {
+        auto [used, inside] = through("<![CDATA[", "]]>");
+        if (used != 0 && !m_nameStarts.empty()) m_handler.text(inside);
+        return used;
+    }
+    if (startsWith(x, at, "<!DOCTYPE")) fail("contiene una dichiarazione del tipo di documento (DTD), che il formato non ammette", at);
+    fail("dichiarazione non ammessa", at);
+}
+
+std::size_t XmlReader::element(std::string_view x, std::size_t at) {
+    std::size_t j = skipName(x, at + 1);
+    if (j >= x.size()) return 0;
+    if (j == at + 1) fail("elemento senza nome", at);
+    std::string_view name = localName(x.substr(at + 1, j - at - 1));
+    m_attributes.clear();
+    bool empty = false;
+    j = m_handler.wantsAttributes(name) ? attributes(x, j, empty) : skimAttributes(x, j, empty);
+    if (j == 0) return 0;
+    if (m_rootClosed) fail("contenuto dopo la fine dell'elemento radice", at);
+    if (m_nameStarts.size() >= kMaxDepth) fail("elementi annidati troppo a fondo", at);
+    m_nameStarts.push_back(m_names.size());
+    m_names.append(name);
+    m_handler.open(name, m_attributes);
+    if (empty) {
+        m_names.resize(m_nameStarts.back());
+        m_nameStarts.pop_back();
+        m_rootClosed = m_nameStarts.empty();
+        m_handler.close(name);
+    }
+    return j - at;
+}
+
+// The attributes from `j` to the end of the tag into m_attributes; the
+// position after the tag, or 0 when the tag is not complete yet.
+std::size_t XmlReader::attributes(std::string_view x, std::size_t j, bool& empty) {
+    if (m_values.size() < kMaxAttributes) m_values.resize(kMaxAttributes);
+    for (;;) {
+        j = skipSpace(x, j);
+        if (j >= x.size()) return 0;
+        if (x[j] == '>') return j + 1;
+        if (x[j] == '/') {
+            if (j + 1 >= x.size()) return 0;
+            if (x[j + 1] != '>') fail("elemento non terminato", j);
+            empty = true;
+            return j + 2;
+        }
+        std::size_t nameStart = j;
+        j = skipName(x, j);
+        if (j == nameStart) fail("attributo senza nome", j);
+        std::string_view attributeName = localName(x.substr(nameStart, j - nameStart));
+        j = skipSpace(x, j);
+        if (j >= x.size()) return 0;
+        if (x[j] != '=') fail("attributo senza valore", j);
+        j = skipSpace(x, j + 1);
+        if (j >= x.size()) return 0;
+        if (x[j] != '"' && x[j] != '\'') fail("valore di attributo senza virgolette", j);
+        std::size_t end = x.find(x[j], j + 1);
+        if (end == std::string_view::npos) return 0;
+        if (m_attributes.size() < kMaxAttributes) {
+            try {
+                std::string& value = m_values[m_attributes.size()];
+                m_attributes.emplace_back(attributeName, decodeXmlText(x.substr(j + 1, end - j - 1), value));
+            } catch (const XmlError& e) {
+                fail(e.what(), j);
+            }
+        }
+        j = end + 1;
+    }
+}
+
+// The end of a tag whose attributes the handler does not read: quoted
+// values are passed over whole, a `<` outside them is refused.
+std::size_t XmlReader::skimAttributes(std::string_view x, std::size_t j, bool& empty) {
+    for (; j < x.size(); ++j) {
+        char c = x[j];
+        if (c == '"' || c == '\'') {
+            std::size_t end = x.find(c, j + 1);
+            if (end == std::string_view::npos) return 0;
+            j = end;
+        } else if (c == '>') {
+            empty = x[j - 1] == '/';
+            return j + 1;
+        } else if (c == '<') {
+            fail("elemento non terminato", j);
+        }
+    }
+    return 0;
+}
+
+std::size_t XmlReader::closing(std::string_view x, std::size_t at) {
+    std::size_t j = skipName(x, at + 2);
+    if (j >= x.size()) return 0;
+    std::string_view name = localName(x.substr(at + 2, j - at - 2));
+    j = skipSpace(x, j);
+    if (j >= x.size()) return 0;
+    if (x[j] != '>') fail("chiusura di elemento non terminata", j);
+    if (m_nameStarts.empty() || std::string_view(m_names).substr(m_nameStarts.back()) != name)
+        fail("chiusura di un elemento non aperto", at);
+    m_names.resize(m_nameStarts.back());
+    m_nameStarts.pop_back();
+    m_rootClosed = m_nameStarts.empty();
+    m_handler.close(name);
+    return j + 1 - at;
+}
+
+}  // namespace tessaro7::import_excel

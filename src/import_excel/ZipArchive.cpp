@@ -1,0 +1,198 @@
+#include "import_excel/ZipArchive.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "import_excel/LittleEndian.h"
+
+namespace tessaro7::import_excel {
+
+namespace {
+
+constexpr std::uint32_t kEndSignature = 0x06054b50, kEntrySignature = 0x02014b50, kLocalSignature = 0x04034b50;
+constexpr std::size_t kEndSize = 22, kEntrySize = 46, kLocalSize = 30;
+constexpr std::uint16_t kStored = 0, kDeflated = 8;
+constexpr std::uint16_t kFlagEncrypted = 1, kFlagDescriptor = 8;
+
+// A package whose parts would unpack to far more than a workbook of its
+// size holds is refused before anything is unpacked: the time a preview
+// takes stays bounded by the file.
+std::uint64_t unpackedLimit(std::size_t fileSize) { return (std::uint64_t(64) << 20) + 50 * std::uint64_t(fileSize); }
+
+// The one end record: the format puts it last, followed only by its
+// comment, so it is the record whose comment ends exactly at the end of the
+// file. A second such record makes the package ambiguous.
+std::size_t findEnd(std::string_view file) {
+    if (file.size() < kEndSize) throw ZipError("il pacchetto è troncato (manca l'indice finale)");
+    std::size_t found = std::string_view::npos;
+    std::size_t lowest = file.size() - kEndSize > 0xFFFF ? file.size() - kEndSize - 0xFFFF : 0;
+    for (std::size_t at = file.size() - kEndSize + 1; at-- > lowest;) {
+        if (le32(file, at) != kEndSignature || at + kEndSize + le16(file, at + 20) != file.size()) continue;
+        if (found != std::string_view::npos) throw ZipError("il pacchetto ha due indici finali");
+        found = at;
+    }
+    if (found == std::string_view::npos) throw ZipError("il pacchetto è troncato o danneggiato (manca l'indice finale)");
+    return found;
+}
+
+std::string shown(std::string_view name) { return std::string(name.substr(0, 60)); }
+
+struct Inflater {
+    z_stream stream{};
+    Inflater() {
+        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw ZipError("memoria insufficiente per decomprimere il pacchetto");
+    }
+    ~Inflater() { inflateEnd(&stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+};
+
+}  // namespace
+
+std::string zipPartKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) {
+        if (c == '\\') c = '/';
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    std::size_t start = key.find_first_not_of('/');
+    return start == std::string::npos ? std::string() : key.substr(start);
+}
+
+ZipArchive::ZipArchive(std::string_view file) : m_file(file) {
+    std::size_t end = findEnd(file);
+    readDirectory(end);
+    checkLayout();
+}
+
+void ZipArchive::readDirectory(std::size_t end) {
+    std::uint16_t disk = le16(m_file, end + 4), directoryDisk = le16(m_file, end + 6);
+    std::uint16_t here = le16(m_file, end + 8), count = le16(m_file, end + 10);
+    std::uint32_t size = le32(m_file, end + 12), offset = le32(m_file, end + 16);
+    if (count == 0xFFFF || size == 0xFFFFFFFF || offset == 0xFFFFFFFF)
+        throw ZipError("il pacchetto è in formato zip64, che una cartella di lavoro non richiede");
+    if (disk != 0 || directoryDisk != 0 || here != count) throw ZipError("il pacchetto è diviso in più parti");
+    // The directory lies whole right before the end record: nothing hides between them.
+    if (std::uint64_t(offset) + size != end) throw ZipError("l'indice del pacchetto non è dove l'indice finale lo pone");
+    m_directory = offset;
+    std::uint64_t unpacked = 0;
+    std::size_t at = offset;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!fits(end, at, kEntrySize) || le32(m_file, at) != kEntrySignature)
+            throw ZipError("l'indice del pacchetto è danneggiato (voce " + std::to_string(i + 1) + ")");
+        std::uint16_t flags = le16(m_file, at + 8), nameLength = le16(m_file, at + 28);
+        std::size_t length = kEntrySize + nameLength + le16(m_file, at + 30) + le16(m_file, at + 32);
+        if (!fits(end, at, length)) throw ZipError("l'indice del pacchetto è danneggiato (voce " + std::to_string(i + 1) + ")");
+        ZipEntry entry;
+        std::string_view rawName = m_file.substr(at + kEntrySize, nameLength);
+        entry.name.assign(rawName);
+        std::replace(entry.name.begin(), entry.name.end(), '\\', '/');
+        entry.method = le16(m_file, at + 10);
+        entry.crc = le32(m_file, at + 16);
+        entry.packed = le32(m_file, at + 20);
+        entry.unpacked = le32(m_file, at + 24);
+        entry.header = le32(m_file, at + 42);
+        if (le16(m_file, at + 34) != 0) throw ZipError("il pacchetto è diviso in più parti");
+        if (flags & kFlagEncrypted) throw ZipError("la voce " + shown(entry.name) + " è cifrata");
+        checkLocalHeader(entry, rawName, flags);
+        unpacked += entry.unpacked;
+        m_entries.push_back(std::move(entry));
+        at += length;
+    }
+    if (at != end) throw ZipError("l'indice del pacchetto contiene voci non contate dall'indice finale");
+    if (unpacked > unpackedLimit(m_file.size()))
+        throw ZipError("il pacchetto si espande a " + std::to_string(unpacked >> 20) +
+                       " MB, troppi per un file di queste dimensioni");
+}
+
+void ZipArchive::checkLocalHeader(ZipEntry& entry, std::string_view rawName, std::uint16_t flags) const {
+    const std::string name = shown(entry.name);
+    if (entry.method != kStored && entry.method != kDeflated)
+        throw ZipError("la voce " + name + " usa un metodo di compressione non gestito (" + std::to_string(entry.method) + ")");
+    if (entry.method == kStored && entry.packed != entry.unpacked)
+        throw ZipError("la voce " + name + " ha dimensioni discordanti");
+    if (!fits(m_directory, entry.header, kLocalSize) || le32(m_file, entry.header) != kLocalSignature)
+        throw ZipError("la voce " + name + " non è dove l'indice la pone (oltre la fine del file o danneggiata)");
+    std::size_t at = entry.header;
+    std::uint16_t nameLength = le16(m_file, at + 26), extraLength = le16(m_file, at + 28);
+    if (le16(m_file, at + 8) != entry.method || !fits(m_directory, at + kLocalSize, nameLength) ||
+        m_file.substr(at + kLocalSize, nameLength) != rawName)
+        throw ZipError("l'intestazione della voce " + name + " non concorda con l'indice");
+    // With a data descriptor the local sizes may be left at zero; any other value must agree.
+    std::uint32_t crc = le32(m_file, at + 14), packed = le32(m_file, at + 18), unpacked = le32(m_file, at + 22);
+    bool deferred = (flags & kFlagDescriptor) && crc == 0 && packed == 0 && unpacked == 0;
+    if (!deferred && (crc != entry.crc || packed != entry.packed || unpacked != entry.unpacked))
+        throw ZipError("la voce " + name + " ha dimensioni discordanti fra intestazione e indice");
+    entry.data = at + kLocalSize + nameLength + extraLength;
+    if (!fits(m_directory, entry.data, entry.packed))
+        throw ZipError("la voce " + name + " va oltre la fine del file");
+}
+
+// Entries in file order: each one's header and data end before the next begins.
+void ZipArchive::checkLayout() {
+    std::vector<const ZipEntry*> order;
+    for (const ZipEntry& e : m_entries) order.push_back(&e);
+    std::sort(order.begin(), order.end(), [](const ZipEntry* a, const ZipEntry* b) { return a->header < b->header; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        if (order[i - 1]->data + order[i - 1]->packed > order[i]->header)
+            throw ZipError("le voci " + shown(order[i - 1]->name) + " e " + shown(order[i]->name) + " si sovrappongono");
+    std::vector<std::string> keys;
+    for (const ZipEntry& e : m_entries) keys.push_back(zipPartKey(e.name));
+    std::sort(keys.begin(), keys.end());
+    auto twice = std::adjacent_find(keys.begin(), keys.end());
+    if (twice != keys.end()) throw ZipError("la voce " + shown(*twice) + " compare due volte nel pacchetto");
+}
+
+const ZipEntry* ZipArchive::find(std::string_view name) const {
+    std::string key = zipPartKey(name);
+    for (const ZipEntry& e : m_entries)
+        if (zipPartKey(e.name) == key) return &e;
+    return nullptr;
+}
+
+void ZipArchive::read(const ZipEntry& entry, const std::function<bool(std::string_view)>& take) const {
+    std::string_view packed = m_file.substr(entry.data, entry.packed);
+    const std::string name = shown(entry.name);
+    uLong crc = crc32(0, nullptr, 0);
+    std::uint64_t total = 0;
+    auto give = [&](std::string_view piece) {
+        total += piece.size();
+        if (total > entry.unpacked) throw ZipError("la voce " + name + " si espande oltre la dimensione dichiarata");
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(piece.size()));
+        return take(piece);
+    };
+    if (entry.method == kStored) {
+        for (std::size_t at = 0; at < packed.size(); at += kPiece)
+            if (!give(packed.substr(at, kPiece))) return;
+    } else {
+        Inflater z;
+        auto buffer = std::make_unique<unsigned char[]>(kPiece);
+        z.stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+        std::size_t left = packed.size();
+        for (;;) {
+            // zlib counts its input in unsigned int.
+            uInt chunk = static_cast<uInt>(std::min<std::size_t>(left, UINT_MAX));
+            z.stream.avail_in = chunk;
+            z.stream.next_out = buffer.get();
+            z.stream.avail_out = static_cast<uInt>(kPiece);
+            int status = inflate(&z.stream, Z_NO_FLUSH);
+            left -= chunk - z.stream.avail_in;
+            std::size_t produced = kPiece - z.stream.avail_out;
+            if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR)
+                throw ZipError("la voce " + name + " è danneggiata (dati compressi non validi)");
+            if (produced > 0 && !give(std::string_view(reinterpret_cast<const char*>(buffer.get()), produced))) return;
+            if (status == Z_STREAM_END) break;
+            if (status == Z_BUF_ERROR || (left == 0 && produced == 0))
+                throw ZipError("la voce " + name + " è troncata (dati compressi interrotti)");
+        }
+    }
+    if (total != entry.unpacked) throw ZipError("la voce " + name + " ha dimensioni discordanti");
+#ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    if (crc != entry.crc) throw ZipError("la voce " + name + " è danneggiata (somma di controllo errata)");
+#endif
+}
+
+}  // namespace tessaro7::import_excel

@@ -1,0 +1,61 @@
+#pragma once
+// The zip packages of .xlsx and .ods workbooks, read from memory by our own
+// reader over zlib's inflate, so that every rule of the package is ours to
+// check: the one end record the format allows, the central directory read
+// whole and exactly, every local header agreeing with its directory entry,
+// entries that neither overlap nor reach past the directory, and parts
+// unpacked as a stream in small pieces that stops as soon as the reader has
+// what it needs, never past the size the directory declares.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaro7::import_excel {
+
+// The Italian reason a package cannot be read.
+class ZipError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ZipEntry {
+    std::string name;  // as stored, with `\` read as `/`
+    std::uint64_t header = 0, data = 0, packed = 0, unpacked = 0;
+    std::uint32_t crc = 0;
+    std::uint16_t method = 0;
+};
+
+class ZipArchive {
+public:
+    // Checks the whole directory; throws ZipError on any damage or disagreement.
+    explicit ZipArchive(std::string_view file);
+
+    const std::vector<ZipEntry>& entries() const { return m_entries; }
+    // The entry of that part name, letter case ignored (as the package
+    // formats compare names), a leading `/` and `\` separators allowed.
+    const ZipEntry* find(std::string_view name) const;
+    // Gives the unpacked bytes in pieces of at most kPiece to `take`, which
+    // returns false when it needs no more. Throws ZipError when the packed
+    // data is damaged, cut, or unpacks to other than the declared size.
+    void read(const ZipEntry& entry, const std::function<bool(std::string_view)>& take) const;
+
+    static constexpr std::size_t kPiece = 64 * 1024;
+
+private:
+    void readDirectory(std::size_t end);
+    void checkLocalHeader(ZipEntry& entry, std::string_view rawName, std::uint16_t flags) const;
+    void checkLayout();
+
+    std::string_view m_file;
+    std::vector<ZipEntry> m_entries;
+    std::size_t m_directory = 0;
+};
+
+// The part name as the package formats compare them: `\` as `/`, no leading
+// `/`, ASCII letters folded to lower case.
+std::string zipPartKey(std::string_view name);
+
+}  // namespace tessaro7::import_excel

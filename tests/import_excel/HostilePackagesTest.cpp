@@ -1,0 +1,161 @@
+// Hostile .ods and .xlsx packages, each previewed in a child process whose
+// peak memory is measured (getrusage through wait4): refused with the
+// reason, or read within 64 MB plus twice the file's size, and under 256 MB
+// for a 1x1 grid.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "import_excel/SheetReader.h"
+#include "support/ZipBuilder.h"
+
+namespace {
+
+using namespace tessaro7::import_excel;
+using namespace tessaro7::testing;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+struct Outcome {
+    std::string result;  // the first cell, or "!" and the reason
+    long peakMb = 0;     // the child's peak resident memory
+};
+
+long residentMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+    return 0;
+}
+
+// Previews `bytes` in a child process; the child writes its result to a pipe.
+Outcome previewInChild(const std::string& bytes, long rows, long cols) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {"!pipe", 0};
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        std::string result;
+        try {
+            result = std::string(readWorkbookBytes(bytes, "", rows, cols).grid.cell(0, 0));
+        } catch (const SheetReadError& e) {
+            result = "!" + std::string(e.what());
+        }
+        ssize_t written = write(pipeFds[1], result.data(), result.size());
+        _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    Outcome out;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) out.result.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) out.result = "!il processo figlio è terminato in modo anomalo";
+    out.peakMb = usage.ru_maxrss / 1024;
+    return out;
+}
+
+std::string ods(const std::string& content, bool deflated = true) {
+    ZipPart mimetype{"mimetype", "application/vnd.oasis.opendocument.spreadsheet", false};
+    ZipPart part{"content.xml", content, deflated};
+    return buildZip({mimetype, part}).bytes;
+}
+
+std::string odsContent(const std::string& rows) {
+    return "<office:document-content xmlns:office=\"o\" xmlns:table=\"t\" xmlns:text=\"x\"><office:body><office:spreadsheet>"
+           "<table:table table:name=\"F\">" + rows + "</table:table></office:spreadsheet></office:body></office:document-content>";
+}
+
+std::string xlsx(const std::string& sheetData, const std::string& strings) {
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    return buildZip({{"xl/workbook.xml", "<workbook><sheets><sheet name=\"F\" r:id=\"r1\"/></sheets></workbook>"},
+                     {"xl/_rels/workbook.xml.rels",
+                      "<Relationships><Relationship Id=\"r1\" Type=\"" + rel + "worksheet\" Target=\"worksheets/s.xml\"/>"
+                      "<Relationship Id=\"r2\" Type=\"" + rel + "sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
+                     {"xl/worksheets/s.xml", "<worksheet><sheetData>" + sheetData + "</sheetData></worksheet>"},
+                     {"xl/sharedStrings.xml", "<sst>" + strings + "</sst>"}})
+        .bytes;
+}
+
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (std::size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+TEST(HostilePackages, RefusedOrReadWithinTheMemoryBound) {
+    const std::string bomb = odsContent(
+        "<table:table-row table:number-rows-repeated=\"1048576\"><table:table-cell table:number-columns-repeated=\"16384\" "
+        "office:value-type=\"string\"><text:p>bomba</text:p></table:table-cell></table:table-row>");
+    const std::string threeRows = odsContent(repeated("<table:table-row><table:table-cell office:value-type=\"float\" "
+                                                      "office:value=\"1\"/></table:table-row>", 3));
+    // Cut inside the third row's cell.
+    std::size_t third = threeRows.find("<table:table-row>");
+    third = threeRows.find("<table:table-row>", threeRows.find("<table:table-row>", third + 1) + 1);
+    const std::string cut = threeRows.substr(0, third + 40);
+    ZipPart gigabytes{"content.xml", ""};
+    gigabytes.packed = deflatedZeros(2048);
+    gigabytes.declaredSize = 1000;
+    ZipPart gigabytesDeclared = gigabytes;
+    gigabytesDeclared.declaredSize = 0xFFFFF000;
+    ZipPart mimetype{"mimetype", "application/vnd.oasis.opendocument.spreadsheet", false};
+    struct Case {
+        const char* what;
+        std::string bytes;
+        long rows, cols;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"repeated rows and columns, 1x1 grid", ods(bomb), 1, 1, "bomba"},
+        {"repeated rows and columns, 100x50 grid", ods(bomb), 100, 50, "bomba"},
+        {"an entry inflating to 2 GB while declaring 1000 bytes", buildZip({mimetype, gigabytes}).bytes, 1, 1,
+         "!non è un file .ods leggibile: la voce content.xml si espande oltre la dimensione dichiarata"},
+        {"an entry declaring 4 GB", buildZip({mimetype, gigabytesDeclared}).bytes, 1, 1,
+         "!non è un file .xlsx o .ods leggibile: il pacchetto si espande a 4095 MB, troppi per un file di queste dimensioni"},
+        {"a part cut inside row 3", ods(cut), 100, 1,
+         "!non è un file .ods leggibile: la parte content.xml è troncata"},
+        // The table names are read from the whole part, so a cut anywhere is found.
+        {"a part cut below the grid asked for", ods(cut), 2, 1, "!non è un file .ods leggibile: la parte content.xml è troncata"},
+        {"a document type declaration",
+         ods("<!DOCTYPE d [<!ENTITY e \"<table:table-cell>INJECTED</table:table-cell>\">]>" + threeRows), 1, 1,
+         "!non è un file .ods leggibile: la parte content.xml non è leggibile: contiene una dichiarazione del tipo di "
+         "documento (DTD), che il formato non ammette, al byte 0"},
+        {"a million empty shared strings", xlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>999999</v></c></row>", repeated("<si><t/></si>", 1000000)),
+         1, 1, ""},
+        {"a million shared strings, the last one used",
+         xlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>999999</v></c></row>", repeated("<si><t>x</t></si>", 999999) + "<si><t>ultimo</t></si>"),
+         1, 1, "ultimo"},
+        {"a shared string past the last", xlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1000000</v></c></row>", repeated("<si><t/></si>", 1000000)),
+         1, 1, "!la cella A1 rimanda a un testo condiviso inesistente"},
+    };
+    const long baseline = residentMb();
+    for (const Case& c : cases) {
+        Outcome out = previewInChild(c.bytes, c.rows, c.cols);
+        EXPECT_EQ(out.result, c.expected) << c.what;
+        std::printf("%s: %ld MB peak (file %zu KB)\n", c.what, out.peakMb, c.bytes.size() / 1024);
+        if (kSanitized) continue;  // the sanitizers' own memory is not the reader's
+        EXPECT_LE(out.peakMb - baseline, 64 + 2 * static_cast<long>(c.bytes.size() >> 20)) << c.what;
+        if (c.rows == 1 && c.cols == 1) {
+            EXPECT_LT(out.peakMb, 256) << c.what;
+        }
+    }
+    if (kSanitized) std::printf("memory bounds not checked: built with AddressSanitizer\n");
+}
+
+}  // namespace
