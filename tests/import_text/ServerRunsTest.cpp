@@ -55,11 +55,13 @@ TEST(ServerRunsTest, AConnectionKilledMidImportKeepsNothingAndSaysSo) {
     for (int n = 1; n <= 6000; ++n) lines += padded("Ucciso " + std::to_string(n), 20) + "\r\n";
     const std::string file = a.file("c.txt", lines);
     ServerSession other(a.archive.DatabasePath);
+    ::testing::internal::CaptureStderr();
     TextImportOutcome o = ImportCustomersFromText(a.archive, file, [&](long done, long) {
         if (done == 2000)
             other.exec("select count(pg_terminate_backend(pid)) from pg_stat_activity "
                        "where datname = current_database() and application_name = 'tessaro7'");
     });
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the server's own text stays out
     EXPECT_FALSE(o.completed);
     EXPECT_NE(o.message.find(tessaro7::app::msg::kNoneKept), std::string::npos) << o.message;
     EXPECT_NE(o.message.find("Record aggiunti alla tabella Clienti: 0."), std::string::npos) << o.message;
@@ -77,7 +79,9 @@ TEST(ServerRunsTest, AFailingLineIsNamedAlthoughLaterLinesWereAlreadySent) {
     std::string lines;
     for (int n = 1; n <= 1500; ++n) lines += padded(n == 777 ? "Rifiuto" : "Cliente " + std::to_string(n), 20) + "\r\n";
     const long before = serverCount(a, "select count(*) from clienti");
+    ::testing::internal::CaptureStderr();
     TextImportOutcome o = ImportCustomersFromText(a.archive, a.file("c.txt", lines));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // no warning of a second rollback
     EXPECT_FALSE(o.completed);
     EXPECT_NE(o.message.find("Importazione interrotta alla riga 777 del file"), std::string::npos) << o.message;
     EXPECT_NE(o.message.find(tessaro7::app::msg::kNoneKept), std::string::npos) << o.message;
