@@ -58,7 +58,7 @@ TEST(ServerRunsTest, AConnectionKilledMidImportKeepsNothingAndSaysSo) {
     ::testing::internal::CaptureStderr();
     TextImportOutcome o = ImportCustomersFromText(a.archive, file, [&](long done, long) {
         if (done == 2000)
-            other.exec("select count(pg_terminate_backend(pid)) from pg_stat_activity "
+            other.exec("select count(pg_terminate_backend(pid, 10000)) from pg_stat_activity "
                        "where datname = current_database() and application_name = 'tessaro7'");
     });
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // the server's own text stays out
