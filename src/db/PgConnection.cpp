@@ -229,6 +229,11 @@ PgResult PgConnection::query(const std::string& sql, const std::string& table) {
 void PgConnection::execute(const std::string& sql, const std::string& table) { query(sql, table); }
 
 void PgConnection::executeQuietly(const std::string& sql) noexcept {
+    try {
+        leavePipeline();
+    } catch (...) {
+        return;
+    }
     if (PQstatus(m_conn.get()) != CONNECTION_OK || PQtransactionStatus(m_conn.get()) == PQTRANS_INERROR) return;
     PgResult(PQexec(m_conn.get(), sql.c_str()));
 }
