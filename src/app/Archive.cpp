@@ -16,6 +16,10 @@ Archive archiveFromFolder(const std::string& folder, const std::string& server) 
     return Archive{folder, server.empty() ? folder + "\\Tessaro7.mdb" : server, server};
 }
 
+std::string Archive::businessDatabaseShown() const {
+    return DatabaseServer.empty() ? textImportDatabasePath() : db::describeServer(DatabaseServer).text;
+}
+
 namespace {
 
 // One line ending at CR, CRLF or LF (consumed); false at the end of the file.

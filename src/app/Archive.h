@@ -23,6 +23,9 @@ struct Archive {
     std::string textImportDatabasePath() const {
         return DatabaseServer.empty() ? ArchiveFolder + "\\tessaro7.mdb" : DatabaseServer;
     }
+    // The business database as messages name it: the server's description
+    // (never its URI), or the file as the text imports spell it.
+    std::string businessDatabaseShown() const;
     // A file of the archive folder, such as an export's worksheet.
     std::string fileInFolder(const std::string& name) const { return ArchiveFolder + "\\" + name; }
 };

@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "app/Archive.h"
+#include "app/Messages.h"
+#include "app/ServerArchive.h"
 #include "db/DatabaseCreator.h"
 #include "db/EmbeddedSql.h"
 #include "db/ServerCopy.h"
@@ -39,7 +41,7 @@ fs::path archiveDirectory(const std::string& folder, std::initializer_list<const
 void writeNetworkFile(const fs::path& dir, const std::string& server) {
     std::ofstream out(dir / kNetworkFileName, std::ios::binary);
     out << dir.string() << "\r\n";
-    if (!server.empty()) out << kServerLinePrefix << server << "\r\n";
+    if (!server.empty()) out << serverLine(server) << "\r\n";
     if (!out.flush())
         throw std::runtime_error("Impossibile scrivere il file '" + (dir / kNetworkFileName).string() + "'.");
 }
@@ -56,8 +58,7 @@ void createDemoArchive(const std::string& folder) {
 
 void createDemoArchiveOnServer(const std::string& folder, const std::string& uri) {
     fs::path dir = archiveDirectory(folder, {"Tessaro7a.mdb", kNetworkFileName});
-    if (!db::isServerName(uri))
-        throw std::runtime_error("L'indirizzo del server deve essere nella forma postgresql://utente@server:porta/database.");
+    if (!db::isServerName(uri)) throw std::runtime_error(msg::kServerUriForm);
     // The demo data is made as an embedded database first, then copied.
     std::error_code ec;
     fs::path scratch = fs::temp_directory_path(ec) / ("tessaro7-demo-" + std::to_string(::getpid()) + ".mdb");

@@ -1,8 +1,8 @@
 #pragma once
-// What a failed import run really left in its table, from the counts the
-// engine took on the run's own connection: the rows up to the failure, none,
-// or a number that could not be checked. Both imports end their failure
-// messages with these lines.
+// What a failed import run really left in its table, from the engine's own
+// answers for the run's rows: the rows up to the failure, none, or a number
+// that cannot be known (the connection was lost while committing). Both
+// imports end their failure messages with these lines.
 #include <optional>
 #include <string>
 
@@ -16,8 +16,8 @@ struct KeptRecords {
     std::string count;         // the last line: the table and the number
 };
 
-// `written`: the records the run wrote before it stopped; `upTo`: the last
-// row written before the failure, as the user finds it ("alla riga 2 del file").
-KeptRecords keptByRun(const db::RunCounts& counts, long written, const std::string& table, const std::string& upTo);
+// `upTo`: the last row written before the failure, as the user finds it
+// ("alla riga 2 del file").
+KeptRecords keptByRun(const db::RunCounts& counts, const std::string& table, const std::string& upTo);
 
 }  // namespace tessaro7::app

@@ -18,6 +18,15 @@ inline constexpr const char* kServerLineNotUri =
     "La seconda riga di TS7Rete.dat deve essere database= seguito dall'indirizzo del server "
     "(postgresql://utente@server:porta/database).";
 inline constexpr const char* kServerLineRefused = "La seconda riga di TS7Rete.dat non è utilizzabile: ";
+inline constexpr const char* kArchiveAlreadyOnServer = "L'archivio è già sul server: TS7Rete.dat nomina il ";
+inline constexpr const char* kServerUriForm =
+    "L'indirizzo del server deve essere nella forma postgresql://utente@server:porta/database.";
+inline constexpr const char* kNetworkFileNotWritten = "Impossibile scrivere il file '";
+inline constexpr const char* kCopiedToServer = "Archivio copiato nel ";
+inline constexpr const char* kNetworkFileNowNames = "TS7Rete.dat ha ora come seconda riga:";
+inline constexpr const char* kSwitchOtherWorkstations =
+    "Scrivere la stessa riga come seconda riga di TS7Rete.dat su ogni altra postazione, e passare al server nello "
+    "stesso momento anche l'altro programma che usa l'archivio: il file Tessaro7.mdb non riceve più le modifiche.";
 inline constexpr const char* kNavGroup = "Import/Export dati";
 inline constexpr const char* kNavExport = "Export in Excel";
 inline constexpr const char* kNavImportExcel = "Import da Excel";
@@ -82,9 +91,7 @@ inline constexpr const char* kKeptRepeatRest = ": importare di nuovo solo le rig
 inline constexpr const char* kNoneKept =
     "Nessun record di questa importazione è rimasto nella tabella: correggere la causa e ripetere l'importazione "
     "per intero.";
-inline constexpr const char* kKeptOther = "La tabella ha ";
-inline constexpr const char* kKeptOtherWritten = " record in più di prima, ma non quanti l'importazione ne aveva scritti (";
-inline constexpr const char* kKeptUnchecked = "Non è stato possibile contare i record rimasti nella tabella (";
+inline constexpr const char* kKeptUnchecked = "Non si può sapere quanti record di questa importazione sono rimasti nella tabella (";
 inline constexpr const char* kKeptCheckTable = "): controllarla prima di ripetere l'importazione.";
 inline constexpr const char* kRecordsAddedTo = "Record aggiunti alla tabella ";
 inline constexpr const char* kNotCheckable = "non verificabile";

@@ -1,5 +1,7 @@
 // info, create-demo, create-mapping-db
 #include "app/DemoArchive.h"
+#include "app/Messages.h"
+#include "app/ServerArchive.h"
 #include "batch/BatchCommand.h"
 #include "db/BusinessSchema.h"
 #include "db/DataSource.h"
@@ -53,6 +55,18 @@ int createDemo(BatchContext& c) {
     return kExitOk;
 }
 
+int copyToServer(BatchContext& c) {
+    requireArgs(c, 1);
+    const std::string& uri = c.args[0];
+    for (const db::CopiedCount& copied : app::moveArchiveToServer(c.workingDirectory, uri))
+        c.out << copied.table << ": " << copied.rows << "\n";
+    c.out << app::msg::kCopiedToServer << db::describeServer(uri).text << ".\n"
+          << app::msg::kNetworkFileNowNames << "\n"
+          << app::serverLine(uri) << "\n"
+          << app::msg::kSwitchOtherWorkstations << "\n";
+    return kExitOk;
+}
+
 int createMappingDb(BatchContext& c) {
     requireArgs(c, 1);
     app::createMappingDatabase((c.workingDirectory / c.args[0]).string());
@@ -71,6 +85,10 @@ std::vector<Command> foundationCommands() {
          "Con --server i dati dimostrativi vanno nel database vuoto del server postgresql://... e TS7Rete.dat "
          "ne riporta l'indirizzo sulla seconda riga.",
          createDemo},
+        {"copy-to-server", "URI",
+         "Copia il database dell'archivio (Tessaro7.mdb) nel database vuoto del server postgresql://... e scrive "
+         "l'indirizzo come seconda riga di TS7Rete.dat; il file resta com'era.",
+         copyToServer},
         {"create-mapping-db", "CARTELLA", "Scrive solo CARTELLA/Tessaro7a.mdb come fornito; non sovrascrive.",
          createMappingDb},
     };

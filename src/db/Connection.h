@@ -25,6 +25,15 @@ struct TableColumn {
 // Field names with the values to store, already converted to the columns' types.
 using FieldValues = std::vector<std::pair<std::string, Value>>;
 
+// The new rows of the run appending to a table, as far as the engine has
+// answered for them.
+struct AppendCounts {
+    long sent = 0;        // rows handed to the engine
+    long stored = 0;      // rows the engine stored
+    long duplicates = 0;  // rows left out for repeating a unique key (when they are skipped)
+    long failedRow = 0;   // the row (counted from 1) whose writing failed; 0 when none did
+};
+
 // The rows of a running selection, one at a time.
 class Cursor {
 public:
@@ -67,8 +76,31 @@ public:
     virtual const std::vector<TableColumn>& columnsOf(const std::string& table) = 0;
 
     // Appends a row. A row that repeats a unique key is 3022, and a
-    // transaction in progress stays usable after it.
+    // transaction in progress stays usable after it. While a run appends
+    // (beginAppending), the engine may answer for a row later: a failure is
+    // then thrown by a later insert or by the commit, and appended() names the
+    // row it belongs to.
     virtual void insert(const std::string& table, const FieldValues& values) = 0;
+
+    // In the transaction in progress, starts a run that only appends to
+    // `table`: imports into the same table are serialised (the wait is the
+    // busy timeout), the existing rows are never read, and a row repeating a
+    // unique key is left out and counted when `skipDuplicates`, otherwise it
+    // fails the run. The run ends with the transaction.
+    virtual void beginAppending(const std::string& table, bool skipDuplicates) {
+        (void)table;
+        m_appended = {};
+        m_appending = true;
+        m_skipDuplicates = skipDuplicates;
+    }
+    // At the end of the run's work: waits for the engine's answer for every
+    // row sent, and throws the failure of a row if there was one; the rows
+    // before a failing row stay, the rows after it are left out.
+    virtual void finishAppending() {}
+    const AppendCounts& appended() const { return m_appended; }
+    // After a commit that failed: true when the engine cannot tell whether it
+    // was done (the connection was lost while committing).
+    virtual bool commitUncertain() const { return false; }
     // Writes the values into the row that `rowId` names; gives the row's
     // identity afterwards (it may change with the edit).
     virtual Value update(const std::string& table, const Value& rowId, const FieldValues& values) = 0;
@@ -89,8 +121,17 @@ public:
     virtual void commit() = 0;
     virtual void rollback() noexcept = 0;
 
+protected:
+    bool appending() const { return m_appending; }
+    bool skipDuplicates() const { return m_skipDuplicates; }
+    AppendCounts& appendCounts() { return m_appended; }
+    void endAppending() { m_appending = false; }
+
 private:
     std::string m_name;
+    AppendCounts m_appended;
+    bool m_appending = false;
+    bool m_skipDuplicates = false;
 };
 
 }  // namespace tessaro7::db

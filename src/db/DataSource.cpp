@@ -64,25 +64,46 @@ void DataSource::closeStatement() { m_result.reset(); }
 // The current row stays readable; moving on runs the selection again and
 // steps over the rows already read.
 void DataSource::releaseReadLock() {
-    if (m_result) m_result->cursor->releaseReadLock(m_result->eof ? 0 : m_position + 1);
+    if (m_result && m_result->cursor) m_result->cursor->releaseReadLock(m_result->eof ? 0 : m_position + 1);
 }
 
+namespace {
+
+// A data source's result for a record source, not run yet.
+template <typename Result>
+std::unique_ptr<Result> preparedResult(Connection& connection, const std::string& recordSource) {
+    auto result = std::make_unique<Result>();
+    result->select = connection.prepareSelect(recordSource);
+    return result;
+}
+
+}  // namespace
+
 void DataSource::refresh() {
-    m_mode = Mode::None;
-    m_pending.clear();
+    cancelUpdate();
     closeStatement();
     ensureOpen();
-    auto result = std::make_unique<Result>();
-    result->select = m_connection->prepareSelect(m_recordSource);
-    result->cursor = m_connection->run(result->select);
-    m_result = std::move(result);
+    m_result = preparedResult<Result>(*m_connection, m_recordSource);
+    m_result->cursor = m_connection->run(m_result->select);
     m_position = 0;
     m_count = -1;
     m_result->eof = !step();
     if (m_result->eof) m_count = 0;
 }
 
-bool DataSource::step() { return m_result->cursor->next(m_result->row, m_result->rowId); }
+// The table is looked up at once, so that a missing one is named before anything is written.
+void DataSource::openForAppending() {
+    cancelUpdate();
+    closeStatement();
+    ensureOpen();
+    std::unique_ptr<Result> result = preparedResult<Result>(*m_connection, m_recordSource);
+    result->tableColumns = &m_connection->columnsOf(result->select.table);
+    m_result = std::move(result);
+    m_position = 0;
+    m_count = 0;
+}
+
+bool DataSource::step() { return m_result->cursor && m_result->cursor->next(m_result->row, m_result->rowId); }
 
 bool DataSource::eof() const { return !m_result || m_result->eof; }
 
@@ -123,13 +144,13 @@ void DataSource::requireCurrentRow() const {
 
 std::vector<std::string> DataSource::fieldNames() const {
     std::vector<std::string> names;
-    if (m_result)
+    if (m_result && m_result->cursor)
         for (const TableColumn& c : m_result->cursor->columns()) names.push_back(c.name);
     return names;
 }
 
 int DataSource::fieldIndex(std::string_view name) const {
-    if (m_result) {
+    if (m_result && m_result->cursor) {
         const std::vector<TableColumn>& columns = m_result->cursor->columns();
         for (std::size_t i = 0; i < columns.size(); ++i)
             if (sameName(columns[i].name, name)) return static_cast<int>(i);
@@ -258,13 +279,13 @@ long DataSource::deleteRows(const std::vector<Value>& rowIds) {
     return m_connection->deleteRows(m_result->select.table, rowIds);
 }
 
-void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts) {
+void DataSource::runInOneTransaction(const std::function<void()>& work, RunCounts* counts, bool skipDuplicates) {
     ensureOpen();
     if (m_connection->inTransaction()) {
         work();
         return;
     }
-    if (counts && !m_result) refresh();
+    if (counts && !m_result) openForAppending();
     releaseReadLock();
     {
         WriteWait wait(*m_connection);
@@ -273,53 +294,52 @@ void DataSource::runInOneTransaction(const std::function<void()>& work, RunCount
     try {
         WriteWait wait(*m_connection);
         if (counts) {
-            counts->before = countRows();
+            m_connection->beginAppending(m_result->select.table, skipDuplicates);
             counts->begun = true;
         }
         work();
+        if (counts) m_connection->finishAppending();
     } catch (...) {
         try {
-            finishTransaction(counts, true);
+            finishTransaction(counts);
         } catch (...) {
         }
         throw;
     }
-    finishTransaction(counts, false);
+    finishTransaction(counts);
 }
 
-// Commits (a rollback when the commit fails); after a failure of the run or of
-// the commit, counts the table again on this connection once the engine is
-// done with the transaction.
-void DataSource::finishTransaction(RunCounts* counts, bool failed) {
+// Commits (a rollback when the commit fails); the run's rows are kept when the
+// commit succeeded, none when it failed, and their fate is uncertain only when
+// the engine cannot tell whether the commit was done.
+void DataSource::finishTransaction(RunCounts* counts) {
     Connection& connection = *m_connection;
-    auto recount = [&] {
+    auto tell = [&](std::optional<long> kept) {
         if (!counts) return;
-        if (connection.inTransaction()) {
-            counts->afterFailure = "la transazione del database '" + m_databaseName + "' è rimasta aperta";
-            return;
-        }
-        try {
-            counts->after = countRows();
-        } catch (const EngineError& e) {
-            counts->afterFailure = "errore " + std::to_string(e.number()) + " - " + e.what();
-        }
-    };
-    auto undoLeftOpen = [&] {
-        // A transaction the engine could not roll back is undone when its connection closes.
-        if (!connection.inTransaction()) return;
-        m_result.reset();
-        m_connection.reset();
+        const AppendCounts& appended = connection.appended();
+        counts->written = appended.sent;
+        counts->inserted = appended.stored;
+        counts->duplicates = appended.duplicates;
+        counts->failedRow = appended.failedRow;
+        counts->kept = kept;
+        if (!kept)
+            counts->uncertain = "il collegamento con il database si è interrotto durante il salvataggio finale";
     };
     try {
         WriteWait wait(*m_connection);
         connection.commit();
     } catch (...) {
+        bool uncertain = connection.commitUncertain();
         connection.rollback();
-        recount();
-        undoLeftOpen();
+        tell(uncertain ? std::nullopt : std::optional<long>(0));
+        // A transaction the engine could not roll back is undone when its connection closes.
+        if (connection.inTransaction()) {
+            m_result.reset();
+            m_connection.reset();
+        }
         throw;
     }
-    if (failed) recount();
+    tell(connection.appended().stored);
 }
 
 }  // namespace tessaro7::db

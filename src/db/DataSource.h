@@ -19,13 +19,17 @@ namespace tessaro7::db {
 class Connection;
 struct TableColumn;
 
-// The rows of the written table around a run in one transaction, counted on
-// the run's own connection.
+// What a run in one transaction wrote and left, from the engine's own
+// answers for the run's rows (never a count of the table, which other
+// workstations may change).
 struct RunCounts {
-    bool begun = false;         // the write transaction started and the rows were counted
-    long before = 0;            // rows when it started
-    std::optional<long> after;  // after a failure: rows once the engine had finished with the transaction
-    std::string afterFailure;   // why they could not be counted then
+    bool begun = false;        // the write transaction started, with the table to append to
+    long written = 0;          // new rows handed to the engine
+    long inserted = 0;         // new rows the engine stored
+    long duplicates = 0;       // new rows left out for repeating a unique key (when skipped)
+    long failedRow = 0;        // the new row (counted from 1) whose writing failed; 0 when none did
+    std::optional<long> kept;  // rows of the run in the table at the end; none when that is uncertain
+    std::string uncertain;     // why it is uncertain
 };
 
 class DataSource {
@@ -43,6 +47,9 @@ public:
     // Opens the database if needed and runs the record source; the current row
     // is the first row, or end-of-file is true when there are none.
     void refresh();
+    // Opens the database if needed and the record source's table for adding
+    // rows only: its existing rows are not read, end-of-file is true.
+    void openForAppending();
     // Moves to the last row; afterwards recordCount() is the number of rows.
     void moveLast();
     // The number of rows of the result (a pass over the rows when not known yet).
@@ -86,10 +93,14 @@ public:
     // writer instead of failing. It is committed when work ends, and also when
     // work throws, so that the rows written before the failure remain; a
     // commit that fails is rolled back. The failure is then rethrown.
-    // `counts`, when given, receives the rows of the record source's table
-    // when the transaction started and, after a failure, once the engine has
-    // finished with the transaction: what the run really left.
-    void runInOneTransaction(const std::function<void()>& work, RunCounts* counts = nullptr);
+    // With `counts`, the run appends to the record source's table: runs into
+    // the same table take turns, the engine may answer for a new row later
+    // than its update (a failure is then thrown by a later update or at the
+    // end, and `counts.failedRow` names the row), a row repeating a unique key
+    // is left out and counted when `skipDuplicates`, and `counts` receives
+    // what the run wrote and what it left.
+    void runInOneTransaction(const std::function<void()>& work, RunCounts* counts = nullptr,
+                             bool skipDuplicates = false);
 
     // Inside runInOneTransaction, on the record source's table: a mark taken
     // before a run adds its first row, then each row added since with its
@@ -114,7 +125,7 @@ private:
     void releaseReadLock();
     bool step();
     long countRows();
-    void finishTransaction(RunCounts* counts, bool failed);
+    void finishTransaction(RunCounts* counts);
     const TableColumn& targetColumn(std::string_view name);
     void setConverted(std::string_view name, Value value);
     void requireCurrentRow() const;

@@ -1,7 +1,10 @@
 #pragma once
-// Text order as an Italian user expects it: letter case and accents do not
-// separate words ("Àlfa" before "Bianchi", "acme" before "ZETA"); only between
-// texts that are otherwise equal do the accents, then the case, decide.
+// Text order as an Italian user expects it, the same on both engines: the
+// order of ICU's Italian collator at its default (tertiary) strength, which
+// is what the server's "it-x-icu" collation gives. Letter case and accents do
+// not separate words ("Àlfa" before "Bianchi", "acme" before "ZETA"); between
+// texts otherwise equal the accents decide, then the case (a A à À). Texts
+// ICU weighs as equal are ordered by their bytes, as the server does.
 #include <string_view>
 
 namespace tessaro7::db {

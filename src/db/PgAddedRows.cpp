@@ -16,6 +16,7 @@ Value PgConnection::additionMark(const std::string& table) {
 
 std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const Value& mark) {
     (void)mark;
+    settleAppending();  // the rows still in the pipeline are the run's too
     const std::string name = quoted(table);
     const std::string from = " from " + name + " where xmin = (txid_current() % 4294967296)::text::xid";
     return run(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from + " order by ctid", table,
@@ -28,10 +29,8 @@ long PgConnection::deleteRows(const std::string& table, const std::vector<Value>
     for (const Value& id : rowIds) array += (array.size() > 1 ? ",\"" : "\"") + id.toText() + "\"";
     array += "}";
     std::vector<const char*> params{array.c_str()};
-    PGresult* result = write("delete from " + quoted(table) + " where ctid = any($1::tid[])", params, table);
-    long deleted = std::atol(PQcmdTuples(result));
-    PQclear(result);
-    return deleted;
+    PgResult result = write("delete from " + quoted(table) + " where ctid = any($1::tid[])", params, table);
+    return std::atol(PQcmdTuples(result.get()));
 }
 
 }  // namespace tessaro7::db

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "db/Names.h"
+#include "db/PasswordFile.h"
 #include "db/ServerName.h"
 #include "db/ServerSelectText.h"
 
@@ -86,12 +87,26 @@ std::string quotedIn(const std::string& message) {
     return b == std::string::npos ? std::string() : message.substr(a + 1, b - a - 1);
 }
 
+std::string field(const PGresult* result, int code) {
+    const char* value = result ? PQresultErrorField(result, code) : nullptr;
+    return value ? value : "";
+}
+
+// Rows sent down the pipeline between two syncs: few enough that the
+// answers of two such groups fit in the socket's buffers.
+constexpr long kRowsPerSync = 500;
+
 // Why a connection failed, in the user's terms.
-std::string connectionProblem(PGconn* conn) {
+std::string connectionProblem(PGconn* conn, const std::optional<std::string>& ignoredPasswordFile) {
     std::string detail = trimmedMessage(PQerrorMessage(conn));
     std::string why;
-    if (PQconnectionNeedsPassword(conn))
-        why = "il server chiede una password: scriverla nel file ~/.pgpass dell'utente o nella variabile PGPASSWORD";
+    if (PQconnectionNeedsPassword(conn) && ignoredPasswordFile)
+        why = "il server chiede una password, e il file " + *ignoredPasswordFile +
+              " è leggibile da altri: libpq lo ignora; renderlo leggibile solo dall'utente (chmod 600 " +
+              *ignoredPasswordFile + ")";
+    else if (PQconnectionNeedsPassword(conn))
+        why = "il server chiede una password: scriverla nel file delle password di PostgreSQL dell'utente "
+              "(~/.pgpass; in Windows %APPDATA%\\postgresql\\pgpass.conf) o nella variabile PGPASSWORD";
     else if (detail.find("authentication failed") != std::string::npos ||
              detail.find("no pg_hba.conf entry") != std::string::npos ||
              (detail.find("role") != std::string::npos && detail.find("does not exist") != std::string::npos))
@@ -106,77 +121,144 @@ std::string connectionProblem(PGconn* conn) {
 }  // namespace
 
 PgConnection::PgConnection(const std::string& uri, int lockTimeoutMs) : Connection(uri) {
-    ServerDescription server = describeServer(uri);
-    if (!server.problem.empty()) throw EngineError(engine_error::kConnectionFailed, server.problem);
-    m_server = server.text;
-    // Later entries override earlier ones: the URI may set its own timeout.
-    const char* keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
-    const char* values[] = {"10", "tessaro7", uri.c_str(), "UTF8", nullptr};
-    m_conn = PQconnectdbParams(keywords, values, 1);
-    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-        std::string why = m_conn ? connectionProblem(m_conn) : std::string("memoria esaurita");
-        PQfinish(m_conn);
-        m_conn = nullptr;
-        throw EngineError(engine_error::kConnectionFailed, "Impossibile collegarsi al " + m_server + ": " + why + ".");
-    }
+    connect(uri);
     execute("set datestyle = 'ISO, DMY'; set extra_float_digits = 1");
+    checkDatabase();
     setBusyTimeout(lockTimeoutMs);
     loadCatalog();
 }
 
-PgConnection::~PgConnection() { PQfinish(m_conn); }
+PgConnection::~PgConnection() = default;
 
-void PgConnection::fail(PGresult* result, const std::string& table) const {
-    std::string state = result && PQresultErrorField(result, PG_DIAG_SQLSTATE)
-                            ? PQresultErrorField(result, PG_DIAG_SQLSTATE)
-                            : "";
-    std::string message = trimmedMessage(result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr);
-    std::string column = result && PQresultErrorField(result, PG_DIAG_COLUMN_NAME)
-                             ? PQresultErrorField(result, PG_DIAG_COLUMN_NAME)
-                             : "";
-    if (message.empty()) message = trimmedMessage(PQerrorMessage(m_conn));
-    PQclear(result);
-    std::string where = table.empty() ? "" : " della tabella '" + table + "'";
-    std::string in = " (" + message + ")";
-    if (state.empty() || PQstatus(m_conn) == CONNECTION_BAD || state.rfind("08", 0) == 0 || state.rfind("57P", 0) == 0)
-        throw EngineError(engine_error::kConnectionFailed,
-                          "Collegamento interrotto con il " + m_server + ": controllare il server e la rete" + in + ".");
-    if (state == "23505")
-        throw EngineError(engine_error::kDuplicateValue,
-                          "Valore duplicato in un indice univoco o nella chiave primaria" + where + in + ".");
-    if (state == "23502")
-        throw EngineError(engine_error::kNullNotAllowed, "Il campo " + column + " non può contenere un valore Null.");
-    if (state == "42P01")
-        throw EngineError(engine_error::kTableNotFound,
-                          "Tabella '" + quotedIn(message) + "' non trovata nel " + m_server + ".");
-    if (state == "42703")
-        throw EngineError(engine_error::kFieldNotFound, "Campo '" + quotedIn(message) + "' non trovato" + where + ".");
-    if (state == "55P03" || state == "40P01")
-        throw EngineError(engine_error::kDatabaseLocked,
-                          "Il " + m_server + " è bloccato da un altro utente o programma" + in + ".");
-    if (state.rfind("22", 0) == 0)
-        throw EngineError(engine_error::kNotConvertible,
-                          "Valore non convertibile nel tipo del campo" + where + in + ".");
-    if (state == "42704" && message.find(kServerCollation) != std::string::npos)
-        throw EngineError(engine_error::kOther, std::string("Il server non ha la collazione \"") + kServerCollation +
-                                                    "\" dell'ordine italiano: serve PostgreSQL con ICU" + in + ".");
-    if (state == "25P02")
-        throw EngineError(engine_error::kOther,
-                          "La transazione sul " + m_server + " è stata annullata da un errore precedente" + in + ".");
-    if (state == "42501")
-        throw EngineError(engine_error::kOther, "Permesso negato dal " + m_server + where + in + ".");
-    throw EngineError(engine_error::kOther, "Errore del " + m_server + in + ".");
+void PgConnection::connect(const std::string& uri) {
+    ServerDescription server = describeServer(uri);
+    if (!server.problem.empty()) throw EngineError(engine_error::kConnectionFailed, server.problem);
+    m_server = server.text;
+    // A password file libpq would ignore is kept from it (libpq would say so on
+    // stderr); it is named instead if the server asks for a password.
+    m_ignoredPasswordFile = ignoredPasswordFile(uri);
+    // Later entries override earlier ones: the URI may set its own timeout.
+    std::vector<const char*> keywords = {"connect_timeout", "application_name", "dbname", "client_encoding"};
+    std::vector<const char*> values = {"10", "tessaro7", uri.c_str(), "UTF8"};
+    std::string noFile;
+    if (m_ignoredPasswordFile) {
+        noFile = *m_ignoredPasswordFile + ".ignorato-da-tessaro7";
+        keywords.push_back("passfile");
+        values.push_back(noFile.c_str());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    m_conn.reset(PQconnectdbParams(keywords.data(), values.data(), 1));
+    if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK) {
+        std::string why = m_conn ? connectionProblem(m_conn.get(), m_ignoredPasswordFile) : std::string("memoria esaurita");
+        throw EngineError(engine_error::kConnectionFailed, "Impossibile collegarsi al " + m_server + ": " + why + ".");
+    }
+    PQsetNoticeReceiver(m_conn.get(), &PgConnection::receiveNotice, this);
 }
 
-void PgConnection::execute(const std::string& sql, const std::string& table) {
-    PGresult* result = PQexec(m_conn, sql.c_str());
-    ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(result, table);
-    PQclear(result);
+// The server's notices and warnings are kept, never printed: a message may
+// quote them when they explain a failure.
+void PgConnection::receiveNotice(void* self, const PGresult* notice) {
+    auto& notices = static_cast<PgConnection*>(self)->m_notices;
+    if (notices.size() >= 20) notices.erase(notices.begin());
+    notices.push_back(trimmedMessage(PQresultErrorMessage(notice)));
+}
+
+// The database must hold text as UTF-8 (the engine counts characters, not
+// bytes, and stores every character), and the server must have the Italian order.
+void PgConnection::checkDatabase() {
+    PgResult result = query("select current_setting('server_encoding'), "
+                            "exists (select 1 from pg_collation where collname = '" +
+                            std::string(kServerCollation) + "')");
+    std::string encoding = PQgetvalue(result.get(), 0, 0);
+    if (encoding != "UTF8")
+        throw EngineError(engine_error::kOther,
+                          "Il " + m_server + " usa la codifica " + encoding +
+                              ": il programma richiede un database in UTF8. Crearne uno nuovo in UTF8 "
+                              "(createdb -E UTF8 -T template0 NOME) e copiarvi l'archivio.");
+    if (std::string_view(PQgetvalue(result.get(), 0, 1)) != "t")
+        throw EngineError(engine_error::kOther, "Il server del " + m_server + " non ha la collazione \"" +
+                                                    kServerCollation +
+                                                    "\" dell'ordine italiano: serve PostgreSQL compilato con ICU.");
+}
+
+EngineError PgConnection::errorOf(const PGresult* result, const std::string& table) const {
+    std::string state = field(result, PG_DIAG_SQLSTATE);
+    std::string message = trimmedMessage(result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr);
+    std::string column = field(result, PG_DIAG_COLUMN_NAME);
+    if (message.empty()) message = trimmedMessage(PQerrorMessage(m_conn.get()));
+    std::string where = table.empty() ? "" : " della tabella '" + table + "'";
+    std::string in = " (" + message + ")";
+    if (state.empty() || PQstatus(m_conn.get()) == CONNECTION_BAD || state.rfind("08", 0) == 0 ||
+        state.rfind("57P", 0) == 0)
+        return EngineError(engine_error::kConnectionFailed,
+                           "Collegamento interrotto con il " + m_server + ": controllare il server e la rete" + in + ".");
+    if (state == "23505")
+        return EngineError(engine_error::kDuplicateValue,
+                           "Valore duplicato in un indice univoco o nella chiave primaria" + where + in + ".");
+    if (state == "23502")
+        return EngineError(engine_error::kNullNotAllowed, "Il campo " + column + " non può contenere un valore Null.");
+    if (state == "42P01")
+        return EngineError(engine_error::kTableNotFound,
+                           "Tabella '" + quotedIn(message) + "' non trovata nel " + m_server + ".");
+    if (state == "42703")
+        return EngineError(engine_error::kFieldNotFound, "Campo '" + quotedIn(message) + "' non trovato" + where + ".");
+    if (state == "55P03" || state == "40P01")
+        return EngineError(engine_error::kDatabaseLocked,
+                           "Il " + m_server + " è bloccato da un altro utente o programma" + in + ".");
+    if (state.rfind("22", 0) == 0)
+        return EngineError(engine_error::kNotConvertible,
+                           "Valore non convertibile nel tipo del campo" + where + in + ".");
+    if (state == "25P02")
+        return EngineError(engine_error::kOther,
+                           "La transazione sul " + m_server + " è stata annullata da un errore precedente" + in + ".");
+    if (state == "42501")
+        return EngineError(engine_error::kOther, "Permesso negato dal " + m_server + where + in + ".");
+    return EngineError(engine_error::kOther, "Errore del " + m_server + in + ".");
+}
+
+PgResult PgConnection::query(const std::string& sql, const std::string& table) {
+    leavePipeline();
+    m_notices.clear();
+    PgResult result(PQexec(m_conn.get(), sql.c_str()));
+    ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(result.get(), table);
+    return result;
+}
+
+void PgConnection::execute(const std::string& sql, const std::string& table) { query(sql, table); }
+
+void PgConnection::executeQuietly(const std::string& sql) noexcept {
+    try {
+        leavePipeline();
+    } catch (...) {
+        return;
+    }
+    if (PQstatus(m_conn.get()) != CONNECTION_OK || PQtransactionStatus(m_conn.get()) == PQTRANS_INERROR) return;
+    PgResult(PQexec(m_conn.get(), sql.c_str()));
+}
+
+void PgConnection::copyIn(const std::string& sql, const std::string& table,
+                          const std::function<bool(std::string&)>& nextBlock) {
+    leavePipeline();
+    PGconn* conn = m_conn.get();
+    PgResult started(PQexec(conn, sql.c_str()));
+    if (PQresultStatus(started.get()) != PGRES_COPY_IN) fail(started.get(), table);
+    std::string block;
+    bool sent = true;
+    while (sent && nextBlock(block)) {
+        sent = PQputCopyData(conn, block.data(), static_cast<int>(block.size())) == 1;
+        block.clear();
+    }
+    PQputCopyEnd(conn, sent ? nullptr : "interrotta");
+    PgResult result(PQgetResult(conn));
+    while (PgResult(PQgetResult(conn))) {
+    }
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get(), table);
 }
 
 void PgConnection::loadCatalog() {
-    PGresult* result = PQexec(m_conn, R"(
+    PgResult result = query(R"(
         select c.relname, a.attname, t.typname, coalesce(array_position(k.conkey, a.attnum), 0)
         from pg_class c
         join pg_attribute a on a.attrelid = c.oid and a.attnum > 0 and not a.attisdropped
@@ -184,21 +266,20 @@ void PgConnection::loadCatalog() {
         left join pg_constraint k on k.conrelid = c.oid and k.contype = 'p'
         where c.relkind in ('r', 'v', 'm', 'p', 'f') and pg_table_is_visible(c.oid)
         order by c.relname, a.attnum)");
-    if (PQresultStatus(result) != PGRES_TUPLES_OK) fail(result, {});
     m_tables.clear();
     std::map<std::string, std::map<int, std::string>> keys;
-    for (int r = 0; r < PQntuples(result); ++r) {
-        std::string name = PQgetvalue(result, r, 0);
+    PGresult* rows = result.get();
+    for (int r = 0; r < PQntuples(rows); ++r) {
+        std::string name = PQgetvalue(rows, r, 0);
         Table& table = m_tables[lowerName(name)];
         table.name = name;
-        table.columns.push_back({PQgetvalue(result, r, 1), fieldTypeOf(PQgetvalue(result, r, 2))});
-        if (int k = std::atoi(PQgetvalue(result, r, 3)); k > 0) keys[lowerName(name)][k] = PQgetvalue(result, r, 1);
+        table.columns.push_back({PQgetvalue(rows, r, 1), fieldTypeOf(PQgetvalue(rows, r, 2))});
+        if (int k = std::atoi(PQgetvalue(rows, r, 3)); k > 0) keys[lowerName(name)][k] = PQgetvalue(rows, r, 1);
     }
-    PQclear(result);
     for (auto& [table, columns] : keys)
         for (auto& [position, column] : columns) m_tables[table].key.push_back(column);
     // The unique indexes, named in a repeated key's message as the embedded engine names them.
-    result = PQexec(m_conn, R"(
+    result = query(R"(
         select c.relname, string_agg(c.relname || '.' || a.attname, ', ' order by k.ord)
         from pg_index i
         join pg_class c on c.oid = i.indrelid
@@ -207,11 +288,10 @@ void PgConnection::loadCatalog() {
         where i.indisunique and pg_table_is_visible(c.oid)
         group by c.relname, i.indexrelid
         order by c.relname, i.indexrelid)");
-    if (PQresultStatus(result) != PGRES_TUPLES_OK) fail(result, {});
-    for (int r = 0; r < PQntuples(result); ++r)
-        if (auto it = m_tables.find(lowerName(PQgetvalue(result, r, 0))); it != m_tables.end())
-            it->second.uniqueKeys.push_back(PQgetvalue(result, r, 1));
-    PQclear(result);
+    rows = result.get();
+    for (int r = 0; r < PQntuples(rows); ++r)
+        if (auto it = m_tables.find(lowerName(PQgetvalue(rows, r, 0))); it != m_tables.end())
+            it->second.uniqueKeys.push_back(PQgetvalue(rows, r, 1));
 }
 
 const PgConnection::Table* PgConnection::findTable(std::string_view name) {
@@ -294,29 +374,28 @@ public:
         connection.execute("declare " + m_name + " no scroll cursor with hold for " + select.sql, m_table);
         m_open = true;
         fetch(100);
-        for (int i = m_hasRowId ? 1 : 0; i < PQnfields(m_block); ++i)
-            m_columns.push_back({PQfname(m_block, i), typeOfOid(PQftype(m_block, i))});
+        for (int i = m_hasRowId ? 1 : 0; i < PQnfields(m_block.get()); ++i)
+            m_columns.push_back({PQfname(m_block.get(), i), typeOfOid(PQftype(m_block.get(), i))});
     }
     ~PgCursor() override {
-        PQclear(m_block);
-        if (m_open && PQtransactionStatus(m_connection.handle()) != PQTRANS_INERROR)
-            PQclear(PQexec(m_connection.handle(), ("close " + m_name).c_str()));
+        if (m_open) m_connection.executeQuietly("close " + m_name);
     }
 
     bool next(std::vector<Value>& row, Value& rowId) override {
-        if (m_row >= PQntuples(m_block)) {
+        if (m_row >= PQntuples(m_block.get())) {
             if (!m_open) return false;
             fetch(2000);
-            if (PQntuples(m_block) == 0) return false;
+            if (PQntuples(m_block.get()) == 0) return false;
         }
+        PGresult* block = m_block.get();
         int offset = m_hasRowId ? 1 : 0;
-        if (offset) rowId = std::string(PQgetvalue(m_block, m_row, 0));
+        if (offset) rowId = std::string(PQgetvalue(block, m_row, 0));
         row.resize(m_columns.size());
         for (std::size_t i = 0; i < m_columns.size(); ++i) {
             int field = static_cast<int>(i) + offset;
-            row[i] = PQgetisnull(m_block, m_row, field)
+            row[i] = PQgetisnull(block, m_row, field)
                          ? Value(Null{})
-                         : valueOf(PQgetvalue(m_block, m_row, field), PQgetlength(m_block, m_row, field),
+                         : valueOf(PQgetvalue(block, m_row, field), PQgetlength(block, m_row, field),
                                    m_columns[i].type);
         }
         ++m_row;
@@ -325,18 +404,17 @@ public:
 
 private:
     void fetch(int rows) {
-        PQclear(m_block);
-        m_block = nullptr;
+        m_block.reset();
         m_row = 0;
-        PGresult* block = PQexec(m_connection.handle(), ("fetch forward " + std::to_string(rows) + " from " + m_name).c_str());
-        if (PQresultStatus(block) != PGRES_TUPLES_OK) {
+        try {
+            m_block = m_connection.query("fetch forward " + std::to_string(rows) + " from " + m_name, m_table);
+        } catch (...) {
             m_open = false;
-            m_connection.fail(block, m_table);
+            throw;
         }
-        m_block = block;
-        if (PQntuples(m_block) < rows) {  // the last block: the cursor is no longer needed
+        if (PQntuples(m_block.get()) < rows) {  // the last block: the cursor is no longer needed
             m_open = false;
-            PQclear(PQexec(m_connection.handle(), ("close " + m_name).c_str()));
+            m_connection.executeQuietly("close " + m_name);
         }
     }
 
@@ -344,7 +422,7 @@ private:
     std::string m_table;
     bool m_hasRowId;
     std::string m_name;
-    PGresult* m_block = nullptr;
+    PgResult m_block;
     int m_row = 0;
     bool m_open = false;
 };
@@ -356,11 +434,7 @@ std::unique_ptr<Cursor> PgConnection::run(const PreparedSelect& select) {
 }
 
 long PgConnection::count(const PreparedSelect& select) {
-    PGresult* result = PQexec(m_conn, select.countSql.c_str());
-    if (PQresultStatus(result) != PGRES_TUPLES_OK) fail(result, select.table);
-    long n = std::atol(PQgetvalue(result, 0, 0));
-    PQclear(result);
-    return n;
+    return std::atol(PQgetvalue(query(select.countSql, select.table).get(), 0, 0));
 }
 
 const std::vector<TableColumn>& PgConnection::columnsOf(const std::string& table) {
@@ -370,88 +444,271 @@ const std::vector<TableColumn>& PgConnection::columnsOf(const std::string& table
     return found->columns;
 }
 
-PGresult* PgConnection::write(const std::string& sql, const std::vector<const char*>& params, const std::string& table) {
-    auto it = m_statements.find(sql);
-    if (it == m_statements.end()) {
-        std::string name = "t7s" + std::to_string(m_statements.size() + 1);
-        PGresult* prepared = PQprepare(m_conn, name.c_str(), sql.c_str(), static_cast<int>(params.size()), nullptr);
-        if (PQresultStatus(prepared) != PGRES_COMMAND_OK) fail(prepared, table);
-        PQclear(prepared);
-        it = m_statements.emplace(sql, name).first;
+std::string PgConnection::insertText(const std::string& table, const FieldValues& values, const char* ending) {
+    std::string names, marks;
+    int number = 0;
+    for (const auto& [name, v] : values) {
+        names += (names.empty() ? "" : ",") + serverQuoted(name);
+        marks += (marks.empty() ? "$" : ",$") + std::to_string(++number);
     }
-    PGresult* result = PQexecPrepared(m_conn, it->second.c_str(), static_cast<int>(params.size()), params.data(),
-                                      nullptr, nullptr, 0);
-    ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(result, table);
+    std::string spelled = tableName(table);
+    return "insert into " + quoted(spelled.empty() ? table : spelled) +
+           (values.empty() ? " default values" : " (" + names + ") values (" + marks + ")") + ending;
+}
+
+EngineError PgConnection::duplicateError(const std::string& table) {
+    std::string keys;
+    if (const Table* t = findTable(table))
+        for (const std::string& key : t->uniqueKeys) keys += (keys.empty() ? " (" : " o ") + key;
+    return EngineError(engine_error::kDuplicateValue, "Valore duplicato in un indice univoco o nella chiave primaria "
+                                                      "della tabella '" + table + "'" +
+                                                          (keys.empty() ? std::string() : keys + ")") + ".");
+}
+
+const std::string& PgConnection::statementFor(const std::string& sql, int parameters, const std::string& table) {
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) return it->second;
+    std::string name = "t7s" + std::to_string(++m_prepared);
+    if (m_pipeline) {
+        if (PQsendPrepare(m_conn.get(), name.c_str(), sql.c_str(), parameters, nullptr) != 1)
+            noteFailure(errorOf(nullptr, table), appendCounts().sent);
+        m_sent.push_back({Sent::Kind::Prepare, 0, sql});
+    } else {
+        PgResult prepared(PQprepare(m_conn.get(), name.c_str(), sql.c_str(), parameters, nullptr));
+        if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) fail(prepared.get(), table);
+    }
+    return m_statements.emplace(sql, name).first->second;
+}
+
+namespace {
+
+// Text parameters, Null as no text.
+struct Parameters {
+    std::vector<std::optional<std::string>> texts;
+    std::vector<const char*> pointers;
+
+    void add(std::optional<std::string> text) { texts.push_back(std::move(text)); }
+    const char* const* values() {
+        pointers.clear();
+        for (const auto& t : texts) pointers.push_back(t ? t->c_str() : nullptr);
+        return pointers.data();
+    }
+    int count() const { return static_cast<int>(texts.size()); }
+};
+
+Parameters parametersOf(const FieldValues& values) {
+    Parameters p;
+    p.texts.reserve(values.size() + 1);
+    for (const auto& [name, v] : values) p.add(db::serverText(v));
+    return p;
+}
+
+}  // namespace
+
+PgResult PgConnection::write(const std::string& sql, const std::vector<const char*>& params, const std::string& table) {
+    leavePipeline();
+    throwIfFailed();
+    const std::string& name = statementFor(sql, static_cast<int>(params.size()), table);
+    m_notices.clear();
+    PgResult result(PQexecPrepared(m_conn.get(), name.c_str(), static_cast<int>(params.size()), params.data(), nullptr,
+                                   nullptr, 0));
+    ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(result.get(), table);
     return result;
 }
 
 void PgConnection::insert(const std::string& table, const FieldValues& values) {
-    std::string names, marks;
-    std::vector<std::optional<std::string>> texts;
-    std::vector<const char*> params;
-    texts.reserve(values.size());
-    for (const auto& [name, v] : values) {
-        if (!names.empty()) names += ',';
-        names += serverQuoted(name);
-        marks += (marks.empty() ? "$" : ",$") + std::to_string(texts.size() + 1);
-        texts.push_back(db::serverText(v));
+    if (appending())
+        appendRow(table, values);
+    else
+        insertNow(table, values);
+}
+
+// A repeated key leaves the row out instead of aborting the transaction, so
+// that the caller can go on, as on the embedded engine.
+void PgConnection::insertNow(const std::string& table, const FieldValues& values) {
+    Parameters p = parametersOf(values);
+    const char* const* v = p.values();
+    PgResult result = write(insertText(table, values, " on conflict do nothing"),
+                            std::vector<const char*>(v, v + p.count()), table);
+    if (std::strcmp(PQcmdTuples(result.get()), "1") != 0) throw duplicateError(table);
+}
+
+// Imports into one table take turns, as on the embedded engine (the wait is
+// the lock timeout in force); readers are not held up.
+void PgConnection::beginAppending(const std::string& table, bool skipDuplicates) {
+    leavePipeline();
+    m_failure.reset();
+    m_storedAfterFailure.clear();
+    m_commitUncertain = false;
+    std::string spelled = tableName(table);
+    if (spelled.empty())
+        throw EngineError(engine_error::kTableNotFound, "Tabella '" + table + "' non trovata nel " + m_server + ".");
+    execute("lock table " + quoted(spelled) + " in share row exclusive mode", table);
+    m_appendTable = table;
+    Connection::beginAppending(table, skipDuplicates);
+}
+
+// The row is sent without waiting for the server's answer: the answers are
+// read a group behind, and a failure found there is thrown by a later row
+// or by the commit, with the number of the row it belongs to.
+void PgConnection::appendRow(const std::string& table, const FieldValues& values) {
+    throwIfFailed();
+    if (!m_pipeline) {
+        if (PQenterPipelineMode(m_conn.get()) != 1) fail(nullptr, table);
+        m_pipeline = true;
     }
-    for (const auto& t : texts) params.push_back(t ? t->c_str() : nullptr);
-    // A repeated key leaves the row out instead of aborting the transaction,
-    // so that an import can skip it and go on, as on the embedded engine.
-    std::string sql = "insert into " + quoted(tableName(table).empty() ? table : tableName(table)) +
-                      (values.empty() ? " default values" : " (" + names + ") values (" + marks + ")") +
-                      " on conflict do nothing";
-    PGresult* result = write(sql, params, table);
-    bool inserted = std::strcmp(PQcmdTuples(result), "1") == 0;
-    PQclear(result);
-    if (!inserted) {
-        std::string keys;
-        if (const Table* t = findTable(table))
-            for (const std::string& key : t->uniqueKeys) keys += (keys.empty() ? " (" : " o ") + key;
-        throw EngineError(engine_error::kDuplicateValue, "Valore duplicato in un indice univoco o nella chiave primaria "
-                                                         "della tabella '" + table + "'" +
-                                                             (keys.empty() ? std::string() : keys + ")") + ".");
+    long row = ++appendCounts().sent;
+    Parameters p = parametersOf(values);
+    // A repeated key leaves the row out without undoing the transaction; its
+    // identity lets the rows after a failing one be taken out again.
+    const std::string& name =
+        statementFor(insertText(table, values, " on conflict do nothing returning ctid"), p.count(), table);
+    if (PQsendQueryPrepared(m_conn.get(), name.c_str(), p.count(), p.values(), nullptr, nullptr, 0) != 1)
+        noteFailure(errorOf(nullptr, table), row);
+    else
+        m_sent.push_back({Sent::Kind::Row, row, {}});
+    if (++m_unsynced >= kRowsPerSync) sendSync();
+    throwIfFailed();
+}
+
+void PgConnection::sendSync() {
+    m_unsynced = 0;
+    if (PQpipelineSync(m_conn.get()) != 1) {
+        noteFailure(errorOf(nullptr, m_appendTable), appendCounts().sent);
+        m_sent.clear();
+        m_syncsDue = 0;
+        return;
     }
+    m_sent.push_back({Sent::Kind::Sync, 0, {}});
+    // The answers of the group before are read while the server works on this one.
+    for (++m_syncsDue; m_syncsDue > 1;) readUntilSync();
+}
+
+void PgConnection::readUntilSync() {
+    while (!m_sent.empty()) {
+        Sent sent = std::move(m_sent.front());
+        m_sent.pop_front();
+        if (sent.kind != Sent::Kind::Sync) {
+            readAnswer(sent);
+            continue;
+        }
+        --m_syncsDue;
+        PgResult sync(PQgetResult(m_conn.get()));
+        if (PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC) return;
+        break;  // the connection is lost
+    }
+    if (!m_failure) noteFailure(errorOf(nullptr, m_appendTable), appendCounts().sent);
+    m_sent.clear();
+    m_syncsDue = 0;
+}
+
+void PgConnection::readAnswer(const Sent& sent) {
+    PgResult answer(PQgetResult(m_conn.get()));
+    if (answer) {
+        while (PgResult(PQgetResult(m_conn.get()))) {  // up to the end of this statement's answer
+        }
+    }
+    ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK) return;  // a statement prepared
+    if (status == PGRES_TUPLES_OK) {
+        if (PQntuples(answer.get()) == 1) {
+            if (m_failure)
+                m_storedAfterFailure.push_back(PQgetvalue(answer.get(), 0, 0));
+            else
+                ++appendCounts().stored;
+        } else if (skipDuplicates()) {
+            ++appendCounts().duplicates;
+        } else {
+            noteFailure(duplicateError(m_appendTable), sent.row);
+        }
+        return;
+    }
+    if (sent.kind == Sent::Kind::Prepare) m_statements.erase(sent.sql);
+    if (status != PGRES_PIPELINE_ABORTED)
+        noteFailure(errorOf(answer.get(), m_appendTable), sent.row ? sent.row : appendCounts().sent);
+}
+
+void PgConnection::noteFailure(EngineError error, long row) {
+    if (m_failure) return;
+    m_failure = std::move(error);
+    appendCounts().failedRow = row;
+}
+
+void PgConnection::throwIfFailed() {
+    if (m_failure) throw *m_failure;
+}
+
+void PgConnection::leavePipeline() {
+    if (!m_pipeline) return;
+    if (PQstatus(m_conn.get()) == CONNECTION_OK && (m_unsynced > 0 || m_syncsDue == 0)) sendSync();
+    while (m_syncsDue > 0) readUntilSync();
+    m_sent.clear();
+    PQexitPipelineMode(m_conn.get());
+    m_pipeline = false;
+}
+
+void PgConnection::settleAppending() {
+    leavePipeline();
+    if (m_storedAfterFailure.empty() || PQtransactionStatus(m_conn.get()) != PQTRANS_INTRANS) return;
+    std::string identities = "{";
+    for (const std::string& ctid : m_storedAfterFailure)
+        identities += (identities.size() > 1 ? ",\"" : "\"") + ctid + "\"";
+    identities += "}";
+    m_storedAfterFailure.clear();
+    const char* params[] = {identities.c_str()};
+    PgResult result(PQexecParams(m_conn.get(),
+                                 ("delete from " + quoted(tableName(m_appendTable)) + " where ctid = any($1::tid[])").c_str(),
+                                 1, nullptr, params, nullptr, nullptr, 0));
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK && !m_failure) noteFailure(errorOf(result.get(), m_appendTable), 0);
+}
+
+void PgConnection::finishAppending() {
+    settleAppending();
+    throwIfFailed();
 }
 
 Value PgConnection::update(const std::string& table, const Value& rowId, const FieldValues& values) {
     if (values.empty()) return rowId;
     std::string sets;
-    std::vector<std::optional<std::string>> texts;
-    for (const auto& [name, v] : values) {
-        if (!sets.empty()) sets += ',';
-        texts.push_back(db::serverText(v));
-        sets += serverQuoted(name) + "=$" + std::to_string(texts.size());
-    }
-    texts.push_back(rowId.toText());
-    std::vector<const char*> params;
-    for (const auto& t : texts) params.push_back(t ? t->c_str() : nullptr);
-    std::string sql = "update " + quoted(table) + " set " + sets + " where ctid=$" + std::to_string(texts.size()) +
+    int number = 0;
+    for (const auto& [name, v] : values) sets += (sets.empty() ? "" : ",") + serverQuoted(name) + "=$" + std::to_string(++number);
+    Parameters p = parametersOf(values);
+    p.add(rowId.toText());
+    const char* const* v = p.values();
+    std::string sql = "update " + quoted(table) + " set " + sets + " where ctid=$" + std::to_string(p.count()) +
                       "::tid returning ctid";
-    PGresult* result = write(sql, params, table);
-    if (PQntuples(result) != 1) {
-        PQclear(result);
+    PgResult result = write(sql, std::vector<const char*>(v, v + p.count()), table);
+    if (PQntuples(result.get()) != 1)
         throw EngineError(engine_error::kRowChanged, "Il record della tabella '" + table +
                                                          "' è stato modificato o eliminato da un altro utente.");
-    }
-    Value id = std::string(PQgetvalue(result, 0, 0));
-    PQclear(result);
-    return id;
+    return std::string(PQgetvalue(result.get(), 0, 0));
 }
 
-bool PgConnection::inTransaction() { return PQtransactionStatus(m_conn) != PQTRANS_IDLE; }
+bool PgConnection::inTransaction() { return m_pipeline || PQtransactionStatus(m_conn.get()) != PQTRANS_IDLE; }
 
 void PgConnection::begin() { execute("begin"); }
 
+// A connection lost before the commit was sent leaves nothing of the
+// transaction (the server rolls it back); lost while committing, the outcome
+// cannot be known.
 void PgConnection::commit() {
-    if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+    settleAppending();
+    endAppending();
+    m_commitUncertain = false;
+    m_failure.reset();  // thrown to the run already; the transaction itself tells what remains
+    m_storedAfterFailure.clear();
+    if (PQstatus(m_conn.get()) != CONNECTION_OK) fail(nullptr, {});
+    if (PQtransactionStatus(m_conn.get()) == PQTRANS_INERROR) {
         rollback();
         throw EngineError(engine_error::kOther, "La transazione sul " + m_server +
                                                     " è stata annullata dal server: nessuna riga è stata salvata.");
     }
-    execute("commit");
+    PgResult result(PQexec(m_conn.get(), "commit"));
+    if (PQresultStatus(result.get()) == PGRES_COMMAND_OK) return;
+    EngineError error = errorOf(result.get(), {});
+    m_commitUncertain = error.number() == engine_error::kConnectionFailed;
+    throw error;
 }
 
 // The wait is set outside any failure path: a setting the server refuses
@@ -459,15 +716,25 @@ void PgConnection::commit() {
 void PgConnection::setBusyTimeout(int ms) {
     ms = ms < 1 ? 1 : ms;
     if (ms == m_lockTimeoutMs) return;
-    PGresult* result = PQexec(m_conn, ("set lock_timeout = " + std::to_string(ms)).c_str());
-    if (PQresultStatus(result) == PGRES_COMMAND_OK) m_lockTimeoutMs = ms;
-    PQclear(result);
+    leavePipeline();
+    if (PQstatus(m_conn.get()) != CONNECTION_OK) return;
+    PgResult result(PQexec(m_conn.get(), ("set lock_timeout = " + std::to_string(ms)).c_str()));
+    if (PQresultStatus(result.get()) == PGRES_COMMAND_OK) m_lockTimeoutMs = ms;
 }
 
+// Rolled back once, and only while there is a transaction to roll back.
 // Settings made inside the transaction are undone with it: the wait in force
 // is set again.
 void PgConnection::rollback() noexcept {
-    PQclear(PQexec(m_conn, "rollback"));
+    try {
+        leavePipeline();
+    } catch (...) {
+    }
+    endAppending();
+    m_failure.reset();
+    m_storedAfterFailure.clear();
+    if (PQstatus(m_conn.get()) != CONNECTION_OK || PQtransactionStatus(m_conn.get()) == PQTRANS_IDLE) return;
+    PgResult(PQexec(m_conn.get(), "rollback"));
     int wait = m_lockTimeoutMs;
     m_lockTimeoutMs = -1;
     setBusyTimeout(wait);

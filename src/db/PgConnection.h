@@ -2,8 +2,11 @@
 // A business database on a PostgreSQL server, through libpq: the record
 // sources translated for the server, names matched without regard to case
 // against its catalog, Italian text order by the ICU collation "it-x-icu",
-// rows read through a server cursor a block at a time, and the server's
-// failures translated into the same engine errors as the embedded engine's.
+// rows read through a server cursor a block at a time, the rows of an import
+// sent without waiting for each answer, and the server's failures translated
+// into the same engine errors as the embedded engine's.
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -11,9 +14,7 @@
 #include <vector>
 
 #include "db/Connection.h"
-
-struct pg_conn;
-struct pg_result;
+#include "db/PgHandles.h"
 
 namespace tessaro7::db {
 
@@ -26,7 +27,8 @@ inline constexpr const char* kServerCollation = "it-x-icu";
 class PgConnection : public Connection, private SelectDialect {
 public:
     // Connects; 3151 with an Italian text naming the server (never the
-    // password) when the server cannot be reached or refuses the login.
+    // password) when the server cannot be reached or refuses the login; 3000
+    // when the database is not UTF8 or the server lacks the Italian order.
     // Waits for locks held by others at most `lockTimeoutMs`, then 3260.
     PgConnection(const std::string& uri, int lockTimeoutMs);
     ~PgConnection() override;
@@ -45,15 +47,25 @@ public:
     void begin() override;
     void commit() override;
     void rollback() noexcept override;
+    void beginAppending(const std::string& table, bool skipDuplicates) override;
+    void finishAppending() override;
+    bool commitUncertain() const override { return m_commitUncertain; }
 
-    pg_conn* handle() const { return m_conn; }
     const std::string& serverDescription() const { return m_server; }
     // Runs a statement without parameters; throws the engine error on failure.
     void execute(const std::string& sql, const std::string& table = {});
-    // Throws the engine error for a failed result (which it frees).
-    [[noreturn]] void fail(pg_result* result, const std::string& table) const;
+    // Runs a query; its rows, or the engine error.
+    PgResult query(const std::string& sql, const std::string& table = {});
+    // Runs a statement without waiting for its end (a cursor's closing); a failure is left to the next statement.
+    void executeQuietly(const std::string& sql) noexcept;
+    // Runs "copy ... from stdin" with the blocks `nextBlock` gives until it gives false.
+    void copyIn(const std::string& sql, const std::string& table, const std::function<bool(std::string&)>& nextBlock);
+    // The engine error for a failed result.
+    EngineError errorOf(const PGresult* result, const std::string& table) const;
     // The server's spelling of a table name; empty when there is none.
     std::string tableName(std::string_view name);
+    // The server's notices and warnings since the last statement (never printed).
+    const std::vector<std::string>& notices() const { return m_notices; }
 
 private:
     struct Table {
@@ -62,11 +74,36 @@ private:
         std::vector<std::string> key;  // the primary key's columns, in order
         std::vector<std::string> uniqueKeys;  // each unique index, as "table.column, table.column"
     };
+    // What was sent down the pipeline and still waits for its answer.
+    struct Sent {
+        enum class Kind { Prepare, Row, Sync } kind;
+        long row = 0;      // a row's number in the run
+        std::string sql;   // a statement being prepared
+    };
+    void connect(const std::string& uri);
+    void checkDatabase();
     void loadCatalog();
     const Table* findTable(std::string_view name);
     std::string resolve(std::string_view name);
+    std::string insertText(const std::string& table, const FieldValues& values, const char* ending);
+    EngineError duplicateError(const std::string& table);
+    // The name of the prepared statement for `sql`, prepared now (or, in the pipeline, sent to be).
+    const std::string& statementFor(const std::string& sql, int parameters, const std::string& table);
     // Runs a prepared writing statement with text parameters; gives its result.
-    pg_result* write(const std::string& sql, const std::vector<const char*>& params, const std::string& table);
+    PgResult write(const std::string& sql, const std::vector<const char*>& params, const std::string& table);
+    void insertNow(const std::string& table, const FieldValues& values);
+    void appendRow(const std::string& table, const FieldValues& values);
+    void sendSync();
+    void readUntilSync();
+    void readAnswer(const Sent& sent);
+    void noteFailure(EngineError error, long row);
+    // Reads every answer still due and leaves the pipeline; throws the run's failure, if any.
+    void leavePipeline();
+    // Leaves the pipeline and takes out the rows stored after a failing row.
+    void settleAppending();
+    void throwIfFailed();
+    [[noreturn]] void fail(const PGresult* result, const std::string& table) const { throw errorOf(result, table); }
+    static void receiveNotice(void* self, const PGresult* notice);
 
     // SelectDialect
     std::string quoted(std::string_view name) const override;
@@ -76,12 +113,24 @@ private:
     std::string countOf(const std::string& sql) const override;
     std::string nullsPlacement(bool descending) const override;
 
-    pg_conn* m_conn = nullptr;
+    PgConn m_conn;
     std::string m_server;  // the description of the server, for messages
+    std::optional<std::string> m_ignoredPasswordFile;
     std::map<std::string, Table> m_tables;  // by lower-case name
     std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
     long m_cursors = 0;
+    long m_prepared = 0;  // statements prepared so far, for their names
     int m_lockTimeoutMs = -1;  // the wait in force, -1 when not known
+    std::vector<std::string> m_notices;
+    // The pipeline of an appending run.
+    bool m_pipeline = false;
+    std::string m_appendTable;
+    std::deque<Sent> m_sent;
+    long m_unsynced = 0;  // rows sent since the last sync
+    int m_syncsDue = 0;   // syncs sent whose answers are not read yet
+    std::optional<EngineError> m_failure;
+    std::vector<std::string> m_storedAfterFailure;  // the identities (ctid) of rows stored after a failing row
+    bool m_commitUncertain = false;
 };
 
 }  // namespace tessaro7::db

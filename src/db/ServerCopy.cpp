@@ -45,14 +45,15 @@ std::string serverType(const CopiedColumn& c) {
     return "text";
 }
 
+std::string textAt(const SqliteStatement& stmt, int column) {
+    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), column));
+    return t ? t : "";
+}
+
 std::vector<std::string> texts(SqliteConnection& db, const std::string& sql, int column) {
     std::vector<std::string> out;
-    sqlite3_stmt* stmt = db.prepare(sql);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        out.push_back(t ? t : "");
-    }
-    sqlite3_finalize(stmt);
+    SqliteStatement stmt = db.prepare(sql);
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW) out.push_back(textAt(stmt, column));
     return out;
 }
 
@@ -61,20 +62,17 @@ std::vector<CopiedTable> tablesOf(SqliteConnection& db) {
     for (const std::string& name :
          texts(db, "select name from sqlite_master where type='table' and name not like 'sqlite\\_%' escape '\\' order by rowid", 0)) {
         CopiedTable table{name, {}, {}};
-        sqlite3_stmt* stmt = db.prepare("pragma table_info(" + quotedName(name) + ")");
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            const char* column = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-            const char* declared = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
-            table.columns.push_back({column ? column : "", declared ? declared : "", fieldTypeOf(declared ? declared : ""),
-                                     sqlite3_column_int(stmt, 5)});
+        SqliteStatement columns = db.prepare("pragma table_info(" + quotedName(name) + ")");
+        while (sqlite3_step(columns.get()) == SQLITE_ROW) {
+            std::string declared = textAt(columns, 2);
+            table.columns.push_back({textAt(columns, 1), declared, fieldTypeOf(declared),
+                                     sqlite3_column_int(columns.get(), 5)});
         }
-        sqlite3_finalize(stmt);
-        stmt = db.prepare("pragma index_list(" + quotedName(name) + ")");
+        SqliteStatement indexes = db.prepare("pragma index_list(" + quotedName(name) + ")");
         std::vector<std::string> unique;
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            if (sqlite3_column_int(stmt, 2) == 1 && std::string_view(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3))) != "pk")
-                unique.push_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
-        sqlite3_finalize(stmt);
+        while (sqlite3_step(indexes.get()) == SQLITE_ROW)
+            if (sqlite3_column_int(indexes.get(), 2) == 1 && textAt(indexes, 3) != "pk")
+                unique.push_back(textAt(indexes, 1));
         for (const std::string& index : unique)
             table.uniqueIndexes.push_back(texts(db, "pragma index_info(" + quotedName(index) + ")", 2));
         tables.push_back(std::move(table));
@@ -125,40 +123,44 @@ void appendCopyText(std::string& line, const Value& v) {
     }
 }
 
-void copyRows(SqliteConnection& source, PgConnection& server, const CopiedTable& t) {
-    PGconn* conn = server.handle();
+// Copies the rows in their natural order; gives how many there were.
+long copyRows(SqliteConnection& source, PgConnection& server, const CopiedTable& t) {
     std::string columns;
     for (const CopiedColumn& c : t.columns) columns += (columns.empty() ? "" : ",") + serverQuoted(lowerName(c.name));
-    PGresult* started = PQexec(conn, ("copy " + serverQuoted(lowerName(t.name)) + " (" + columns + ") from stdin").c_str());
-    if (PQresultStatus(started) != PGRES_COPY_IN) server.fail(started, t.name);
-    PQclear(started);
     std::unique_ptr<Cursor> rows = source.run(source.prepareSelect(quotedName(t.name)));
     std::vector<Value> row;
     Value rowId;
-    std::string block;
-    bool sent = true;
-    while (sent && rows->next(row, rowId)) {
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i) block += '\t';
-            appendCopyText(block, row[i]);
-        }
-        block += '\n';
-        if (block.size() > 65536) {
-            sent = PQputCopyData(conn, block.data(), static_cast<int>(block.size())) == 1;
-            block.clear();
-        }
-    }
-    if (sent && !block.empty()) sent = PQputCopyData(conn, block.data(), static_cast<int>(block.size())) == 1;
-    PQputCopyEnd(conn, sent ? nullptr : "interrotta");
-    PGresult* result = PQgetResult(conn);
-    if (PQresultStatus(result) != PGRES_COMMAND_OK) server.fail(result, t.name);
-    PQclear(result);
-    while ((result = PQgetResult(conn))) PQclear(result);
+    long count = 0;
+    bool more = true;
+    server.copyIn("copy " + serverQuoted(lowerName(t.name)) + " (" + columns + ") from stdin", t.name,
+                  [&](std::string& block) {
+                      while (more && block.size() < 65536) {
+                          if (!(more = rows->next(row, rowId))) break;
+                          ++count;
+                          for (std::size_t i = 0; i < row.size(); ++i) {
+                              if (i) block += '\t';
+                              appendCopyText(block, row[i]);
+                          }
+                          block += '\n';
+                      }
+                      return !block.empty();
+                  });
+    return count;
+}
+
+// Every table must hold on the server the rows it holds in the file.
+void checkCount(PgConnection& server, const CopiedTable& t, long copied) {
+    long held = std::atol(
+        PQgetvalue(server.query("select count(*) from " + serverQuoted(lowerName(t.name)), t.name).get(), 0, 0));
+    if (held != copied)
+        throw EngineError(engine_error::kOther, "La tabella '" + t.name + "' ha " + std::to_string(copied) +
+                                                    " righe nel file e " + std::to_string(held) + " nel " +
+                                                    server.serverDescription() + ": copia annullata.");
 }
 
 }  // namespace
 
-void copyDatabaseToServer(const std::string& sqlitePath, const std::string& uri) {
+std::vector<CopiedCount> copyDatabaseToServer(const std::string& sqlitePath, const std::string& uri) {
     SqliteConnection source(sqlitePath, 5000);
     PgConnection server(uri, 5000);
     std::vector<CopiedTable> tables = tablesOf(source);
@@ -167,17 +169,20 @@ void copyDatabaseToServer(const std::string& sqlitePath, const std::string& uri)
             throw EngineError(engine_error::kOther, "Il " + server.serverDescription() + " contiene già la tabella '" +
                                                         server.tableName(t.name) +
                                                         "': l'archivio va caricato in un database vuoto.");
+    std::vector<CopiedCount> counts;
     server.begin();
     try {
         for (const CopiedTable& t : tables) {
             server.execute(createText(t), t.name);
-            copyRows(source, server, t);
+            counts.push_back({t.name, copyRows(source, server, t)});
+            checkCount(server, t, counts.back().rows);
         }
         server.commit();
     } catch (...) {
         server.rollback();
         throw;
     }
+    return counts;
 }
 
 }  // namespace tessaro7::db

@@ -102,30 +102,26 @@ SqliteConnection::SqliteConnection(const std::string& databaseName, int busyTime
 }
 
 SqliteConnection::~SqliteConnection() {
-    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+    m_statements.clear();
     sqlite3_close_v2(m_db);
 }
 
-sqlite3_stmt* SqliteConnection::prepare(const std::string& sql) {
+SqliteStatement SqliteConnection::prepare(const std::string& sql) {
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        fail(rc);
-    }
-    return stmt;
+    SqliteStatement owned(stmt);
+    if (rc != SQLITE_OK) fail(rc);
+    return owned;
 }
 
 sqlite3_stmt* SqliteConnection::cachedStatement(const std::string& sql) {
     auto it = m_statements.find(sql);
     if (it != m_statements.end()) {
-        sqlite3_reset(it->second);
-        sqlite3_clear_bindings(it->second);
-        return it->second;
+        sqlite3_reset(it->second.get());
+        sqlite3_clear_bindings(it->second.get());
+        return it->second.get();
     }
-    sqlite3_stmt* stmt = prepare(sql);
-    m_statements.emplace(sql, stmt);
-    return stmt;
+    return m_statements.emplace(sql, prepare(sql)).first->second.get();
 }
 
 void SqliteConnection::execute(const std::string& sql) {
@@ -138,13 +134,12 @@ const std::vector<TableColumn>& SqliteConnection::columnsOf(const std::string& t
     auto it = m_columns.find(key);
     if (it != m_columns.end()) return it->second;
     std::vector<TableColumn> columns;
-    sqlite3_stmt* stmt = prepare("pragma table_info([" + table + "])");
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        const char* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
-        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+    SqliteStatement stmt = prepare("pragma table_info([" + table + "])");
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+        const char* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1));
+        const char* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 2));
         columns.push_back({name ? name : "", fieldTypeOf(type ? type : "")});
     }
-    sqlite3_finalize(stmt);
     if (columns.empty())
         throw EngineError(engine_error::kTableNotFound,
                           "Tabella '" + table + "' non trovata nel database '" + databaseName() + "'.");
@@ -189,15 +184,14 @@ namespace {
 class SqliteCursor : public Cursor {
 public:
     SqliteCursor(SqliteConnection& connection, const PreparedSelect& select)
-        : m_connection(connection), m_table(select.table), m_hasRowId(select.hasRowId) {
-        m_stmt = connection.prepare(select.sql);
+        : m_connection(connection), m_table(select.table), m_hasRowId(select.hasRowId),
+          m_owned(connection.prepare(select.sql)), m_stmt(m_owned.get()) {
         int count = sqlite3_column_count(m_stmt);
         for (int i = m_hasRowId ? 1 : 0; i < count; ++i) {
             const char* decl = sqlite3_column_decltype(m_stmt, i);
             m_columns.push_back({sqlite3_column_name(m_stmt, i), fieldTypeOf(decl ? decl : "")});
         }
     }
-    ~SqliteCursor() override { sqlite3_finalize(m_stmt); }
 
     bool next(std::vector<Value>& row, Value& rowId) override {
         if (m_exhausted) return false;
@@ -231,7 +225,8 @@ private:
     SqliteConnection& m_connection;
     std::string m_table;
     bool m_hasRowId;
-    sqlite3_stmt* m_stmt = nullptr;
+    SqliteStatement m_owned;
+    sqlite3_stmt* m_stmt;  // the owned statement, named once
     bool m_exhausted = false;
     long m_readAgain = -1;  // after a released read lock: the rows to step over when reading on
 };
@@ -243,15 +238,16 @@ namespace {
 // Runs a one-column query on a table's name; the texts of its rows.
 std::vector<std::string> namesFor(sqlite3* db, const char* sql, std::string_view table) {
     std::vector<std::string> out;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
-        sqlite3_bind_text(stmt, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(stmt, 0);
+    sqlite3_stmt* prepared = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
+    SqliteStatement stmt(prepared);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(prepared, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+        while (sqlite3_step(prepared) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(prepared, 0);
             out.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
         }
     }
-    sqlite3_finalize(stmt);
     return out;
 }
 
@@ -308,15 +304,39 @@ std::unique_ptr<Cursor> SqliteConnection::run(const PreparedSelect& select) {
 }
 
 long SqliteConnection::count(const PreparedSelect& select) {
-    sqlite3_stmt* stmt = prepare(select.countSql);
-    int rc = sqlite3_step(stmt);
-    long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_ROW) fail(rc, select.table);
+    SqliteStatement stmt = prepare(select.countSql);
+    int rc = sqlite3_step(stmt.get());
+    long count = rc == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt.get(), 0)) : 0;
+    if (rc != SQLITE_ROW) {
+        sqlite3_reset(stmt.get());
+        fail(rc, select.table);
+    }
     return count;
 }
 
+// While a run appends, its rows are counted, and a row repeating a unique
+// key is left out when the run skips them.
 void SqliteConnection::insert(const std::string& table, const FieldValues& values) {
+    if (!appending()) {
+        insertRow(table, values);
+        return;
+    }
+    AppendCounts& counts = appendCounts();
+    ++counts.sent;
+    try {
+        insertRow(table, values);
+        ++counts.stored;
+    } catch (const EngineError& e) {
+        if (e.number() == engine_error::kDuplicateValue && skipDuplicates()) {
+            ++counts.duplicates;
+            return;
+        }
+        counts.failedRow = counts.sent;
+        throw;
+    }
+}
+
+void SqliteConnection::insertRow(const std::string& table, const FieldValues& values) {
     if (values.empty()) {
         write("insert into " + quotedName(table) + " default values", table, values, nullptr);
         return;
@@ -383,8 +403,14 @@ void SqliteConnection::setBusyTimeout(int ms) { sqlite3_busy_timeout(m_db, ms); 
 // The write lock is taken at once, so that the busy wait applies to it.
 void SqliteConnection::begin() { execute("begin immediate"); }
 
-void SqliteConnection::commit() { execute("commit"); }
+void SqliteConnection::commit() {
+    endAppending();
+    execute("commit");
+}
 
-void SqliteConnection::rollback() noexcept { sqlite3_exec(m_db, "rollback", nullptr, nullptr, nullptr); }
+void SqliteConnection::rollback() noexcept {
+    endAppending();
+    if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "rollback", nullptr, nullptr, nullptr);
+}
 
 }  // namespace tessaro7::db

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,12 @@
 #include "db/Connection.h"
 
 namespace tessaro7::db {
+
+// An owned SQLite statement, finalised when its owner goes.
+struct SqliteFinalize {
+    void operator()(sqlite3_stmt* stmt) const noexcept { sqlite3_finalize(stmt); }
+};
+using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteFinalize>;
 
 class SqliteConnection : public Connection {
 public:
@@ -34,10 +41,7 @@ public:
     void commit() override;
     void rollback() noexcept override;
 
-    sqlite3* handle() const { return m_db; }
-    // A statement kept for reuse (reset and unbound); finalised with the connection.
-    sqlite3_stmt* cachedStatement(const std::string& sql);
-    sqlite3_stmt* prepare(const std::string& sql);  // the caller finalises it
+    SqliteStatement prepare(const std::string& sql);
     void execute(const std::string& sql);
 
     // Throws the engine error for an SQLite result code: an Italian text
@@ -46,13 +50,16 @@ public:
     [[noreturn]] void fail(int rc, const std::string& table = {}) const;
 
 private:
+    void insertRow(const std::string& table, const FieldValues& values);
+    // A statement kept for reuse (reset and unbound), owned by the connection.
+    sqlite3_stmt* cachedStatement(const std::string& sql);
     // Runs a cached writing statement with the values bound, then the row
     // identity, if any; the value of the row the statement returns, if it does.
     std::optional<Value> write(const std::string& sql, const std::string& table, const FieldValues& values,
                                const Value* rowId);
 
     sqlite3* m_db = nullptr;
-    std::map<std::string, sqlite3_stmt*> m_statements;
+    std::map<std::string, SqliteStatement> m_statements;
     std::map<std::string, std::vector<TableColumn>> m_columns;
 };
 

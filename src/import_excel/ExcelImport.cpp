@@ -191,7 +191,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
     try {
         data2.setDatabaseName(databasePath);
         data2.setRecordSource(table->targetSource);
-        data2.refresh();
+        data2.openForAppending();
         data2.runInOneTransaction(
             [&] {
                 app::CollectAddedRows collect{registration, data2};
@@ -215,17 +215,19 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                     if (withoutValue) ++outcome.withoutVatRate;
                     withoutValue = false;
                     data2.update();
-                    ++outcome.added;
                 }
             },
             &counts);
+        outcome.added = counts.inserted;
     } catch (const db::EngineError& e) {
+        // The engine may answer for a row after the next ones were sent.
+        if (counts.failedRow > 0) current = counts.failedRow;
         std::string where = !counts.begun      ? app::msg::kExcelNotBegun
                             : current > lastRow ? app::msg::kExcelNotSaved
                                                 : "Riga " + std::to_string(current + 1) + " del foglio: ";
         // Grid row r is sheet row r + 1: the rows before the failing one end at sheet row `current`.
         app::KeptRecords kept =
-            app::keptByRun(counts, outcome.added, table->choice, "alla riga " + std::to_string(current) + " del foglio");
+            app::keptByRun(counts, table->choice, "alla riga " + std::to_string(current) + " del foglio");
         if (kept.kept) outcome.added = *kept.kept;
         outcome.notice = noticeOf(app::msg::kImportStopped,
                                   where + e.what() + " (errore " + std::to_string(e.number()) + ")", kept.what);

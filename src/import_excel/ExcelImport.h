@@ -20,7 +20,7 @@ namespace tessaro7::import_excel {
 
 struct ImportOutcome {
     app::Notice notice;     // what to show at the end
-    long added = 0;         // records appended; after a failure as counted afresh
+    long added = 0;         // records appended; after a failure those the table kept
     bool completed = false; // every row was appended
     long withoutVatRate = 0; // articles appended with an empty iva (stored as Null)
     long blank = 0;          // rows whose assigned cells are all empty, not imported

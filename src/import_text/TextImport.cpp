@@ -151,7 +151,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     try {
         target.setDatabaseName(archive.textImportDatabasePath());
         target.setRecordSource(list.recordSource);
-        target.refresh();
+        target.openForAppending();
     } catch (const db::EngineError& e) {
         outcome.message = refused("Impossibile aprire la tabella " + std::string(list.recordSource) + ": errore " +
                                   std::to_string(e.number()) + " - " + e.what());
@@ -169,36 +169,35 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
                 app::CollectAddedRows collect{registration, target};
                 for (current = 0; current < lines; ++current) {
                     if (!reader.next() || reader.failed()) throw std::runtime_error(msg::kTextFileChanged);
-                    if (current >= plan.size() || plan[current] != LineAction::Write) continue;
-                    try {
+                    if (current < plan.size() && plan[current] == LineAction::Write)
                         writeLine(target, reader.line(), list, mappings.fields);
-                        ++outcome.added;
-                    } catch (const db::EngineError& e) {
-                        if (!list.skipDuplicates || e.number() != db::engine_error::kDuplicateValue) throw;
-                        ++outcome.duplicates;
-                    }
                     if (progress) progress(static_cast<long>(current + 1), static_cast<long>(lines));
                 }
             },
-            &counts);
+            &counts, list.skipDuplicates);
     } catch (const std::exception& e) {
         std::string why = e.what();
         if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
             why = "errore " + std::to_string(engine->number()) + " - " + why;
-        const std::string& database = archive.textImportDatabasePath();
+        // The engine may answer for a line after the next ones were sent.
+        if (counts.failedRow > 0) current = static_cast<std::size_t>(counts.failedRow - 1);
+        const std::string database = archive.businessDatabaseShown();
         std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
                             : current >= lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
                                                       : msg::kTextStoppedAt + std::to_string(current + 1) +
                                                             " del file " + db::quotePath(file) + ": ";
         app::KeptRecords kept =
-            app::keptByRun(counts, outcome.added, list.recordSource, "alla riga " + std::to_string(current) + " del file");
+            app::keptByRun(counts, list.recordSource, "alla riga " + std::to_string(current) + " del file");
         if (kept.kept) outcome.added = *kept.kept;
+        outcome.duplicates = counts.duplicates;
         outcome.message = where + why + "\n" + kept.what + "\n" + kept.count;
         if (kept.kept)
             if (std::string unregistered = registration.finish(*kept.kept, false); !unregistered.empty())
                 outcome.message += "\n" + unregistered;
         return outcome;
     }
+    outcome.added = counts.inserted;
+    outcome.duplicates = counts.duplicates;
     outcome.completed = true;
     outcome.message = finalMessage(outcome, list);
     if (std::string unregistered = registration.finish(outcome.added, true); !unregistered.empty())

@@ -24,7 +24,7 @@ using ImportProgress = std::function<void(long done, long total)>;
 
 struct TextImportOutcome {
     bool completed = false;  // every line read was handled
-    long added = 0;          // records added; after a failure as counted afresh (the written ones when it could not be)
+    long added = 0;          // records added; after a failure those the table kept (0 when that is unknown)
     long duplicates = 0;     // article lines skipped as duplicates
     long notRead = 0;        // lines beyond the 25000th
     long blank = 0;          // lines whose assigned stretches are all blank, not imported

@@ -68,3 +68,40 @@ TEST(ServerConnectionTest, NamesWithCapitalsOnTheServerAreFoundWhateverTheirCase
 }
 
 }  // namespace
+
+namespace {
+
+// A database in another encoding, dropped at the end.
+class EncodedDatabase {
+public:
+    explicit EncodedDatabase(const std::string& encoding) : m_name("t7enc_" + std::to_string(::getpid()) + encoding) {
+        for (char& c : m_name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        ServerSession(testServer())
+            .exec("create database " + m_name + " encoding '" + encoding + "' locale 'C' template template0");
+        std::string base = testServer();
+        m_uri = base + (base.find('?') == std::string::npos ? "?" : "&") + "dbname=" + m_name;
+    }
+    ~EncodedDatabase() {
+        try {
+            ServerSession(testServer()).exec("drop database if exists " + m_name + " with (force)");
+        } catch (...) {
+        }
+    }
+    const std::string& uri() const { return m_uri; }
+
+private:
+    std::string m_name, m_uri;
+};
+
+TEST(ServerConnectionTest, ADatabaseNotInUtf8IsRefusedNamingItsEncoding) {
+    TESSARO7_SKIP_WITHOUT_SERVER(Engine::Server);
+    for (const char* encoding : {"SQL_ASCII", "LATIN1"}) {
+        EncodedDatabase database(encoding);
+        EngineError e = openingError(database.uri());
+        EXPECT_EQ(e.number(), engine_error::kOther) << e.what();
+        EXPECT_NE(std::string(e.what()).find(std::string("usa la codifica ") + encoding), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("createdb -E UTF8 -T template0"), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace

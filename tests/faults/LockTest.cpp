@@ -90,9 +90,7 @@ TEST(LockFaults, TheTextImportSaysWhatALockLeft) {
          kNoneKept + "\nRecord aggiunti alla tabella Clienti: 0."},
         {"a program about to write, also after the run", {}, [](Hold& h, const std::string& d) { h.pending(d); },
          "Salvataggio nel database '" + db + "' non riuscito: " + lockedText(db),
-         "Non è stato possibile contare i record rimasti nella tabella (" + lockedText(db).substr(0, lockedText(db).size() - 1) +
-             "): controllarla prima di ripetere l'importazione.\nRecord aggiunti alla tabella Clienti: non "
-             "verificabile."},
+         kNoneKept + "\nRecord aggiunti alla tabella Clienti: 0."},
     };
     std::string file = a.textFile("c.txt", 3);
     long before = a.customers();
