@@ -168,7 +168,12 @@ int importExcel(BatchContext& c) {
         printNotice(c.err, *check.refusal);
         return kExitFailure;
     }
-    ImportOutcome outcome = ImportFromExcel(archive.DatabasePath, store, grid);
+    RowChoice chosen = chooseImportRows(grid.PreviewRows(), check.firstRow, check.lastRow);
+    if (chosen.refusal) {
+        printNotice(c.err, *chosen.refusal);
+        return kExitFailure;
+    }
+    ImportOutcome outcome = ImportFromExcel(archive.DatabasePath, store, grid, chosen.rows);
     printNotice(outcome.completed ? c.out : c.err, outcome.notice);
     return outcome.completed ? kExitOk : kExitFailure;
 }
@@ -186,7 +191,9 @@ std::vector<Command> excelImportCommands() {
          "riga, celle separate da tabulazioni; il foglio letto va sullo standard error.",
          previewExcel},
         {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA] [--sheet FOGLIO]",
-         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli).", importExcel},
+         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli); PRIMA e "
+         "ULTIMA scelgono le righe del foglio da importare (0 e 0: tutte le righe sotto l'intestazione).",
+         importExcel},
     };
 }
 

@@ -5,8 +5,10 @@
 
 #include "db/Connection.h"
 #include "db/Names.h"
+#include "db/PathResolver.h"
 #include "db/QuotedText.h"
 #include "db/SelectText.h"
+#include "db/ServerName.h"
 
 namespace tessaro7::db {
 
@@ -267,7 +269,9 @@ void DataSource::finishTransaction(RunCounts* counts, bool failed) {
     auto recount = [&] {
         if (!counts) return;
         if (connection.inTransaction()) {
-            counts->afterFailure = "la transazione del database '" + m_databaseName + "' è rimasta aperta";
+            counts->afterFailure = "la transazione del database " +
+                                  (isServerName(m_databaseName) ? "'" + m_databaseName + "'" : quotePath(m_databaseName)) +
+                                  " è rimasta aperta";
             return;
         }
         try {

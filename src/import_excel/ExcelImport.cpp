@@ -1,5 +1,6 @@
 #include "import_excel/ExcelImport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -97,6 +98,11 @@ std::string cutText(std::string_view text, std::size_t length) {
 }
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid) {
+    return ImportFromExcel(databasePath, mapping, grid, everyRowBelowHeading(grid.PreviewRows()));
+}
+
+ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
+                              GridRows chosen) {
     const ExcelTable* table = mapping.table();
     if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
 
@@ -114,8 +120,10 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                 app::msg::kNothingImported));
     }
 
-    const long lastRow = grid.PreviewRows() - 1;
-    if (lastRow >= 1) {
+    // The heading row is never imported, nor a row beyond the preview.
+    const long firstRow = std::max(chosen.first, 1L);
+    const long lastRow = std::min(chosen.last, grid.PreviewRows() - 1);
+    if (lastRow >= firstRow) {
         for (std::size_t k = 0; k < rows.size(); ++k)
             if (rows[k].utilizzato && (rows[k].colonna < 0 || rows[k].colonna >= grid.PreviewCols()))
                 return refused(noticeOf(app::msg::kColumnBeyondPreview,
@@ -127,7 +135,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
     }
 
     // Every value of every row must be one its field can store before anything is written.
-    for (long r = 1; r <= lastRow; ++r)
+    for (long r = firstRow; r <= lastRow; ++r)
         for (std::size_t k = 0; k < rows.size(); ++k)
             if (auto why = refusalOf(table->fields[k], rows[k], grid, r))
                 return refused(noticeOf(why->first,
@@ -147,7 +155,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         data2.refresh();
         data2.runInOneTransaction(
             [&] {
-                for (current = 1; current <= lastRow; ++current) {
+                for (current = firstRow; current <= lastRow; ++current) {
                     data2.addNew();
                     for (std::size_t k = 0; k < rows.size(); ++k) {
                         const ImportField& field = table->fields[k];

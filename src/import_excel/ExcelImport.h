@@ -13,6 +13,7 @@
 
 #include "app/Dialogs.h"
 #include "import_excel/ExcelMappingStore.h"
+#include "import_excel/ImportRows.h"
 #include "import_excel/PreviewGrid.h"
 
 namespace tessaro7::import_excel {
@@ -25,6 +26,9 @@ struct ImportOutcome {
 };
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid);
+// The same for the grid rows `rows` only (chooseImportRows).
+ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
+                              GridRows rows);
 
 // The text a field stores for a cell text: cut to the field's length, then
 // trailing blanks removed (leading blanks stay).
