@@ -151,7 +151,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         std::string why = e.what();
         if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
             why = "errore " + std::to_string(engine->number()) + " - " + why;
-        const std::string& database = archive.textImportDatabasePath();
+        const std::string database = db::shownPath(archive.textImportDatabasePath());
         std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
                             : current >= lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
                                                       : msg::kTextStoppedAt + std::to_string(current + 1) +

@@ -134,7 +134,8 @@ void FormImport::buildControls() {
     for (int i = 0; i < 2; ++i) {
         m_text2[static_cast<std::size_t>(i)] = field(QString("Text2_%1").arg(i));
         m_text2[static_cast<std::size_t>(i)]->setText("0");
-        makeDigitsOnly(m_text2[static_cast<std::size_t>(i)], OnFocus::EmptyClipboardAndSelect);
+        // Typing a row number replaces the "0" instead of giving "03".
+        makeDigitsOnly(m_text2[static_cast<std::size_t>(i)], OnFocus::Select);
     }
     makeDigitsOnly(m_text1[1], OnFocus::EmptyClipboardAndSelect);
     makeDigitsOnly(m_text1[2], OnFocus::EmptyClipboardAndSelect);
