@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "app/Messages.h"
 #include "import_excel/ColumnName.h"
 #include "import_excel/PreviewSheet.h"
@@ -99,7 +101,7 @@ TEST_F(PreviewAgainTest, ASheetNoLongerThereGivesTheOneTheWorkbookOpensOn) {
 }
 
 TEST_F(PreviewAgainTest, ADamagedWorkbookIsStillReported) {
-    std::ofstream(file) << "non è una cartella di lavoro";
+    std::ofstream(file, std::ios::binary) << std::string("\x01\x02\x03\x00" "binario", 11);
     PreviewOutcome outcome = PreviewSheetKeeping(file, "1", "1", grid, "Foglio2");
     ASSERT_TRUE(outcome.notice);
     EXPECT_EQ(outcome.notice->lines[0], msg::kWorkbookUnreadable);

@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <filesystem>
@@ -322,6 +324,17 @@ TEST(NewUser, TheTextPreviewShowsTheReasonUnderTheFields) {
     EXPECT_EQ(reason->text(), "Costo: non è un numero");
     import_text::ui::AnteprimaTXT clean("Tabella Articoli", {{"Codice", "A1", true, ""}}, "UTF-8");
     EXPECT_TRUE(child<QLabel>(&clean, "reason")->text().isEmpty());
+}
+
+// With no field shown the window is still as wide as its tab's caption.
+TEST(NewUser, TheEmptyTextPreviewShowsItsTabCaptionWhole) {
+    import_text::ui::AnteprimaTXT window("", {});
+    window.show();
+    window.adjustSize();
+    auto* tabs = child<QTabWidget>(&window, "tabbe1");
+    const int caption = tabs->tabBar()->fontMetrics().horizontalAdvance(tabs->tabText(0));
+    EXPECT_GE(tabs->tabBar()->tabRect(0).width(), caption);
+    EXPECT_LE(tabs->tabBar()->tabRect(0).right(), tabs->width());
 }
 
 struct ExportWindow : ::testing::Test {

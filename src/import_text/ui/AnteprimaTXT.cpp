@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -29,6 +30,8 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     tabs->setObjectName("tabbe1");
     auto* page = new QWidget(tabs);
     tabs->addTab(page, app::msg::kTextPreviewTab);
+    // The window is never narrower than the tab's caption, even with no fields shown.
+    tabs->tabBar()->setUsesScrollButtons(false);
 
     auto* panel = new QLabel(app::msg::kTextWaiting, page);
     panel->setObjectName("P1");
