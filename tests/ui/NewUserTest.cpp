@@ -288,6 +288,10 @@ TEST_F(ExcelWindow, TheGridShowsTheMappingAsStoredNow) {
     QApplication::processEvents();
     EXPECT_EQ(shown(5, 1), "27 (AB)");
     EXPECT_TRUE(assigned(5));
+
+    store.assign(6, "2");
+    click(&form, "PB_1");  // the import, too, shows what it reads
+    EXPECT_EQ(shown(6, 1), "2 (C)");
 }
 
 TEST(NewUser, TheTextGridShowsTheMappingAsStoredNowAndItsHeadingsWhole) {

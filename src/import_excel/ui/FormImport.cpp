@@ -339,6 +339,7 @@ void FormImport::previewWith(const std::string& sheet, bool again) {
 }
 
 void FormImport::importFromExcel() {
+    refreshMapping();  // the grid shows what the import will read
     ImportCheck check = checkBeforeImport(m_text1[0]->text().toStdString(), m_text2[0]->text().toStdString(),
                                           m_text2[1]->text().toStdString());
     m_text2[0]->setText(QString::fromStdString(check.firstRow));
