@@ -17,7 +17,7 @@ Archive archiveFromFolder(const std::string& folder, const std::string& server) 
 }
 
 std::string Archive::businessDatabaseShown() const {
-    return DatabaseServer.empty() ? textImportDatabasePath() : db::describeServer(DatabaseServer).text;
+    return DatabaseServer.empty() ? db::shownPath(textImportDatabasePath()) : db::describeServer(DatabaseServer).text;
 }
 
 namespace {

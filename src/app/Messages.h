@@ -57,6 +57,7 @@ inline constexpr const char* kExportFileLabel = "File di export";
 inline constexpr const char* kExportCountLabel = "Nr di Records da esportare";
 inline constexpr const char* kExportNoList = "L";
 inline constexpr const char* kExportButton = "&Esporta in XLS";
+inline constexpr const char* kExportButtonXlsx = "&Esporta in XLSX";
 inline constexpr const char* kNothingToExport = "Nessun dato da esportare!";
 // The completion message: these two lines, then the path, then the notes below.
 inline constexpr const char* kExportDone = "File Excel esportato.";
@@ -99,6 +100,13 @@ inline constexpr const char* kNotCheckable = "non verificabile";
 // ---- Excel import ----
 inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !";
 inline constexpr const char* kExcelRowsWrong = "Valori di riga del file excel errati !";
+inline constexpr const char* kExcelRowsBeyondPreview = "Le righe scelte non sono tutte nell'anteprima.";
+inline constexpr const char* kExcelRowsWiderPreview =
+    "Aumentare «Numero Righe» e premere «Anteprima», oppure scegliere righe dell'anteprima.";
+inline constexpr const char* kPreviewFirst =
+    "Premere prima «Anteprima»: l'importazione legge le righe mostrate nella griglia.";
+inline constexpr const char* kPreviewFirstHow =
+    "Indicare il file, il numero delle colonne e delle righe, poi premere «Anteprima» e controllare la griglia.";
 inline constexpr const char* kClearMappingQuestion = "Vuoi azzerare tutti i dati per la tabella ?";
 inline constexpr const char* kExcelDone = "Procedura effettuata !";
 inline constexpr const char* kExcelFileFilter =

@@ -194,8 +194,14 @@ int importExcel(BatchContext& c) {
         printNotice(c.err, *check.refusal);
         return kExitFailure;
     }
+    RowChoice chosen = chooseImportRows(grid.PreviewRows(), check.firstRow, check.lastRow);
+    if (chosen.refusal) {
+        printNotice(c.err, *chosen.refusal);
+        return kExitFailure;
+    }
     if (refusedAsRepeated(c, archive, db::lowerName(table.mappingTable), file, again)) return kExitFailure;
     options.source = {archive.mappingDatabasePath(), file, preview.sheetRead};
+    options.rows = chosen.rows;
     ImportOutcome outcome = ImportFromExcel(archive.DatabasePath, store, grid, options);
     printNotice(outcome.completed ? c.out : c.err, outcome.notice);
     return outcome.completed ? kExitOk : kExitFailure;
@@ -215,7 +221,8 @@ std::vector<Command> excelImportCommands() {
          "riga, celle separate da tabulazioni; il foglio letto va sullo standard error.",
          previewExcel},
         {"import-excel", "TABELLA FILE COLONNE RIGHE [PRIMA ULTIMA] [--sheet FOGLIO] [--skip-existing] [--again]",
-         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli); "
+         "Anteprima, controlli e importazione da Excel nella tabella (clienti, fornitori, articoli); PRIMA e "
+         "ULTIMA scelgono le righe del foglio da importare (0 e 0: tutte le righe sotto l'intestazione); "
          "--skip-existing salta i record già presenti, --again importa anche un file già importato.",
          importExcel},
     };

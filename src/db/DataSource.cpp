@@ -5,8 +5,10 @@
 
 #include "db/Connection.h"
 #include "db/Names.h"
+#include "db/PathResolver.h"
 #include "db/QuotedText.h"
 #include "db/SelectText.h"
+#include "db/ServerName.h"
 
 namespace tessaro7::db {
 

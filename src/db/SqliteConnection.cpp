@@ -60,7 +60,7 @@ constexpr Cause kCauses[] = {
      "ancora"},
 };
 
-// The folder part of a database name as the system writes it (ArchiveFolder + "\Tessaro7.mdb").
+// The folder part of a database path as shown ("/home/ufficio/Archivio/Tessaro7.mdb").
 std::string folderOf(const std::string& name) {
     std::size_t at = name.find_last_of("\\/");
     return at == std::string::npos ? std::string(".") : name.substr(0, at);
@@ -86,13 +86,14 @@ SqliteConnection::SqliteConnection(const std::string& databaseName, int busyTime
     std::filesystem::path file = resolvePath(databaseName);
     std::error_code ec;
     if (databaseName.empty() || !std::filesystem::is_regular_file(file, ec))
-        throw EngineError(engine_error::kFileNotFound, "Impossibile trovare il file di database '" + databaseName + "'.");
+        throw EngineError(engine_error::kFileNotFound,
+                          "Impossibile trovare il file di database '" + shownPath(databaseName) + "'.");
     int rc = sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         std::string detail = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw EngineError(engine_error::kOther, "Impossibile aprire il database '" + databaseName +
+        throw EngineError(engine_error::kOther, "Impossibile aprire il database '" + shownPath(databaseName) +
                                                     "': controllare di avere il permesso di leggere e scrivere il "
                                                     "file (" + detail + ").");
     }
@@ -142,12 +143,13 @@ const std::vector<TableColumn>& SqliteConnection::columnsOf(const std::string& t
     }
     if (columns.empty())
         throw EngineError(engine_error::kTableNotFound,
-                          "Tabella '" + table + "' non trovata nel database '" + databaseName() + "'.");
+                          "Tabella '" + table + "' non trovata nel database '" + shownPath(databaseName()) + "'.");
     return m_columns.emplace(key, std::move(columns)).first->second;
 }
 
 void SqliteConnection::fail(int rc, const std::string& table) const {
-    const std::string& name = databaseName();
+    // The file as it is on disk: "/" separators, each name in its real letter case.
+    const std::string name = shownPath(databaseName());
     std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
     int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
     std::string where = table.empty() ? "" : " della tabella '" + table + "'";

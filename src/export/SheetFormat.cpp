@@ -21,6 +21,24 @@ std::optional<SheetFormat> sheetFormatByName(const std::string& name) {
     return std::nullopt;
 }
 
+namespace {
+
+bool endsWithName(const std::string& name, const std::string& tail) {
+    return name.size() >= tail.size() && db::sameName(name.substr(name.size() - tail.size()), tail);
+}
+
+}  // namespace
+
+std::string withFormatExtension(const std::string& name, SheetFormat format) {
+    const std::string wanted = rulesOf(format).extension;
+    if (endsWithName(name, wanted)) return name;
+    for (SheetFormat other : {SheetFormat::Xlsx, SheetFormat::Xls}) {
+        const std::string extension = rulesOf(other).extension;
+        if (endsWithName(name, extension)) return name.substr(0, name.size() - extension.size()) + wanted;
+    }
+    return name + wanted;
+}
+
 std::string fileNameFor(const ExportList& list, SheetFormat format) {
     return std::filesystem::path(list.fileName).replace_extension(rulesOf(format).extension).string();
 }

@@ -30,4 +30,9 @@ std::optional<SheetFormat> sheetFormatByName(const std::string& name);
 // The list's file name with the format's extension: "XLSClienti.xlsx".
 std::string fileNameFor(const ExportList& list, SheetFormat format);
 
+// A file name given the format's extension: the name kept when it already
+// ends in it (any letter case), the other format's extension replaced
+// ("Prova.xls" -> "Prova.xlsx"), otherwise the extension added.
+std::string withFormatExtension(const std::string& name, SheetFormat format);
+
 }  // namespace tessaro7::exporting

@@ -85,6 +85,18 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
     return std::nullopt;
 }
 
+// Rows outside the chosen range are neither written nor counted.
+void leaveOutRowsBeyond(RowPlan& plan, long first, long last) {
+    for (std::size_t r = 1; r < plan.actions.size(); ++r) {
+        if (static_cast<long>(r) >= first && static_cast<long>(r) <= last) continue;
+        RowAction& action = plan.actions[r];
+        plan.toWrite -= action == RowAction::Write;
+        plan.blank -= action == RowAction::Blank;
+        plan.present -= action == RowAction::Present;
+        action = RowAction::Blank;  // not written
+    }
+}
+
 // "Righe vuote non importate: 2 - Record già presenti saltati: 3"; empty when there are none.
 std::string countsLine(const RowPlan& plan) {
     std::string line;
@@ -120,6 +132,7 @@ std::string cutText(std::string_view text, std::size_t length) {
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
                               const ImportOptions& options) {
+    const GridRows chosen = options.rows ? *options.rows : everyRowBelowHeading(grid.PreviewRows());
     const ExcelTable* table = mapping.table();
     if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
 
@@ -137,8 +150,10 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                 app::msg::kNothingImported));
     }
 
-    const long lastRow = grid.PreviewRows() - 1;
-    if (lastRow >= 1) {
+    // The heading row is never imported, nor a row beyond the preview.
+    const long firstRow = std::max(chosen.first, 1L);
+    const long lastRow = std::min(chosen.last, grid.PreviewRows() - 1);
+    if (lastRow >= firstRow) {
         for (std::size_t k = 0; k < rows.size(); ++k)
             if (rows[k].utilizzato && (rows[k].colonna < 0 || rows[k].colonna >= grid.PreviewCols()))
                 return refused(noticeOf(app::msg::kColumnBeyondPreview,
@@ -157,10 +172,11 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
                                                               std::to_string(e.number()) + ")",
                                 app::msg::kNothingImported));
     }
+    leaveOutRowsBeyond(plan, firstRow, lastRow);
     auto writes = [&](long r) { return plan.actions[static_cast<std::size_t>(r)] == RowAction::Write; };
 
     // Every value of every row must be one its field can store before anything is written.
-    for (long r = 1; r <= lastRow; ++r)
+    for (long r = firstRow; r <= lastRow; ++r)
         for (std::size_t k = 0; k < rows.size() && writes(r); ++k)
             if (auto why = refusalOf(table->fields[k], rows[k], grid, r))
                 return refused(noticeOf(why->first,
@@ -195,7 +211,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         data2.runInOneTransaction(
             [&] {
                 app::CollectAddedRows collect{registration, data2};
-                for (current = 1; current <= lastRow; ++current) {
+                for (current = firstRow; current <= lastRow; ++current) {
                     if (!writes(current)) continue;
                     data2.addNew();
                     for (std::size_t k = 0; k < rows.size(); ++k) {

@@ -14,6 +14,7 @@
 #include "app/Dialogs.h"
 #include "app/RunRegistration.h"
 #include "import_excel/ExcelMappingStore.h"
+#include "import_excel/ImportRows.h"
 #include "import_excel/PreviewGrid.h"
 
 namespace tessaro7::import_excel {
@@ -33,6 +34,7 @@ struct ImportOutcome {
 struct ImportOptions {
     app::RunSource source;  // an empty mapping database path: the run is not registered
     bool skipExisting = false;
+    std::optional<GridRows> rows;  // the grid rows chosen (chooseImportRows); none: every row below the heading
 };
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,

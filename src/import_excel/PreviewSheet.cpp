@@ -39,4 +39,13 @@ PreviewOutcome PreviewSheet(const std::string& file, const std::string& columns,
     return outcome;
 }
 
+PreviewOutcome PreviewSheetKeeping(const std::string& file, const std::string& columns, const std::string& rows,
+                                   PreviewGrid& grid, const std::string& chosen) {
+    PreviewOutcome outcome = PreviewSheet(file, columns, rows, grid, chosen);
+    // A workbook that lost the sheet is read again from the sheet it opens
+    // on; a damaged one fails the same way a second time.
+    if (!chosen.empty() && outcome.notice) return PreviewSheet(file, columns, rows, grid);
+    return outcome;
+}
+
 }  // namespace tessaro7::import_excel

@@ -30,4 +30,10 @@ struct PreviewOutcome {
 PreviewOutcome PreviewSheet(const std::string& file, const std::string& columns, const std::string& rows,
                             PreviewGrid& grid, const std::string& sheet = {});
 
+// "&Anteprima" pressed again on the same workbook: the sheet `chosen` before
+// while the workbook still has a sheet of that name, otherwise the one it
+// opens on.
+PreviewOutcome PreviewSheetKeeping(const std::string& file, const std::string& columns, const std::string& rows,
+                                   PreviewGrid& grid, const std::string& chosen);
+
 }  // namespace tessaro7::import_excel

@@ -56,8 +56,10 @@ public:
     // it. Without a width box, each row keeps its own Qta.
     void clearAll(std::optional<std::string_view> widthBox);
 
-private:
+    // Reads the rows afresh (another program may have edited them). Throws EngineError.
     void reload();
+
+private:
     void saveRow(int row, const db::Value& colonna, std::optional<double> qta, bool assigned);
 
     db::DataSource m_data;

@@ -19,7 +19,7 @@ TEST(EngineMessages, EachCauseNamesTheFileAndWhatToCheck) {
         const char* name;
         std::function<void(const std::string& file)> make;
         int number;
-        std::string text;  // {} stands for the database name
+        std::string text;  // {} stands for the database file as it is on disk
     };
     sqlite3* other = nullptr;  // another program holding the database
     const std::vector<Case> cases = {
@@ -54,12 +54,12 @@ TEST(EngineMessages, EachCauseNamesTheFileAndWhatToCheck) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         c.make((dir / "Tessaro7.mdb").string());
-        std::string name = dir.str() + "\\Tessaro7.mdb";
+        // Built the archive's way, in another letter case: shown as the file is.
         DataSource data;
-        data.setDatabaseName(name);
+        data.setDatabaseName(dir.str() + "\\tessaro7.MDB");
         data.setRecordSource("select * from clienti");
         std::string expected = c.text;
-        expected.replace(expected.find("{}"), 2, name);
+        expected.replace(expected.find("{}"), 2, dir.str() + "/Tessaro7.mdb");
         try {
             data.refresh();
             data.moveLast();
@@ -72,6 +72,39 @@ TEST(EngineMessages, EachCauseNamesTheFileAndWhatToCheck) {
         other = nullptr;
     }
     DataSource::setBusyTimeoutMs(5000);
+}
+
+// A missing file is named with the folders as they are on disk, the missing
+// name as it was built; the separators are "/".
+TEST(EngineMessages, AMissingDatabaseIsNamedWithTheRealFolders) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "Archivio");
+    DataSource data;
+    data.setDatabaseName(dir.str() + "\\ARCHIVIO\\\\Tessaro7a.mdb");
+    data.setRecordSource("select * from clienti");
+    try {
+        data.refresh();
+        ADD_FAILURE() << "no failure";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.number(), 3024);
+        EXPECT_EQ(e.text(), "Impossibile trovare il file di database '" + dir.str() + "/Archivio/Tessaro7a.mdb'.");
+    }
+}
+
+// A table missing from a database named in another case.
+TEST(EngineMessages, AMissingTableNamesTheRealFile) {
+    TempDir dir;
+    createDatabaseFromSql((dir / "Tessaro7.mdb").string(), "create table clienti (nominativo TEXT);");
+    DataSource data;
+    data.setDatabaseName(dir.str() + "\\TESSARO7.mdb");
+    data.setRecordSource("select * from fornitori");
+    try {
+        data.refresh();
+        ADD_FAILURE() << "no failure";
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.number(), 3078);
+        EXPECT_NE(e.text().find("'" + dir.str() + "/Tessaro7.mdb'"), std::string::npos) << e.text();
+    }
 }
 
 }  // namespace

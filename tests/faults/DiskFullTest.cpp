@@ -60,7 +60,8 @@ TEST(DiskFull, AnImportSaysWhatTheFullDiskLeft) {
             message = o.message + "\n";
             added = o.added;
         }
-        const std::string database = excel ? full.DatabasePath : full.textImportDatabasePath();
+        // Either import names the file as it is on disk.
+        const std::string database = businessDb;
         EXPECT_NE(message.find("Spazio su disco esaurito scrivendo il database '" + database +
                                "': liberare spazio sul disco che lo contiene e ripetere l'operazione (database or disk "
                                "is full)."),

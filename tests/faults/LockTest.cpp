@@ -80,7 +80,8 @@ TEST(LockFaults, TheTextImportSaysWhatALockLeft) {
         std::string closing;  // the last two lines
     };
     FaultArchive a;
-    const std::string db = a.archive.textImportDatabasePath();
+    // Built as "\tessaro7.mdb", named as the file is on disk.
+    const std::string db = a.businessDb();
     const std::vector<Case> cases = {
         {"a reader at the commit", [](Hold& h, const std::string& d) { h.read(d); }, {},
          "Salvataggio nel database '" + db + "' non riuscito: " + lockedText(db),
@@ -132,7 +133,7 @@ TEST(LockFaults, TheExcelImportSaysWhatALockLeft) {
         EXPECT_FALSE(o.completed);
         EXPECT_EQ(o.added, 0);
         EXPECT_EQ(o.notice.lines[0], app::msg::kImportStopped);
-        std::string locked = lockedText(a.archive.DatabasePath);
+        std::string locked = lockedText(a.businessDb());
         std::string engine = locked.substr(locked.find(" - ") + 3);
         EXPECT_EQ(o.notice.lines[1], (reader ? "Salvataggio nel database non riuscito: " :
                                                "Scrittura nel database non iniziata: ") + engine + " (errore 3260)");

@@ -41,7 +41,9 @@ struct Immutable {
 TEST(ReadOnlyFolder, ImportsWriteNothingAndNameTheFolderOrTheFile) {
     FaultArchive a;
     std::string file = a.textFile("c.txt", 3);
-    const std::string db = a.archive.textImportDatabasePath();
+    // The text import names the database "\tessaro7.mdb": the messages show the file as it is on disk.
+    ASSERT_NE(a.archive.textImportDatabasePath().find("\\tessaro7.mdb"), std::string::npos);
+    const std::string db = a.businessDb();
     const std::string none =
         "Nessun record di questa importazione è rimasto nella tabella: correggere la causa e ripetere l'importazione "
         "per intero.\nRecord aggiunti alla tabella Clienti: 0.";
@@ -78,7 +80,7 @@ TEST(ReadOnlyFolder, ImportsWriteNothingAndNameTheFolderOrTheFile) {
         tessaro7::import_excel::ExcelMappingStore mapping;
         mapping.choose(a.archive.mappingDatabasePath(), *tessaro7::import_excel::findExcelTable("clienti"));
         tessaro7::import_excel::ImportOutcome e = ImportFromExcel(a.archive.DatabasePath, mapping, a.grid(3));
-        EXPECT_EQ(e.notice.lines[1], "Riga 2 del foglio: " + c.engine(a.archive.DatabasePath) + " (errore 3000)");
+        EXPECT_EQ(e.notice.lines[1], "Riga 2 del foglio: " + c.engine(db) + " (errore 3000)");
         EXPECT_EQ(e.notice.lines[3], "Record aggiunti alla tabella Clienti: 0.");
         EXPECT_EQ(a.customers(), before);
     }

@@ -81,6 +81,22 @@ TEST_F(ExcelImportBatchTest, ImportAppendsAndPrintsTheNotice) {
               (std::vector<std::vector<std::string>>{{"Rossi", "Roma"}, {"Verdi", ""}}));
 }
 
+// PRIMA and ULTIMA choose the sheet rows, as the window's row fields do.
+TEST_F(ExcelImportBatchTest, FirstAndLastChooseTheSheetRows) {
+    std::vector<XlRow> rows{{std::string("Nome")}};
+    for (int r = 2; r <= 10; ++r) rows.push_back({"Riga " + std::to_string(r)});
+    writeXlwtWorkbook(a.dir / "dieci.xls", rows);
+    run({"excel-mapping", "clienti", "assign", "1", "0"});
+    ASSERT_EQ(run({"import-excel", "clienti", "dieci.xls", "1", "10", "3", "5"}), 0) << err;
+    EXPECT_EQ(out, std::string(msg::kExcelDone) + "\nRecord aggiunti alla tabella Clienti: 3.\n");
+    EXPECT_EQ(a.rowsOf("clienti", {"nominativo"}),
+              (std::vector<std::vector<std::string>>{{"Riga 3"}, {"Riga 4"}, {"Riga 5"}}));
+    // Beyond the rows read: refused, nothing written.
+    EXPECT_EQ(run({"import-excel", "clienti", "dieci.xls", "1", "6", "3", "8"}), 1);
+    EXPECT_NE(err.find(std::string(msg::kExcelRowsBeyondPreview) + "\n"), std::string::npos) << err;
+    EXPECT_EQ(a.rowsOf("clienti", {"nominativo"}).size(), 3u);
+}
+
 TEST_F(ExcelImportBatchTest, ImportRefusals) {
     run({"excel-mapping", "clienti", "assign", "1", "5"});
     EXPECT_EQ(run({"import-excel", "clienti", "clienti.xls", "3", "3"}), 1);

@@ -314,7 +314,7 @@ TEST_F(TextImportTest, FailureWhileWritingKeepsTheRowsBefore) {
     EXPECT_EQ(o.added, 2);
     EXPECT_EQ(added("clienti", "nominativo", customersBefore), (std::vector<Row>{{"uno"}, {"due"}}));
     EXPECT_EQ(o.message, "Importazione interrotta alla riga 3 del file '" + a.folder() +
-                             "/clienti.txt': errore 3000 - Errore del database '" + a.archive.textImportDatabasePath() +
+                             "/clienti.txt': errore 3000 - Errore del database '" + a.businessDb() +
                              "' (nominativo rifiutato).\n"
                              "Sono salvati nella tabella i record fino alla riga 2 del file: importare di nuovo solo "
                              "le righe successive.\n"
@@ -331,7 +331,7 @@ TEST_F(TextImportTest, WritesTheEngineUndidAreNotReportedAsKept) {
     EXPECT_EQ(o.added, 0);
     EXPECT_EQ(a.count("clienti"), customersBefore);
     EXPECT_EQ(o.message, "Importazione interrotta alla riga 3 del file '" + a.folder() +
-                             "/clienti.txt': errore 3000 - Errore del database '" + a.archive.textImportDatabasePath() +
+                             "/clienti.txt': errore 3000 - Errore del database '" + a.businessDb() +
                              "' (tutto annullato).\n"
                              "Nessun record di questa importazione è rimasto nella tabella: correggere la causa e "
                              "ripetere l'importazione per intero.\n"

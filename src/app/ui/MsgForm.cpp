@@ -47,6 +47,8 @@ MsgForm::MsgForm(QWidget* parent)
     buttons->addWidget(m_confirm);
     buttons->addWidget(m_close);
     layout->addLayout(buttons);
+    // Tab goes left to right, as the buttons stand.
+    QWidget::setTabOrder(m_confirm, m_close);
     setMinimumWidth(380);
     connect(m_close, &QPushButton::clicked, this, [this] {
         m_answer = kNoticeClosed;

@@ -1,5 +1,6 @@
 #include "app/ui/WindowParts.h"
 
+#include <QAbstractItemView>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -22,6 +23,15 @@ void fitColumns(QTableView* grid, std::initializer_list<int> minimumPixels) {
         grid->resizeColumnToContents(column);
         grid->setColumnWidth(column, std::max(grid->columnWidth(column), minimum));
         ++column;
+    }
+}
+
+void chainTabOrder(std::initializer_list<QWidget*> order) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (auto* view = qobject_cast<QAbstractItemView*>(widget)) view->setTabKeyNavigation(false);
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
     }
 }
 

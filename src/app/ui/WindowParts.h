@@ -18,6 +18,10 @@ void withoutDefaultButtons(QWidget* window);
 // heading and its longest value.
 void fitColumns(QTableView* grid, std::initializer_list<int> minimumPixels);
 
+// Tab and Shift+Tab go through `order` in turn. A grid or list in it is one
+// stop: Tab leaves it, the arrow keys keep moving between its cells.
+void chainTabOrder(std::initializer_list<QWidget*> order);
+
 // A path built the archive's way as a label shows it: this platform's form,
 // lines broken only after a separator, never inside a name.
 QString pathLabelText(const std::string& builtPath);

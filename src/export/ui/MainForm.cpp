@@ -78,7 +78,7 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     if (remembered == rulesOf(SheetFormat::Xlsx).name) m_format->setCurrentIndex(1);
     fields->addRow(named(new QLabel(app::msg::kExportFormatLabel), "LabelFormato"), m_format);
 
-    auto* exportButton = named(new QPushButton(app::msg::kExportButton), "CBT_1");
+    auto* exportButton = m_exportButton = named(new QPushButton(app::msg::kExportButton), "CBT_1");
     auto* closeButton = named(new QPushButton(app::msg::kClose), "CBT_0");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_number);
@@ -106,6 +106,7 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
         m_nav->addItem(list.group == 1 ? masterData : lists, list.caption);
     m_nav->setCurrentGroup(1);
     showNoList();
+    updateExportCaption();
 
     connect(m_nav, &app::ui::NavBar::itemClickedAt, this, &MainForm::onNavItemClick);
     connect(exportButton, &QPushButton::clicked, this, [this] { onButtonClick(1); });
@@ -113,6 +114,7 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     connect(m_format, &QComboBox::currentIndexChanged, this, &MainForm::onFormatChosen);
     app::ui::withoutDefaultButtons(this);
     app::ui::installHelpKey(this, m_dialogs, app::guide::kExportPage);
+    app::ui::chainTabOrder({m_nav, m_lines, m_fileName, m_count, m_format, exportButton, closeButton});
 }
 
 void MainForm::showNoList() {
@@ -154,8 +156,14 @@ SheetFormat MainForm::chosenFormat() const { return static_cast<SheetFormat>(m_f
 void MainForm::onFormatChosen() {
     const SheetFormat format = chosenFormat();
     QSettings(kSettingsOrganization, kSettingsApplication).setValue(kFormatKey, rulesOf(format).name);
-    if (const ExportList* list = listByNumber(m_number->text().toInt()))
-        m_fileName->setText(QString::fromStdString(fileNameFor(*list, format)));
+    // Only the extension follows the format: a name the user typed keeps its stem.
+    const std::string name = m_fileName->text().toStdString();
+    if (!name.empty()) m_fileName->setText(QString::fromStdString(withFormatExtension(name, format)));
+    updateExportCaption();
+}
+
+void MainForm::updateExportCaption() {
+    m_exportButton->setText(chosenFormat() == SheetFormat::Xlsx ? app::msg::kExportButtonXlsx : app::msg::kExportButton);
 }
 
 void MainForm::onButtonClick(int index) {
@@ -172,10 +180,14 @@ void MainForm::exportChosenList() {
     case ExportRequest::Action::Nothing: return;
     case ExportRequest::Action::Run: break;
     }
+    // The file written always carries the chosen format's extension, and the box shows its name.
+    std::string fileName = m_fileName->text().toStdString();
+    if (!fileName.empty()) fileName = withFormatExtension(fileName, chosenFormat());
+    m_fileName->setText(QString::fromStdString(fileName));
     ExportOutcome outcome;
     try {
         app::ui::WaitCursor wait;
-        outcome = exportList(*request.list, m_archive, m_fileName->text().toStdString(), *m_clock, chosenFormat());
+        outcome = exportList(*request.list, m_archive, fileName, *m_clock, chosenFormat());
     } catch (const db::EngineError& e) {
         m_dialogs.message(engineFailureMessage(e), app::msg::kTitle, app::Buttons::Ok, app::Icon::Critical);
         return;

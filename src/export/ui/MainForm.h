@@ -43,6 +43,8 @@ private:
     SheetFormat chosenFormat() const;
     // The "Formato" choice: the file name follows it, and it is kept for the next start.
     void onFormatChosen();
+    // The export button names the chosen format.
+    void updateExportCaption();
 
     app::Archive m_archive;
     app::Dialogs& m_dialogs;
@@ -54,6 +56,7 @@ private:
     QLineEdit* m_count;    // text1_1
     QLabel* m_number;      // Label2
     QComboBox* m_format;   // Formato
+    QPushButton* m_exportButton = nullptr;  // CBT_1
 };
 
 }  // namespace tessaro7::exporting::ui

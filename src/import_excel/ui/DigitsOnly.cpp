@@ -21,8 +21,8 @@ bool DigitsOnlyFilter::eventFilter(QObject* watched, QEvent* event) {
         // selection and clipboard shortcuts) carry no printable text and work as usual.
         const bool typed = !text.isEmpty() && text.front().isPrint();
         if (typed && !(text.size() == 1 && text[0] >= '0' && text[0] <= '9')) return true;
-    } else if (event->type() == QEvent::FocusIn && m_onFocus == OnFocus::EmptyClipboardAndSelect) {
-        QGuiApplication::clipboard()->clear();
+    } else if (event->type() == QEvent::FocusIn) {
+        if (m_onFocus == OnFocus::EmptyClipboardAndSelect) QGuiApplication::clipboard()->clear();
         // Selected after the focus change, which would otherwise place the cursor.
         QTimer::singleShot(0, m_field, [field = m_field] { field->selectAll(); });
     }

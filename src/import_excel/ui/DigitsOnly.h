@@ -8,7 +8,9 @@ class QLineEdit;
 
 namespace tessaro7::import_excel::ui {
 
-enum class OnFocus { Nothing, EmptyClipboardAndSelect };
+// Every digit box selects its whole text on focus, so what is typed replaces
+// it; the count boxes also empty the clipboard.
+enum class OnFocus { Select, EmptyClipboardAndSelect };
 
 void makeDigitsOnly(QLineEdit* field, OnFocus onFocus);
 

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Guide.h"
 #include "app/Messages.h"
@@ -70,6 +72,37 @@ FormImport::FormImport(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_skipExisting, &QCheckBox::toggled, this, &FormImport::markPresentRows);
     connect(m_foglio, &QComboBox::activated, this,
             [this](int index) { previewWith(m_foglio->itemText(index).toStdString()); });
+    // Another file: its preview starts from the sheet it opens on.
+    connect(m_text1[0], &QLineEdit::textChanged, m_foglio, &QComboBox::clear);
+    app::ui::chainTabOrder({m_combo1, m_grid, m_text999, m_pb[3], m_pb[5], m_pb[4], m_text1[0], m_pb[2], m_foglio,
+                            m_text1[1], m_text1[2], m_text2[0], m_text2[1], m_fg1, m_pb[6],
+                            findChild<QPushButton*>("AssegnaTitoli"), m_skipExisting, m_pb[1],
+                            findChild<QPushButton*>("AnnullaImportazione"), m_pb[0]});
+}
+
+bool FormImport::event(QEvent* e) {
+    // The mapping may have changed elsewhere (another workstation, the batch
+    // program) while the user was in another window.
+    if (e->type() == QEvent::WindowActivate) refreshMapping();
+    return QDialog::event(e);
+}
+
+void FormImport::refreshMapping() {
+    if (!m_mapping.table()) return;
+    const int row = currentMappingRow();
+    const std::vector<MappingRow> shown = m_mapping.rows();
+    try {
+        m_mapping.reload();
+    } catch (const db::EngineError&) {
+        // The grid keeps what it showed; the import reads the mapping itself and reports a failure.
+        return;
+    }
+    auto same = [](const MappingRow& a, const MappingRow& b) {
+        return a.visualizzato == b.visualizzato && a.colonna == b.colonna && a.utilizzato == b.utilizzato;
+    };
+    // Unchanged: the grid and a column number being typed stay as they are.
+    if (std::equal(shown.begin(), shown.end(), m_mapping.rows().begin(), m_mapping.rows().end(), same)) return;
+    showMappingRows(row);
 }
 
 void FormImport::buildControls() {
@@ -114,7 +147,8 @@ void FormImport::buildControls() {
     for (int i = 0; i < 2; ++i) {
         m_text2[static_cast<std::size_t>(i)] = field(QString("Text2_%1").arg(i));
         m_text2[static_cast<std::size_t>(i)]->setText("0");
-        makeDigitsOnly(m_text2[static_cast<std::size_t>(i)], OnFocus::Nothing);
+        // Typing a row number replaces the "0" instead of giving "03".
+        makeDigitsOnly(m_text2[static_cast<std::size_t>(i)], OnFocus::Select);
     }
     makeDigitsOnly(m_text1[1], OnFocus::EmptyClipboardAndSelect);
     makeDigitsOnly(m_text1[2], OnFocus::EmptyClipboardAndSelect);
@@ -299,9 +333,10 @@ void FormImport::chooseFile() {
         m_text1[0]->setText(QString::fromStdString(*file));
 }
 
-void FormImport::PreviewSheet() { previewWith(std::string()); }
+void FormImport::PreviewSheet() { previewWith(m_foglio->currentText().toStdString(), true); }
 
-void FormImport::previewWith(const std::string& sheet) {
+void FormImport::previewWith(const std::string& sheet, bool again) {
+    refreshMapping();
     PreviewOutcome outcome;
     std::string file;
     try {
@@ -310,8 +345,9 @@ void FormImport::previewWith(const std::string& sheet) {
         const std::string typed = m_text1[0]->text().toStdString();
         file = typed.empty() ? typed : db::resolveUserFile(typed, m_archive.ArchiveFolder).string();
         m_fg1Model->replaceGrid([&] {
-            outcome = import_excel::PreviewSheet(file, m_text1[1]->text().toStdString(),
-                                                 m_text1[2]->text().toStdString(), m_preview, sheet);
+            const std::string columns = m_text1[1]->text().toStdString(), rows = m_text1[2]->text().toStdString();
+            outcome = again ? PreviewSheetKeeping(file, columns, rows, m_preview, sheet)
+                            : import_excel::PreviewSheet(file, columns, rows, m_preview, sheet);
         });
     } catch (const db::EngineError& e) {
         m_fg1Model->replaceGrid([&] { m_preview = PreviewGrid(); });
@@ -331,6 +367,7 @@ void FormImport::previewWith(const std::string& sheet) {
 }
 
 void FormImport::importFromExcel() {
+    refreshMapping();  // the grid shows what the import will read
     ImportCheck check = checkBeforeImport(m_text1[0]->text().toStdString(), m_text2[0]->text().toStdString(),
                                           m_text2[1]->text().toStdString());
     m_text2[0]->setText(QString::fromStdString(check.firstRow));
@@ -339,17 +376,29 @@ void FormImport::importFromExcel() {
         m_dialogs.notice(*check.refusal);
         return;
     }
+    // The import reads the grid, not the file: without a preview there is nothing to read.
+    if (m_preview.PreviewRows() == 0) {
+        m_dialogs.notice(noticeOf(msg::kPreviewFirst, msg::kPreviewFirstHow));
+        return;
+    }
+    RowChoice chosen = chooseImportRows(m_preview.PreviewRows(), check.firstRow, check.lastRow);
+    if (chosen.refusal) {
+        m_dialogs.notice(*chosen.refusal);
+        return;
+    }
     const ExcelTable* table = m_mapping.table();
     if (table && !app::ui::confirmRepeatedImport(m_dialogs, m_archive, db::lowerName(table->mappingTable), m_previewFile))
         return;
     ImportOptions options;
     options.source = {m_archive.mappingDatabasePath(), m_previewFile, m_previewSheet};
     options.skipExisting = m_skipExisting->isChecked();
+    options.rows = chosen.rows;
     ImportOutcome outcome;
     {
         app::ui::WaitCursor wait;
         outcome = ImportFromExcel(m_archive.DatabasePath, m_mapping, m_preview, options);
     }
+    refreshMapping();
     m_dialogs.notice(outcome.notice);
     markPresentRows();
 }

@@ -31,6 +31,9 @@ public:
     // The last preview, as the import will read it.
     const PreviewGrid& preview() const { return m_preview; }
 
+protected:
+    bool event(QEvent* e) override;
+
 private:
     void buildControls();
     void chooseTable(int position);
@@ -41,8 +44,11 @@ private:
     void chooseFile();
     void PreviewSheet();
     // Reads `sheet` (empty: the one the workbook opens on) into the preview
-    // and lists the workbook's sheets in "Foglio".
-    void previewWith(const std::string& sheet);
+    // and lists the workbook's sheets in "Foglio"; `again`: the sheet the
+    // user chose before, or the one the workbook opens on when it is gone.
+    void previewWith(const std::string& sheet, bool again = false);
+    // Reads the mapping afresh, so the grid shows what the import will use.
+    void refreshMapping();
     void importFromExcel();
     void assignFromHeadings();
     void undoImport();

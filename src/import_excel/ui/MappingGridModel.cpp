@@ -1,6 +1,7 @@
 #include "import_excel/ui/MappingGridModel.h"
 
 #include "app/Messages.h"
+#include "import_excel/ColumnName.h"
 
 namespace tessaro7::import_excel::ui {
 
@@ -24,7 +25,10 @@ QVariant MappingGridModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::DisplayRole) return QString::fromStdString(row.visualizzato);
         break;
     case 1:
-        if (role == Qt::DisplayRole) return QString::number(row.colonna);
+        // The number the import uses and, once assigned, the sheet's name of that column (0 = A).
+        if (role == Qt::DisplayRole)
+            return row.utilizzato ? QString("%1 (%2)").arg(row.colonna).arg(QString::fromStdString(columnName(row.colonna)))
+                                  : QString::number(row.colonna);
         if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
         break;
     case 2:

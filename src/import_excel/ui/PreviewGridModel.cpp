@@ -4,6 +4,7 @@
 #include <QColor>
 
 #include "app/Messages.h"
+#include "import_excel/ColumnName.h"
 
 namespace tessaro7::import_excel::ui {
 
@@ -29,10 +30,12 @@ QVariant PreviewGridModel::data(const QModelIndex& index, int role) const {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QVariant PreviewGridModel::headerData(int section, Qt::Orientation, int role) const {
-    // Grid row r and column c are numbered from 0, as the mapping counts columns.
+QVariant PreviewGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // Columns by the mapping's number (from 0) and the sheet's letter; rows by
+    // the sheet's row number, as "Prima riga" and "Ultima riga" take them.
     if (role != Qt::DisplayRole) return {};
-    return section;
+    if (orientation == Qt::Horizontal) return QString("%1 (%2)").arg(section).arg(QString::fromStdString(columnName(section)));
+    return section + 1;
 }
 
 void PreviewGridModel::markRows(std::vector<RowAction> actions) {

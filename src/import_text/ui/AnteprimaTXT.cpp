@@ -1,10 +1,12 @@
 #include "import_text/ui/AnteprimaTXT.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +30,8 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     tabs->setObjectName("tabbe1");
     auto* page = new QWidget(tabs);
     tabs->addTab(page, app::msg::kTextPreviewTab);
+    // The window is never narrower than the tab's caption, even with no fields shown.
+    tabs->tabBar()->setUsesScrollButtons(false);
 
     auto* panel = new QLabel(app::msg::kTextWaiting, page);
     panel->setObjectName("P1");
@@ -61,11 +65,21 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
         m_texts.push_back(text);
     }
 
+    // The reason of a refused field, readable without hovering: the field
+    // with the cursor, or else the first refused one.
+    m_reason = new QLabel(page);
+    m_reason->setObjectName("reason");
+    m_reason->setWordWrap(true);
+    QPalette red = m_reason->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    m_reason->setPalette(red);
+
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->addWidget(image);
     pageLayout->addWidget(panel);
     pageLayout->addWidget(encodingLabel);
     pageLayout->addLayout(rows);
+    pageLayout->addWidget(m_reason);
     pageLayout->addStretch();
 
     auto* close = new QPushButton(app::msg::kClose, this);
@@ -89,9 +103,28 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
         m_texts[i]->show();
         m_captions[i]->show();
         m_captions[i]->setText(QString::fromStdString(lines[i].caption));
+        if (!lines[i].refusal.empty()) {
+            m_reasons.push_back({m_texts[i], QString::fromStdString(lines[i].caption + ": " + lines[i].refusal)});
+            m_texts[i]->installEventFilter(this);
+        }
     }
+    showReason(nullptr);
     if (!panelCaption.empty()) panel->setText(QString::fromStdString(panelCaption));
     app::ui::withoutDefaultButtons(this);
+}
+
+void AnteprimaTXT::showReason(const QWidget* field) {
+    for (const auto& [box, reason] : m_reasons)
+        if (box == field) {
+            m_reason->setText(reason);
+            return;
+        }
+    m_reason->setText(m_reasons.empty() ? QString() : m_reasons.front().second);
+}
+
+bool AnteprimaTXT::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) showReason(static_cast<QWidget*>(watched));
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace tessaro7::import_text::ui

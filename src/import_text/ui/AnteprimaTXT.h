@@ -1,10 +1,12 @@
 #pragma once
 // The text preview window: each field's caption beside the text cut from the
 // first line of the file, one row per field, the unfilled rows hidden; a
-// field the import would refuse in red, the reason in its tooltip; the
-// file's encoding under the panel.
+// field the import would refuse in red, the reason in its tooltip and in a
+// line under the fields; the file's encoding under the panel.
 #include <QDialog>
+#include <QString>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Dialogs.h"
@@ -22,9 +24,17 @@ public:
     AnteprimaTXT(const std::string& panelCaption, const std::vector<app::PreviewLine>& lines,
                  const std::string& encoding = {}, QWidget* parent = nullptr);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The reason of `field` when it is refused, otherwise of the first refused field.
+    void showReason(const QWidget* field);
+
     std::vector<QLabel*> m_captions;
     std::vector<QLineEdit*> m_texts;
+    QLabel* m_reason = nullptr;
+    std::vector<std::pair<const QWidget*, QString>> m_reasons;  // refused fields in order
 };
 
 }  // namespace tessaro7::import_text::ui

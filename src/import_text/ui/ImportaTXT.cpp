@@ -184,6 +184,43 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &ImportaTXT::onGridClick);
     app::ui::withoutDefaultButtons(this);
     app::ui::installHelpKey(this, m_dialogs, app::guide::kImportTextPage);
+    app::ui::chainTabOrder({m_combo, m_grid, m_start, m_width, assignButton, unassignButton, clearButton, m_file,
+                            fileButton, previewButton, m_skipExisting, importButton, undoButton, closeButton});
+    fitGridColumns();
+}
+
+void ImportaTXT::fitGridColumns() {
+    // Headings whole from the start, before a table fills the grid.
+    app::ui::fitColumns(m_grid, {2000 / kTwipsPerPixel, 900 / kTwipsPerPixel, 900 / kTwipsPerPixel,
+                                 900 / kTwipsPerPixel});
+}
+
+bool ImportaTXT::event(QEvent* e) {
+    // The mapping may have changed elsewhere while the user was in another window.
+    if (e->type() == QEvent::WindowActivate) refreshMapping();
+    return QDialog::event(e);
+}
+
+void ImportaTXT::refreshMapping() {
+    if (!m_store.isOpen()) return;
+    auto texts = [](const std::vector<MappingRow>& rows) {
+        std::vector<std::string> out;
+        for (const MappingRow& r : rows)
+            for (const db::Value* v : {&r.visualizzato, &r.colonna, &r.qta, &r.utilizzato}) out.push_back(v->toText());
+        return out;
+    };
+    const std::vector<std::string> shown = texts(m_store.rows());
+    const int row = currentRow();
+    try {
+        m_store.reload();
+    } catch (const db::EngineError&) {
+        // The grid keeps what it showed; the preview and the import read the mapping themselves.
+        return;
+    }
+    // Unchanged: the grid and the numbers being typed stay as they are.
+    if (texts(m_store.rows()) == shown) return;
+    m_model->reload();
+    if (row < m_model->rowCount()) m_grid->setCurrentIndex(m_model->index(row, 0));
 }
 
 bool ImportaTXT::eventFilter(QObject* watched, QEvent* event) {
@@ -212,8 +249,7 @@ void ImportaTXT::onTableChosen(int position) {
         return;
     }
     m_model->reload();
-    app::ui::fitColumns(m_grid, {2000 / kTwipsPerPixel, 900 / kTwipsPerPixel, 900 / kTwipsPerPixel,
-                                 900 / kTwipsPerPixel});
+    fitGridColumns();
     if (m_model->rowCount() > 0) m_grid->setCurrentIndex(m_model->index(0, 0));
     m_panel->setText(QString::fromUtf8(panelCaption(table)));
 }
@@ -296,6 +332,7 @@ bool ImportaTXT::fileChecked() {
 }
 
 void ImportaTXT::preview() {
+    refreshMapping();
     if (!fileChecked()) return;
     std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
     if (!table) return;
@@ -320,6 +357,7 @@ void ImportaTXT::preview() {
 }
 
 void ImportaTXT::runImport() {
+    refreshMapping();
     if (!fileChecked()) return;
     std::optional<TextTable> table = tableFromPanel(m_panel->text().toStdString());
     if (!table) return;
@@ -360,6 +398,7 @@ void ImportaTXT::runImport() {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Critical);
     m_frame1->setEnabled(true);
     m_frame2->setEnabled(true);
+    refreshMapping();
 }
 
 void ImportaTXT::undoImport() {

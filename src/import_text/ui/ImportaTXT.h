@@ -27,6 +27,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* e) override;
 
 private:
     void onTableChosen(int position);
@@ -43,6 +44,9 @@ private:
     void runImport();
     void undoImport();
     int currentRow() const;
+    // Reads the mapping afresh, so the grid shows what the preview and the import will use.
+    void refreshMapping();
+    void fitGridColumns();
     // Runs an edit of the mapping store; an engine failure is shown.
     template <typename Edit>
     void editMapping(Edit edit);

@@ -135,7 +135,7 @@ TEST_F(FormImportTest, AssignAndRemoveOnTheCurrentRow) {
     pb(3)->click();
     EXPECT_EQ(stored("articoli")[3].colonna, 7);
     EXPECT_TRUE(stored("articoli")[3].utilizzato);
-    EXPECT_EQ(grid()->model()->index(3, 1).data().toString(), "7");
+    EXPECT_EQ(grid()->model()->index(3, 1).data().toString(), "7 (H)");  // the sheet's name of column 7
     EXPECT_EQ(grid()->model()->index(3, 2).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_EQ(grid()->currentIndex().row(), 3);
 
@@ -293,7 +293,12 @@ TEST_F(FormImportTest, FoglioListsTheSheetsAndAnotherChoicePreviewsIt) {
     EXPECT_EQ(foglio->currentText(), "Foglio2");
     EXPECT_EQ(cell(0, 0), "secondo");
     EXPECT_EQ(form.preview().cell(0, 0), "secondo");
-    // "&Anteprima" reads the sheet the workbook opens on again.
+    // "&Anteprima" again keeps the chosen sheet; another file name starts from the one it opens on.
+    pb(6)->click();
+    EXPECT_EQ(foglio->currentText(), "Foglio2");
+    EXPECT_EQ(cell(0, 0), "secondo");
+    edit("text1_0")->setText(QString::fromStdString((a.dir / "w.xls").string()) + " ");
+    edit("text1_0")->setText(QString::fromStdString((a.dir / "w.xls").string()));
     pb(6)->click();
     EXPECT_EQ(foglio->currentText(), "Foglio1");
     EXPECT_EQ(cell(0, 0), "primo");
@@ -313,8 +318,8 @@ TEST_F(FormImportTest, ChecksBeforeImporting) {
     pb(1)->click();
     EXPECT_EQ(edit("Text2_0")->text(), "0");
     EXPECT_EQ(edit("Text2_1")->text(), "0");
-    // The checks passed; no table is chosen, so the import asks for one.
-    EXPECT_EQ(notices(), std::vector<std::string>{msg::kChooseDestinationTable});
+    // The checks passed; nothing was previewed, so the import asks for a preview.
+    EXPECT_EQ(notices(), std::vector<std::string>{msg::kPreviewFirst});
 
     dialogs.calls.clear();
     edit("Text2_0")->setText("5");
