@@ -32,35 +32,34 @@ const char* const kRunColumns =
 class Statement {
 public:
     Statement(db::SqliteConnection& db, const std::string& sql) : m_db(db), m_stmt(db.prepare(sql)) {}
-    ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
     Statement& bind(int i, const std::string& text) {
-        sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(m_stmt.get(), i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         return *this;
     }
     Statement& bind(int i, std::int64_t n) {
-        sqlite3_bind_int64(m_stmt, i, n);
+        sqlite3_bind_int64(m_stmt.get(), i, n);
         return *this;
     }
     // True while there is a row; throws the engine error on failure.
     bool step() {
-        int rc = sqlite3_step(m_stmt);
+        int rc = sqlite3_step(m_stmt.get());
         if (rc == SQLITE_ROW) return true;
         if (rc != SQLITE_DONE) m_db.fail(rc, kRegisterRunsTable);
         return false;
     }
-    void again() { sqlite3_reset(m_stmt); }
+    void again() { sqlite3_reset(m_stmt.get()); }
     std::string text(int i) const {
-        const unsigned char* t = sqlite3_column_text(m_stmt, i);
+        const unsigned char* t = sqlite3_column_text(m_stmt.get(), i);
         return t ? reinterpret_cast<const char*>(t) : "";
     }
-    std::int64_t whole(int i) const { return sqlite3_column_int64(m_stmt, i); }
+    std::int64_t whole(int i) const { return sqlite3_column_int64(m_stmt.get(), i); }
 
 private:
     db::SqliteConnection& m_db;
-    sqlite3_stmt* m_stmt;
+    db::SqliteStatement m_stmt;
 };
 
 RegisterRun runOf(const Statement& s) {
@@ -119,7 +118,9 @@ long ImportRegister::record(RegisterRun run, const std::vector<AddedRecord>& rec
         s.bind(6, static_cast<std::int64_t>(run.size)).bind(7, run.sha256).bind(8, run.sheet);
         s.bind(9, static_cast<std::int64_t>(run.added)).bind(10, run.outcome).bind(11, std::int64_t{run.undoable});
         s.step();
-        const auto number = static_cast<long>(sqlite3_last_insert_rowid(d.connection.handle()));
+        Statement last(d.connection, "select last_insert_rowid()");
+        last.step();
+        const auto number = static_cast<long>(last.whole(0));
         Statement row(d.connection, "insert into registro_righe (numero, identita, impronta) values (?,?,?)");
         for (const AddedRecord& r : records) {
             row.again();

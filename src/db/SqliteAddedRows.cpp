@@ -43,7 +43,7 @@ long SqliteConnection::deleteRows(const std::string& table, const std::vector<Va
         int rc = sqlite3_step(stmt);
         sqlite3_reset(stmt);
         if (rc != SQLITE_DONE) fail(rc, table);
-        deleted += sqlite3_changes(handle());
+        deleted += sqlite3_changes(m_db);
     }
     return deleted;
 }
