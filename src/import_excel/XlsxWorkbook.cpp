@@ -153,13 +153,13 @@ private:
 };
 
 // The styles part: for each cell format (<cellXfs><xf>), whether its number
-// format shows dates: a format defined in <numFmts> by its code, otherwise
-// the built-in one of that number.
+// format shows a number, a date or elapsed time: a format defined in
+// <numFmts> by its code, otherwise the built-in one of that number.
 class StylesPart : public XmlHandler {
 public:
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "numFmt") {
-            if (auto id = whole<unsigned>(attribute(a, "numFmtId"))) m_custom[*id] = isDateFormat(attribute(a, "formatCode"));
+            if (auto id = whole<unsigned>(attribute(a, "numFmtId"))) m_custom[*id] = formatKind(attribute(a, "formatCode"));
         } else if (name == "cellXfs") {
             m_inCellFormats = true;
         } else if (name == "xf" && m_inCellFormats) {
@@ -169,18 +169,21 @@ public:
     void close(std::string_view name) override {
         if (name == "cellXfs") m_inCellFormats = false;
     }
-    std::vector<bool> dateFormats() const {
-        std::vector<bool> dates;
-        dates.reserve(m_formats.size());
+    std::vector<FormatKind> formatKinds() const {
+        std::vector<FormatKind> kinds;
+        kinds.reserve(m_formats.size());
         for (unsigned id : m_formats) {
             auto custom = m_custom.find(id);
-            dates.push_back(custom != m_custom.end() ? custom->second : isBuiltInDateFormat(id));
+            kinds.push_back(custom != m_custom.end()  ? custom->second
+                            : !isBuiltInDateFormat(id) ? FormatKind::Number
+                            : id == 46                 ? FormatKind::Elapsed  // [h]:mm:ss
+                                                       : FormatKind::Date);
         }
-        return dates;
+        return kinds;
     }
 
 private:
-    std::map<unsigned, bool> m_custom;
+    std::map<unsigned, FormatKind> m_custom;
     std::vector<unsigned> m_formats;
     bool m_inCellFormats = false;
 };
@@ -198,8 +201,8 @@ struct SharedCell {
 // row below it. Shared-string cells wait in `shared`.
 class SheetPart : public XmlHandler {
 public:
-    SheetPart(CellSink& sink, std::vector<SharedCell>& shared, const std::vector<bool>& dates, bool epoch1904)
-        : m_sink(sink), m_shared(shared), m_dates(dates), m_epoch1904(epoch1904),
+    SheetPart(CellSink& sink, std::vector<SharedCell>& shared, const std::vector<FormatKind>& kinds, bool epoch1904)
+        : m_sink(sink), m_shared(shared), m_kinds(kinds), m_epoch1904(epoch1904),
           m_rowsWanted(std::min(sink.rowsWanted(), kMaxSheetRows)), m_colsWanted(std::min(sink.colsWanted(), kMaxSheetCols)) {}
 
     void open(std::string_view name, const XmlAttributes& a) override {
@@ -297,14 +300,17 @@ private:
             auto number = whole<double>(m_value);
             if (!number || !std::isfinite(*number)) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " ha un numero non valido");
             cell.number = *number;
-            cell.type = m_style < m_dates.size() && m_dates[m_style] ? SheetCell::Type::Date : SheetCell::Type::Number;
+            const FormatKind kind = m_style < m_kinds.size() ? m_kinds[m_style] : FormatKind::Number;
+            cell.type = kind == FormatKind::Date      ? SheetCell::Type::Date
+                        : kind == FormatKind::Elapsed ? SheetCell::Type::Elapsed
+                                                      : SheetCell::Type::Number;
         }
         m_sink.cell(m_cellRow, m_cellCol, cell);
     }
 
     CellSink& m_sink;
     std::vector<SharedCell>& m_shared;
-    const std::vector<bool>& m_dates;
+    const std::vector<FormatKind>& m_kinds;
     bool m_epoch1904;
     std::uint32_t m_rowsWanted, m_colsWanted;
     std::int64_t m_row = -1;
@@ -337,7 +343,7 @@ public:
         m_stringsPath = packagePartPath(folder, strings.empty() ? "sharedStrings.xml" : strings);
         StylesPart stylesPart;
         part(packagePartPath(folder, styles.empty() ? "styles.xml" : styles), stylesPart, false);
-        m_dates = stylesPart.dateFormats();
+        m_kinds = stylesPart.formatKinds();
     }
 
     const std::vector<std::string>& sheetNames() const override { return m_names; }
@@ -346,7 +352,7 @@ public:
     void readSheet(std::size_t index, CellSink& sink) override {
         if (index >= m_paths.size()) throw SheetReadError("foglio inesistente");
         std::vector<SharedCell> shared;
-        SheetPart sheet(sink, shared, m_dates, m_epoch1904);
+        SheetPart sheet(sink, shared, m_kinds, m_epoch1904);
         part(m_paths[index], sheet, true);
         if (shared.empty()) return;
         std::vector<std::size_t> wanted;
@@ -388,7 +394,7 @@ private:
     std::string m_stringsPath;
     std::size_t m_opensFirst = 0;
     bool m_epoch1904 = false;
-    std::vector<bool> m_dates;
+    std::vector<FormatKind> m_kinds;
 };
 
 }  // namespace

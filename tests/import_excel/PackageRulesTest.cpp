@@ -2,6 +2,8 @@
 // relationships, and the .ods date and duration values.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "import_excel/CellReference.h"
 #include "import_excel/CellText.h"
 #include "import_excel/OdsValues.h"
@@ -145,17 +147,18 @@ TEST(PackageRules, ErrorNamesOfTheZipFormats) {
 
 namespace {
 
-// A workbook whose date system is given as `workbookPr` writes it, with a
-// date cell of day 366.
-std::string dateCellOf(const std::string& workbookPr) {
+// A workbook whose date system is given as `workbookPr` writes it, with one
+// cell of `value` in the cell format `xf` (by default the built-in date).
+std::string cellOf(const std::string& workbookPr, const std::string& value = "366",
+                   const std::string& styles = "<cellXfs><xf/><xf numFmtId=\"14\"/></cellXfs>") {
     using tessaro7::testing::buildZip;
     const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
     std::string bytes =
         buildZip({{"xl/workbook.xml", "<workbook>" + workbookPr + "<sheets><sheet name=\"F\" r:id=\"r1\"/></sheets></workbook>"},
                   {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"r1\" Type=\"" + rel +
                                                      "worksheet\" Target=\"worksheets/s.xml\"/></Relationships>"},
-                  {"xl/worksheets/s.xml", "<worksheet><sheetData><row><c s=\"1\"><v>366</v></c></row></sheetData></worksheet>"},
-                  {"xl/styles.xml", "<styleSheet><cellXfs><xf/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"}})
+                  {"xl/worksheets/s.xml", "<worksheet><sheetData><row><c s=\"1\"><v>" + value + "</v></c></row></sheetData></worksheet>"},
+                  {"xl/styles.xml", "<styleSheet>" + styles + "</styleSheet>"}})
             .bytes;
     return std::string(readWorkbookBytes(bytes, "", 1, 1).grid.cell(0, 0));
 }
@@ -171,7 +174,24 @@ TEST(PackageRules, Date1904InEveryXmlSpelling) {
         {"<workbookPr defaultThemeVersion=\"124226\"/>", "31/12/1900"},
         {"", "31/12/1900"},
     };
-    for (const auto& [workbookPr, shown] : cases) EXPECT_EQ(dateCellOf(workbookPr), shown) << workbookPr;
+    for (const auto& [workbookPr, shown] : cases) EXPECT_EQ(cellOf(workbookPr), shown) << workbookPr;
+}
+
+// A style's number format decides how its numbers show: elapsed hours for
+// [h] (custom or the built-in 46), a date or a time, or a plain number.
+TEST(PackageRules, CellsShowAsTheirStylesFormat) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"10.63206018518", "<numFmts><numFmt numFmtId=\"164\" formatCode=\"[h]:mm:ss\"/></numFmts>"
+                           "<cellXfs><xf/><xf numFmtId=\"164\"/></cellXfs>", "255:10:10"},
+        {"10.63206018518", "<cellXfs><xf/><xf numFmtId=\"46\"/></cellXfs>", "255:10:10"},
+        {"0.42372685", "<numFmts><numFmt numFmtId=\"164\" formatCode=\"hh:mm:ss.000\"/></numFmts>"
+                       "<cellXfs><xf/><xf numFmtId=\"164\"/></cellXfs>", "10:10:10"},
+        {"45356", "<numFmts><numFmt numFmtId=\"164\" formatCode=\"[$-410]dd/mm/yyyy\"/></numFmts>"
+                  "<cellXfs><xf/><xf numFmtId=\"164\"/></cellXfs>", "05/03/2024"},
+        {"2.5", "<numFmts><numFmt numFmtId=\"164\" formatCode=\"0.00\"/></numFmts>"
+                "<cellXfs><xf/><xf numFmtId=\"164\"/></cellXfs>", "2,5"},
+    };
+    for (const auto& [value, styles, shown] : cases) EXPECT_EQ(cellOf("", value, styles), shown) << styles;
 }
 
 }  // namespace
