@@ -1,6 +1,6 @@
 // The rows an import run appended on the server, read back and deleted by
-// their physical identity (ctid): the rows the run's own transaction wrote
-// are those whose xmin is the transaction's id.
+// their physical identity (ctid): each insert of the run returned it, so the
+// rows are found without reading the rest of the table.
 #include <libpq-fe.h>
 
 #include <cstdlib>
@@ -18,7 +18,11 @@ std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const 
     (void)mark;
     settleAppending();  // the rows still in the pipeline are the run's too
     const std::string name = quoted(table);
-    const std::string from = " from " + name + " where xmin = (txid_current() % 4294967296)::text::xid";
+    // Identities are the server's own "(block,item)" texts, never a user's.
+    std::string identities = "'{";
+    for (const std::string& ctid : m_storedIds) identities += (identities.size() > 2 ? ",\"" : "\"") + ctid + "\"";
+    identities += "}'::tid[]";
+    const std::string from = " from " + name + " where ctid = any(" + identities + ")";
     return run(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from + " order by ctid", table,
                               true, "select count(*)" + from});
 }

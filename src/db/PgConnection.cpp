@@ -540,6 +540,7 @@ void PgConnection::beginAppending(const std::string& table, bool skipDuplicates)
     leavePipeline();
     m_failure.reset();
     m_storedAfterFailure.clear();
+    m_storedIds.clear();
     m_commitUncertain = false;
     std::string spelled = tableName(table);
     if (spelled.empty())
@@ -615,8 +616,10 @@ void PgConnection::readAnswer(const Sent& sent) {
         if (PQntuples(answer.get()) == 1) {
             if (m_failure)
                 m_storedAfterFailure.push_back(PQgetvalue(answer.get(), 0, 0));
-            else
+            else {
+                m_storedIds.push_back(PQgetvalue(answer.get(), 0, 0));
                 ++appendCounts().stored;
+            }
         } else if (skipDuplicates()) {
             ++appendCounts().duplicates;
         } else {

@@ -129,6 +129,7 @@ private:
     long m_unsynced = 0;  // rows sent since the last sync
     int m_syncsDue = 0;   // syncs sent whose answers are not read yet
     std::optional<EngineError> m_failure;
+    std::vector<std::string> m_storedIds;           // the identities (ctid) of the rows this run stored
     std::vector<std::string> m_storedAfterFailure;  // the identities (ctid) of rows stored after a failing row
     bool m_commitUncertain = false;
 };
