@@ -27,6 +27,7 @@
 #include "import_text/ui/AnteprimaTXT.h"
 #include "import_text/ui/ImportaTXT.h"
 #include "support/RecordingDialogs.h"
+#include "support/UiControls.h"
 #include "support/UiText.h"
 #include "support/XlwtWorkbook.h"
 
@@ -36,24 +37,11 @@ namespace fs = std::filesystem;
 namespace msg = tessaro7::app::msg;
 using namespace tessaro7;
 using tessaro7::testing::DialogCall;
+using tessaro7::testing::child;
+using tessaro7::testing::focusOn;
 using tessaro7::testing::RecordingDialogs;
 using tessaro7::testing::TextArchive;
 using tessaro7::testing::XlRow;
-
-template <typename T>
-T* child(QWidget* window, const char* name) {
-    T* w = window->findChild<T*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-// Shows the window and gives the keyboard to `target`, as the user's click would.
-void focusOn(QWidget* window, QWidget* target) {
-    window->show();
-    QApplication::setActiveWindow(window);
-    target->setFocus();
-    QApplication::processEvents();  // the boxes select their text once focused
-}
 
 std::string focused() {
     QWidget* w = QApplication::focusWidget();

@@ -26,6 +26,7 @@
 #include "import_text/ui/ImportaTXT.h"
 #include "support/ExcelImportArchive.h"
 #include "support/RecordingDialogs.h"
+#include "support/UiControls.h"
 #include "support/XlwtWorkbook.h"
 
 namespace {
@@ -34,6 +35,8 @@ namespace fs = std::filesystem;
 using namespace tessaro7;
 using app::ui::NavBar;
 using tessaro7::testing::DialogCall;
+using tessaro7::testing::child;
+using tessaro7::testing::focusOn;
 using tessaro7::testing::RecordingDialogs;
 using tessaro7::testing::TextArchive;
 
@@ -56,20 +59,6 @@ struct CursorDialogs : RecordingDialogs {
         RecordingDialogs::textPreview(caption, lines, encoding);
     }
 };
-
-template <typename T>
-T* child(QWidget* window, const char* name) {
-    T* w = window->findChild<T*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
-
-// Shows the window and gives the keyboard to `target`, as the user's click would.
-void focusOn(QWidget* window, QWidget* target) {
-    window->show();
-    QApplication::setActiveWindow(window);
-    target->setFocus();
-}
 
 // The folder as TS7Rete.dat may name it: backslashes and another letter case.
 std::string writtenTheArchiveWay(const std::string& folder) {
