@@ -102,19 +102,6 @@ std::string someNames(const std::vector<std::string>& names) {
     return list;
 }
 
-// A password-protected .xlsx or .ods is a compound file holding the
-// encrypted package and how it is encrypted.
-void refuseEncryptedPackage(std::string_view bytes) {
-    if (bytes.substr(0, 8) != kCompoundFileSignature) return;
-    bool encrypted = false;
-    try {
-        encrypted = !compoundFileStream(bytes, {"EncryptionInfo"}).empty();
-    } catch (const SheetReadError&) {
-        return;  // no such stream (or a damaged file, which the BIFF reader reports)
-    }
-    if (encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
-}
-
 }  // namespace
 
 WorkbookFormat detectFormat(std::string_view bytes) {
@@ -129,9 +116,7 @@ WorkbookFormat detectFormat(std::string_view bytes) {
 
 std::unique_ptr<WorkbookReader> openWorkbook(std::string bytes) {
     switch (detectFormat(bytes)) {
-    case WorkbookFormat::Biff:
-        refuseEncryptedPackage(bytes);
-        return openBiffWorkbook(std::move(bytes));
+    case WorkbookFormat::Biff: return openBiffWorkbook(std::move(bytes));
     case WorkbookFormat::Xlsx: return openXlsxWorkbook(std::move(bytes));
     case WorkbookFormat::Ods: return openOdsWorkbook(std::move(bytes));
     case WorkbookFormat::Csv: return openCsvWorkbook(std::move(bytes));
