@@ -38,6 +38,7 @@ struct DataSource::Result {
     std::unique_ptr<Cursor> cursor;
     // The written table's columns, looked up once: an import writes every field of every row through them.
     const std::vector<TableColumn>* tableColumns = nullptr;
+    std::size_t nextColumn = 0;  // where the next field set is looked for first
     std::vector<Value> row;  // the current row
     Value rowId;
     bool eof = true;
@@ -207,8 +208,16 @@ void DataSource::edit() {
 
 const TableColumn& DataSource::targetColumn(std::string_view name) {
     if (!m_result->tableColumns) m_result->tableColumns = &m_connection->columnsOf(m_result->select.table);
-    for (const TableColumn& c : *m_result->tableColumns)
-        if (sameName(c.name, name)) return c;
+    const std::vector<TableColumn>& columns = *m_result->tableColumns;
+    // Rows are mostly set field after field in the same order: the column
+    // after the last one found is tried first.
+    std::size_t& hint = m_result->nextColumn;
+    if (hint < columns.size() && sameName(columns[hint].name, name)) return columns[hint++];
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (sameName(columns[i].name, name)) {
+            hint = i + 1;
+            return columns[i];
+        }
     throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato nella tabella '" +
                                                         m_result->select.table + "'.");
 }
@@ -219,7 +228,9 @@ void DataSource::setConverted(std::string_view name, Value value) {
                           "Scrittura del campo '" + std::string(name) + "' senza un nuovo record o una modifica in corso.");
     const TableColumn& column = targetColumn(name);
     Value stored;
-    if (!convertForColumn(value, column.type, stored))
+    if ((column.type == FieldType::Text || column.type == FieldType::Untyped) && value.kind() == Value::Kind::Text)
+        stored = std::move(value);  // stored as it is: no copy of the text
+    else if (!convertForColumn(value, column.type, stored))
         throw EngineError(engine_error::kNotConvertible, "Il valore " + quoteValue(value.toText()) +
                                                               " non è convertibile nel tipo del campo '" + column.name +
                                                               "' della tabella '" + m_result->select.table + "'.");
@@ -244,7 +255,10 @@ void DataSource::update() {
     if (m_mode == Mode::None)
         throw EngineError(engine_error::kUpdateWithoutEdit, "Aggiornamento senza un nuovo record o una modifica in corso.");
     Mode mode = m_mode;
-    auto pending = std::move(m_pending);
+    // The row's values change places with the last row's, so the next row
+    // reuses their storage.
+    auto& pending = m_written;
+    pending.swap(m_pending);
     cancelUpdate();
     const std::string& table = m_result->select.table;
     // A write on its own takes the write lock itself: it waits for other

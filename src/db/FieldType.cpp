@@ -80,6 +80,13 @@ Value readColumn(sqlite3_stmt* stmt, int index, FieldType type) {
     return std::string(textOf(stmt, index));
 }
 
+void readColumnInto(sqlite3_stmt* stmt, int index, FieldType type, Value& out) {
+    if (type == FieldType::Text && sqlite3_column_type(stmt, index) != SQLITE_NULL)
+        out.assignText(textOf(stmt, index));
+    else
+        out = readColumn(stmt, index, type);
+}
+
 bool convertForColumn(const Value& value, FieldType type, Value& stored) {
     if (value.isNull()) {
         stored = Null{};

@@ -18,6 +18,9 @@ enum class FieldType { Text, Whole, Number, Date, YesNo, Untyped };
 FieldType fieldTypeOf(std::string_view declaredType);
 
 Value readColumn(sqlite3_stmt* stmt, int index, FieldType type);
+// The same into `out`, reusing the storage of a text it holds: a cursor
+// reading many rows into one row of values allocates once per column.
+void readColumnInto(sqlite3_stmt* stmt, int index, FieldType type, Value& out);
 
 // The value a write stores, converted to the column's type. Returns false when
 // the value cannot be converted (the caller reports 3421).

@@ -51,6 +51,7 @@ public:
 
 private:
     void insertRow(const std::string& table, const FieldValues& values);
+    const std::string& insertText(const std::string& table, const FieldValues& values);
     // A statement kept for reuse (reset and unbound), owned by the connection.
     sqlite3_stmt* cachedStatement(const std::string& sql);
     // Runs a cached writing statement with the values bound, then the row
@@ -59,6 +60,12 @@ private:
                                const Value* rowId);
 
     sqlite3* m_db = nullptr;
+    struct InsertText {
+        std::string table;
+        std::vector<std::string> names;
+        std::string sql;
+    };
+    InsertText m_lastInsert;
     std::map<std::string, SqliteStatement> m_statements;
     std::map<std::string, std::vector<TableColumn>> m_columns;
 };

@@ -3,6 +3,7 @@
 // date or Yes/No.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "db/RegionalText.h"
@@ -29,6 +30,14 @@ public:
         Value v;
         v.m_v = YesNoValue{b};
         return v;
+    }
+
+    // Makes this value the text, reusing the storage of a text it holds.
+    void assignText(std::string_view text) {
+        if (auto* held = std::get_if<std::string>(&m_v))
+            held->assign(text);
+        else
+            m_v.emplace<std::string>(text);
     }
 
     Kind kind() const { return static_cast<Kind>(m_v.index()); }

@@ -1,6 +1,7 @@
 #include "import_text/FixedWidth.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace tessaro7::import_text {
@@ -9,33 +10,32 @@ namespace {
 bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
 }  // namespace
 
-void TextLine::assign(std::string_view utf8) {
-    m_text = utf8;
-    std::size_t i = 0;
-    for (std::uint64_t word; i + 8 <= utf8.size(); i += 8) {
-        std::memcpy(&word, utf8.data() + i, 8);
-        if (word & 0x8080808080808080ULL) break;
+std::size_t TextLine::byteOf(std::size_t character) const {
+    if (character < m_character) m_character = m_byte = 0;
+    const std::size_t size = m_text.size();
+    while (m_character < character && m_byte < size) {
+        // Eight characters of plain ASCII at a time.
+        std::uint64_t word;
+        if (character - m_character >= 8 && m_byte + 8 <= size) {
+            std::memcpy(&word, m_text.data() + m_byte, 8);
+            if (!(word & 0x8080808080808080ULL)) {
+                m_byte += 8;
+                m_character += 8;
+                continue;
+            }
+        }
+        ++m_byte;
+        while (m_byte < size && !startsCharacter(m_text[m_byte])) ++m_byte;
+        ++m_character;
     }
-    while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
-    m_ascii = i == utf8.size();
-    if (m_ascii) return;
-    // Every line of a file with accents needs this index: one pass, no growing.
-    m_starts.resize(utf8.size() + 1);
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < utf8.size(); ++at) {
-        m_starts[characters] = static_cast<std::uint32_t>(at);
-        characters += startsCharacter(utf8[at]);
-    }
-    m_starts[characters] = static_cast<std::uint32_t>(utf8.size());
-    m_starts.resize(characters + 1);
+    return m_byte;
 }
 
 std::string_view TextLine::columns(std::size_t from, std::size_t count) const {
-    if (m_ascii) return from >= m_text.size() ? std::string_view{} : m_text.substr(from, count);
-    std::size_t characters = m_starts.size() - 1;
-    if (from >= characters) return {};
-    std::size_t to = from + std::min(count, characters - from);
-    return m_text.substr(m_starts[from], m_starts[to] - m_starts[from]);
+    const std::size_t begin = byteOf(from);
+    if (begin >= m_text.size()) return {};
+    const std::size_t end = byteOf(from + std::min(count, m_text.size()));
+    return m_text.substr(begin, end - begin);
 }
 
 std::size_t columnCount(std::string_view utf8) {

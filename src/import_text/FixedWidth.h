@@ -14,7 +14,10 @@ class TextLine {
 public:
     TextLine() = default;
     TextLine(std::string_view utf8) { assign(utf8); }
-    void assign(std::string_view utf8);
+    void assign(std::string_view utf8) {
+        m_text = utf8;
+        m_character = m_byte = 0;
+    }
 
     std::string_view text() const { return m_text; }
     // The characters from position `from` (counted from 0) on, at most
@@ -22,9 +25,14 @@ public:
     std::string_view columns(std::size_t from, std::size_t count) const;
 
 private:
+    // Where character `character` starts (the text's end when it has fewer).
+    std::size_t byteOf(std::size_t character) const;
+
     std::string_view m_text;
-    bool m_ascii = true;
-    std::vector<std::uint32_t> m_starts;  // where each character starts, then the end (lines with non-ASCII only)
+    // Fields are cut left to right: the last character found, and where it
+    // starts, are where the next search begins.
+    mutable std::size_t m_character = 0;
+    mutable std::size_t m_byte = 0;
 };
 
 // The number of characters of a UTF-8 text.

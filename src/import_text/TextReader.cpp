@@ -1,6 +1,7 @@
 #include "import_text/TextReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -18,6 +19,18 @@ bool anyNonAscii(const char* p, std::size_t n) {
     for (; i < n; ++i)
         if (static_cast<unsigned char>(p[i]) >= 0x80) return true;
     return false;
+}
+
+// The characters of p (UTF-8): its bytes less the continuation bytes
+// (10xxxxxx), counted eight at a time.
+std::size_t characterCount(const char* p, std::size_t n) {
+    std::size_t continuations = 0, i = 0;
+    for (std::uint64_t word; i + 8 <= n; i += 8) {
+        std::memcpy(&word, p + i, 8);
+        continuations += static_cast<std::size_t>(std::popcount(word & ~(word << 1) & 0x8080808080808080ULL));
+    }
+    for (; i < n; ++i) continuations += (static_cast<unsigned char>(p[i]) & 0xC0) == 0x80;
+    return n - continuations;
 }
 
 // The bytes that make up the first `characters` characters of p (UTF-8).
@@ -86,8 +99,10 @@ void TextReader::take(const char* p, std::size_t n) {
         std::size_t bytes = std::min(n, wanted);
         m_kept.append(p, bytes);
         m_keptColumns += bytes;
+    } else if (std::size_t characters = characterCount(p, n); characters <= wanted) {
+        m_kept.append(p, n);
+        m_keptColumns += characters;
     } else {
-        std::size_t characters = 0;
         m_kept.append(p, bytesOfCharacters(p, n, wanted, characters));
         m_keptColumns += characters;
     }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <unicode/unistr.h>
+
 namespace {
 
 std::string cutField(std::string_view line, int start, int width, int maximum) {
@@ -68,6 +70,28 @@ TEST(CutField, OneCharacterPerColumnWhateverItsBytes) {
     EXPECT_EQ(cutField(line, 1, 80, 5), "Città");
     EXPECT_EQ(cutField(line, 10, 2, 80), "𝄞Y");
     EXPECT_EQ(cutField(line, 12, 1, 80), "");
+}
+
+// One line cut field after field, in any order, as a run cuts it: every
+// stretch agrees with ICU's count of code points.
+TEST(TextLineColumns, AgreesWithIcuWhateverTheOrderOfTheCuts) {
+    const std::string lines[] = {"", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", "Città di Forlì, Società à r.l. 𝄞 €",
+                                 "àèìòù€𝄞ÀÈÌÒÙ", "12345678à12345678é1234567812345678ò"};
+    const std::size_t cuts[][2] = {{0, 5},  {5, 20}, {25, 3},  {2, 9},  {9, 0},  {40, 4},
+                                   {7, 1},  {8, 8},  {16, 80}, {0, 80}, {33, 2}, {1, 1}};
+    for (const std::string& text : lines) {
+        const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(text);
+        const int32_t characters = wide.countChar32();
+        tessaro7::import_text::TextLine line(text);
+        for (const auto& cut : cuts) {
+            const auto from = static_cast<int32_t>(std::min<std::size_t>(cut[0], characters));
+            const auto to = static_cast<int32_t>(std::min<std::size_t>(cut[0] + cut[1], characters));
+            const int32_t begin = wide.moveIndex32(0, from), end = wide.moveIndex32(0, to);
+            std::string expected;
+            wide.tempSubString(begin, end - begin).toUTF8String(expected);
+            EXPECT_EQ(std::string(line.columns(cut[0], cut[1])), expected) << text << " " << cut[0] << "+" << cut[1];
+        }
+    }
 }
 
 }  // namespace
