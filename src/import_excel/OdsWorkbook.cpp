@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
+#include "db/Names.h"
 #include "import_excel/CellReference.h"
 #include "import_excel/CellText.h"
 #include "import_excel/OdsValues.h"
@@ -79,21 +81,34 @@ struct SettingsPart : XmlHandler {
     bool done() const override { return found; }
 };
 
-// content.xml, second pass: the cells of one table inside the grid wanted,
-// given to the receiver row by row; a repeated row or cell is given once
-// for each row and column it covers inside the grid, and reading stops at
-// the first row below the grid.
+// Which table's cells a pass over content.xml gives.
+struct TableChoice {
+    std::string name;      // the table of this name (empty: by position)
+    bool anyCase = false;  // the name compared without regard to letter case, as the user typed it
+    std::size_t index = 0;
+};
+
+// content.xml in one pass: the names of the tables (unless known already)
+// and the cells of the chosen table inside the grid wanted, given to the
+// receiver row by row. A repeated row or cell is given once for each row
+// and column it covers inside the grid; cells below the grid are not read.
 class CellsPart : public XmlHandler {
 public:
-    CellsPart(CellSink& sink, std::size_t table)
-        : m_sink(sink), m_target(table), m_rowsWanted(std::min(sink.rowsWanted(), kMaxSheetRows)),
+    CellsPart(CellSink& sink, TableChoice choice, bool namesKnown)
+        : m_sink(sink), m_choice(std::move(choice)), m_namesKnown(namesKnown),
+          m_rowsWanted(std::min(sink.rowsWanted(), kMaxSheetRows)),
           m_colsWanted(std::min(sink.colsWanted(), kMaxSheetCols)) {}
 
+    // The table read, when one was chosen; the tables' names, when not known before.
+    std::optional<std::size_t> chosen() const { return m_chosen; }
+    std::vector<std::string>& names() { return m_names.names; }
+
     void open(std::string_view name, const XmlAttributes& a) override {
+        if (!m_namesKnown) m_names.open(name, a);
         if (!m_inSpreadsheet) {
             m_inSpreadsheet = name == "spreadsheet";
         } else if (name == "table") {
-            if (m_tables++ == 0) m_inTarget = m_table++ == m_target;
+            if (m_tables++ == 0) startTable(xmlAttribute(a, "name"));
         } else if (!m_inTarget || m_tables != 1) {
         } else if (m_inCell) {
             ++m_cellDepth;
@@ -106,8 +121,11 @@ public:
     }
 
     void close(std::string_view name) override {
+        if (!m_namesKnown) m_names.close(name);
         if (name == "table") {
-            if (m_tables > 0 && --m_tables == 0 && m_inTarget) m_done = true;
+            if (m_tables > 0 && --m_tables == 0 && m_inTarget) endTarget();
+        } else if (name == "spreadsheet") {
+            m_inSpreadsheet = false;
         } else if (!m_inTarget || m_tables != 1) {
         } else if (m_inCell && m_cellDepth > 0) {
             if (m_skipDepth == m_cellDepth) m_skipDepth = 0;
@@ -124,13 +142,29 @@ public:
         if (m_inCell && m_keep && m_paragraphDepth != 0 && m_skipDepth == 0) append(text);
     }
 
-    bool done() const override { return m_done; }
+    // With the names known, reading stops once the chosen table's cells are given.
+    bool done() const override { return m_cellsDone && m_namesKnown; }
     bool wantsAttributes(std::string_view name) const override {
-        return name == "table-cell" || name == "table-row" || name == "covered-table-cell" || name == "s" ||
-               name == "table";
+        if (name == "table") return true;
+        return !m_cellsDone && (name == "table-cell" || name == "table-row" || name == "covered-table-cell" || name == "s");
     }
+    bool wantsText() const override { return !m_cellsDone; }
 
 private:
+    void startTable(std::string_view name) {
+        const std::size_t position = m_table++;
+        if (m_chosen) return;
+        if (m_choice.name.empty() ? position == m_choice.index
+                                  : (m_choice.anyCase ? db::sameName(name, m_choice.name) : name == m_choice.name)) {
+            m_chosen = position;
+            m_inTarget = true;
+        }
+    }
+    void endTarget() {
+        m_inTarget = false;
+        m_cellsDone = true;
+    }
+
     // A cell of the current row, to be given for each row the row repeats over.
     struct Pending {
         std::uint32_t firstCol, endCol;
@@ -160,7 +194,7 @@ private:
                     m_sink.cell(static_cast<std::uint32_t>(row), col, cell);
             }
         m_row += m_rowRepeat;
-        if (m_row >= m_rowsWanted) m_done = true;
+        if (m_row >= m_rowsWanted) endTarget();
     }
 
     void startCell(bool covered, const XmlAttributes& a) {
@@ -270,10 +304,15 @@ private:
     }
 
     CellSink& m_sink;
-    std::size_t m_target, m_table = 0;
+    TableChoice m_choice;
+    bool m_namesKnown;
+    SheetNamesPart m_names;
+    std::optional<std::size_t> m_chosen;
+    std::size_t m_table = 0;
     std::uint32_t m_rowsWanted, m_colsWanted;
     int m_tables = 0;
-    bool m_inSpreadsheet = false, m_inTarget = false, m_inRow = false, m_inCell = false, m_keep = false, m_done = false;
+    bool m_inSpreadsheet = false, m_inTarget = false, m_inRow = false, m_inCell = false, m_keep = false;
+    bool m_cellsDone = false;
     std::uint64_t m_row = 0, m_col = 0, m_cellCol = 0;
     std::uint32_t m_rowRepeat = 1, m_colRepeat = 1;
     std::vector<Pending> m_pending;
@@ -284,35 +323,64 @@ private:
     bool m_error = false, m_formula = false, m_hasString = false;
 };
 
+// The tables' names and their cells come from one pass over content.xml
+// when the sheet is chosen by name or is the one the workbook opens on.
 class OdsWorkbook : public WorkbookReader {
 public:
     explicit OdsWorkbook(std::string bytes) : m_bytes(std::move(bytes)), m_zip(openPackage(m_bytes, kFormat)) {
         ManifestPart manifest;
         readXmlPart(m_zip, "META-INF/manifest.xml", manifest, kFormat);
         if (manifest.encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
-        SheetNamesPart names;
-        if (!readXmlPart(m_zip, "content.xml", names, kFormat)) unreadablePackage(kFormat, "manca la parte content.xml");
-        m_names = std::move(names.names);
+        if (!m_zip.find("content.xml")) unreadablePackage(kFormat, "manca la parte content.xml");
         SettingsPart settings;
         readXmlPart(m_zip, "settings.xml", settings, kFormat);
-        auto active = std::find(m_names.begin(), m_names.end(), settings.active);
-        if (settings.found && active != m_names.end()) m_opensFirst = static_cast<std::size_t>(active - m_names.begin());
+        if (settings.found) m_active = settings.active;
     }
 
-    const std::vector<std::string>& sheetNames() const override { return m_names; }
-    std::size_t opensFirst() const override { return m_opensFirst; }
+    const std::vector<std::string>& sheetNames() const override {
+        if (!m_names) {
+            SheetNamesPart names;
+            readXmlPart(m_zip, "content.xml", names, kFormat);
+            m_names = std::move(names.names);
+        }
+        return *m_names;
+    }
+
+    std::size_t opensFirst() const override {
+        const std::vector<std::string>& names = sheetNames();
+        auto active = std::find(names.begin(), names.end(), m_active);
+        return m_active && active != names.end() ? static_cast<std::size_t>(active - names.begin()) : 0;
+    }
 
     void readSheet(std::size_t index, CellSink& sink) override {
-        if (index >= m_names.size()) throw SheetReadError("foglio inesistente");
-        CellsPart cells(sink, index);
-        readXmlPart(m_zip, "content.xml", cells, kFormat);
+        if (m_names && index >= m_names->size()) throw SheetReadError("foglio inesistente");
+        if (!read(TableChoice{{}, false, index}, sink)) throw SheetReadError("foglio inesistente");
+    }
+
+    std::size_t readChosenSheet(const std::string& sheet, CellSink& sink) override {
+        TableChoice choice{sheet, true, 0};
+        if (sheet.empty() && m_active) choice = TableChoice{*m_active, false, 0};
+        std::optional<std::size_t> chosen = read(choice, sink);
+        if (m_names->empty()) refuseNoSheets();
+        if (chosen) return *chosen;
+        if (!sheet.empty()) refuseMissingSheet(sheet, *m_names);
+        // The table the settings name is not in the workbook: the first one opens.
+        readSheet(0, sink);
+        return 0;
     }
 
 private:
+    std::optional<std::size_t> read(const TableChoice& choice, CellSink& sink) {
+        CellsPart cells(sink, choice, m_names.has_value());
+        if (!readXmlPart(m_zip, "content.xml", cells, kFormat)) unreadablePackage(kFormat, "manca la parte content.xml");
+        if (!m_names) m_names = std::move(cells.names());
+        return cells.chosen();
+    }
+
     std::string m_bytes;
     ZipArchive m_zip;
-    std::vector<std::string> m_names;
-    std::size_t m_opensFirst = 0;
+    mutable std::optional<std::vector<std::string>> m_names;
+    std::optional<std::string> m_active;
 };
 
 }  // namespace

@@ -124,25 +124,34 @@ std::unique_ptr<WorkbookReader> openWorkbook(std::string bytes) {
     return nullptr;
 }
 
+void refuseMissingSheet(const std::string& sheet, const std::vector<std::string>& names) {
+    throw SheetReadError("il foglio '" + sheet + "' non esiste (fogli: " + someNames(names) + ")");
+}
+
+void refuseNoSheets() { throw SheetReadError("la cartella di lavoro non contiene fogli di lavoro"); }
+
+std::size_t WorkbookReader::readChosenSheet(const std::string& sheet, CellSink& sink) {
+    const std::vector<std::string>& names = sheetNames();
+    if (names.empty()) refuseNoSheets();
+    std::size_t chosen = std::min(opensFirst(), names.size() - 1);
+    if (!sheet.empty()) {
+        auto named = std::find_if(names.begin(), names.end(), [&](const std::string& name) { return db::sameName(name, sheet); });
+        if (named == names.end()) refuseMissingSheet(sheet, names);
+        chosen = static_cast<std::size_t>(named - names.begin());
+    }
+    readSheet(chosen, sink);
+    return chosen;
+}
+
 SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long rows, long cols) {
     std::size_t fileBytes = bytes.size();
     std::unique_ptr<WorkbookReader> book = openWorkbook(std::move(bytes));
     SheetRead result;
-    result.sheets = book->sheetNames();
-    if (result.sheets.empty()) throw SheetReadError("la cartella di lavoro non contiene fogli di lavoro");
-    result.opensFirst = std::min(book->opensFirst(), result.sheets.size() - 1);
-    result.read = result.opensFirst;
-    if (!sheet.empty()) {
-        auto named = std::find_if(result.sheets.begin(), result.sheets.end(),
-                                  [&](const std::string& name) { return db::sameName(name, sheet); });
-        if (named == result.sheets.end()) {
-            throw SheetReadError("il foglio '" + sheet + "' non esiste (fogli: " + someNames(result.sheets) + ")");
-        }
-        result.read = static_cast<std::size_t>(named - result.sheets.begin());
-    }
     result.grid = PreviewGrid(rows, cols);
     GridSink sink(result.grid, fileBytes);
-    book->readSheet(result.read, sink);
+    result.read = book->readChosenSheet(sheet, sink);
+    result.sheets = book->sheetNames();
+    result.opensFirst = std::min(book->opensFirst(), result.sheets.size() - 1);
     return result;
 }
 

@@ -79,7 +79,17 @@ public:
     // The index in sheetNames() of the worksheet the workbook opens on.
     virtual std::size_t opensFirst() const = 0;
     virtual void readSheet(std::size_t index, CellSink& sink) = 0;
+    // Reads the worksheet named `sheet` (any letter case), or the one the
+    // workbook opens on when `sheet` is empty; the index of the one read.
+    // A reader that finds the names and the cells in one pass over the file
+    // reads them so.
+    virtual std::size_t readChosenSheet(const std::string& sheet, CellSink& sink);
 };
+
+// A worksheet asked for by a name the workbook does not have.
+[[noreturn]] void refuseMissingSheet(const std::string& sheet, const std::vector<std::string>& names);
+// A workbook without worksheets.
+[[noreturn]] void refuseNoSheets();
 
 // The readers take the whole file; each throws SheetReadError on a damaged one.
 std::unique_ptr<WorkbookReader> openBiffWorkbook(std::string bytes);

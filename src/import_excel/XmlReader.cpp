@@ -10,9 +10,17 @@ namespace {
 
 bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-bool nameChar(char c) {
-    return !space(c) && c != '/' && c != '>' && c != '=' && c != '<' && c != '"' && c != '\'';
-}
+// Every byte of every tag's name is tested: one look-up each.
+struct NameBytes {
+    bool table[256] = {};
+    constexpr NameBytes() {
+        for (int c = 0; c < 256; ++c) table[c] = true;
+        for (unsigned char c : std::string_view(" \t\r\n/>=<\"'")) table[c] = false;
+    }
+};
+constexpr NameBytes kNameBytes;
+
+bool nameChar(char c) { return kNameBytes.table[static_cast<unsigned char>(c)]; }
 
 std::string_view localName(std::string_view qualified) {
     std::size_t colon = qualified.rfind(':');
@@ -104,15 +112,32 @@ void XmlReader::fail(const char* why, std::size_t at) const {
 
 bool XmlReader::feed(std::string_view piece) {
     if (m_stopped) return false;
-    if (m_pending.empty()) {
+    // A token the last piece cut is completed with the start of this one,
+    // a little at a time, so that the piece is not copied whole.
+    for (std::size_t step = 256; !m_pending.empty() && !m_stopped;) {
+        const std::size_t held = m_pending.size();
+        const std::size_t taken = std::min(step, piece.size());
+        m_pending.append(piece.substr(0, taken));
+        const std::size_t used = parse(m_pending);
+        m_offset += used;
+        if (used >= held) {  // the cut token is read: the piece goes on from where it ended
+            piece.remove_prefix(used - held);
+            m_pending.clear();
+            break;
+        }
+        m_pending.erase(0, used);
+        m_pending.resize(m_pending.size() - taken);
+        if (taken == piece.size()) {
+            m_pending.append(piece);
+            piece = {};
+            break;
+        }
+        step *= 2;
+    }
+    if (m_pending.empty() && !m_stopped) {
         std::size_t used = parse(piece);
         m_offset += used;
         m_pending.assign(piece.substr(used));
-    } else {
-        m_pending.append(piece);
-        std::size_t used = parse(m_pending);
-        m_offset += used;
-        m_pending.erase(0, used);
     }
     if (m_pending.size() > kMaxToken) fail("elemento troppo lungo", 0);
     return !m_stopped;
