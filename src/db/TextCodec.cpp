@@ -135,6 +135,39 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+void Utf8Check::add(std::string_view piece) {
+    if (!m_valid) return;
+    while (!m_carry.empty()) {
+        Utf8Sequence s = utf8SequenceAt(bytesOf(m_carry), m_carry.size());
+        if (s.kind == Utf8Sequence::Kind::Invalid) {
+            m_valid = false;
+            return;
+        }
+        if (s.kind == Utf8Sequence::Kind::Character) {
+            m_carry.clear();
+            break;
+        }
+        if (piece.empty()) return;  // still cut: the next piece goes on with it
+        m_carry += piece.front();
+        piece.remove_prefix(1);
+    }
+    const unsigned char* p = bytesOf(piece);
+    for (std::size_t i = 0, n = piece.size(); i < n;) {
+        i = asciiRunEnd(p, i, n);
+        if (i == n) break;
+        Utf8Sequence s = utf8SequenceAt(p + i, n - i);
+        if (s.kind == Utf8Sequence::Kind::Incomplete) {
+            m_carry.assign(piece.substr(i));
+            return;
+        }
+        if (s.kind == Utf8Sequence::Kind::Invalid) {
+            m_valid = false;
+            return;
+        }
+        i += s.length;
+    }
+}
+
 std::size_t characterCount(std::string_view utf8) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < utf8.size(); ++count) {

@@ -30,6 +30,18 @@ Utf8Sequence utf8SequenceAt(const unsigned char* p, std::size_t n);
 std::size_t asciiPrefixLength(std::string_view bytes);
 // True when the text is well-formed UTF-8.
 bool isValidUtf8(std::string_view text);
+// The same for a text given in pieces: a character cut between two pieces
+// is checked whole.
+class Utf8Check {
+public:
+    void add(std::string_view piece);
+    // After the last piece: true when every piece was well-formed UTF-8.
+    bool valid() const { return m_valid && m_carry.empty(); }
+
+private:
+    std::string m_carry;  // the start of a character the last piece cut
+    bool m_valid = true;
+};
 // Number of characters of a UTF-8 text (an invalid byte counts as one).
 std::size_t characterCount(std::string_view utf8);
 // The first n characters of a UTF-8 text.

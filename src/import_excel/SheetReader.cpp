@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 // Larger files are not workbooks anyone prepares for an import.
 constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(512) << 20;
 
-std::string readFile(const fs::path& file) {
+// The first `most` bytes of a file (all of it when shorter), after the
+// checks every file passes.
+std::string readFile(const fs::path& file, std::uintmax_t most = kMaxFileBytes) {
     std::error_code ec;
     if (!fs::exists(file, ec)) throw SheetReadError("file non trovato");
     if (fs::is_directory(file, ec)) throw SheetReadError("è una cartella, non un file");
@@ -29,8 +31,8 @@ std::string readFile(const fs::path& file) {
         throw SheetReadError(ReadFailure::TooLarge, "più di " + std::to_string(kMaxFileBytes >> 20) + " MB");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw SheetReadError("file non trovato o non leggibile");
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    std::string bytes(static_cast<std::size_t>(std::min(size, most)), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) throw SheetReadError("errore di lettura del file");
     if (bytes.empty()) throw SheetReadError("il file è vuoto");
@@ -143,20 +145,36 @@ std::size_t WorkbookReader::readChosenSheet(const std::string& sheet, CellSink& 
     return chosen;
 }
 
-SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long rows, long cols) {
-    std::size_t fileBytes = bytes.size();
-    std::unique_ptr<WorkbookReader> book = openWorkbook(std::move(bytes));
+namespace {
+
+SheetRead readChosen(WorkbookReader& book, std::size_t fileBytes, const std::string& sheet, long rows, long cols) {
     SheetRead result;
     result.grid = PreviewGrid(rows, cols);
     GridSink sink(result.grid, fileBytes);
-    result.read = book->readChosenSheet(sheet, sink);
-    result.sheets = book->sheetNames();
-    result.opensFirst = std::min(book->opensFirst(), result.sheets.size() - 1);
+    result.read = book.readChosenSheet(sheet, sink);
+    result.sheets = book.sheetNames();
+    result.opensFirst = std::min(book.opensFirst(), result.sheets.size() - 1);
     return result;
 }
 
+}  // namespace
+
+SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long rows, long cols) {
+    const std::size_t fileBytes = bytes.size();
+    return readChosen(*openWorkbook(std::move(bytes)), fileBytes, sheet, rows, cols);
+}
+
 SheetRead readSheet(const std::string& path, const std::string& sheet, long rows, long cols) {
-    return readWorkbookBytes(readFile(db::resolvePath(path)), sheet, rows, cols);
+    const fs::path file = db::resolvePath(path);
+    // A list saved as text is read a piece at a time, whatever its size; a
+    // workbook (a zip package is told by what it holds) is read whole.
+    const std::string head = readFile(file, 4096);
+    if (head.substr(0, 4) != std::string_view("PK\x03\x04", 4) && detectFormat(head) == WorkbookFormat::Csv) {
+        std::error_code ec;
+        return readChosen(*openCsvFile(file.string()), static_cast<std::size_t>(fs::file_size(file, ec)), sheet, rows,
+                          cols);
+    }
+    return readWorkbookBytes(readFile(file), sheet, rows, cols);
 }
 
 }  // namespace tessaro7::import_excel

@@ -96,6 +96,8 @@ std::unique_ptr<WorkbookReader> openBiffWorkbook(std::string bytes);
 std::unique_ptr<WorkbookReader> openXlsxWorkbook(std::string bytes);
 std::unique_ptr<WorkbookReader> openOdsWorkbook(std::string bytes);
 std::unique_ptr<WorkbookReader> openCsvWorkbook(std::string bytes);
+// A .csv read from its file a piece at a time: memory does not grow with the file.
+std::unique_ptr<WorkbookReader> openCsvFile(const std::string& path);
 
 enum class WorkbookFormat { Biff, Xlsx, Ods, Csv };
 // The format from the file's first bytes, whatever its name; a file that is

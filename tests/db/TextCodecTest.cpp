@@ -18,6 +18,24 @@ TEST(TextCodec, Utf8IsValidOnlyInItsShortestForm) {
     for (const auto& [text, valid] : cases) EXPECT_EQ(isValidUtf8(text), valid) << text;
 }
 
+// A text checked in pieces gets the answer of the text checked whole,
+// wherever the pieces are cut (inside a character too), and in pieces of one byte.
+TEST(TextCodec, Utf8CheckedInPiecesAgreesWithTheWholeText) {
+    const std::string texts[] = {"Città €𝄞 ok", "abc\xE2\x82", "\xE2\x82\xAC\xE2\x82" "a", "\xF0\x9D\x84\x9E\xF4\x90\x80\x80",
+                                 "\xC3", "\xED\xA0\x80x", "", "plain ASCII text"};
+    for (const std::string& text : texts) {
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            Utf8Check check;
+            check.add(std::string_view(text).substr(0, cut));
+            check.add(std::string_view(text).substr(cut));
+            EXPECT_EQ(check.valid(), isValidUtf8(text)) << text << " cut at " << cut;
+        }
+        Utf8Check bytes;
+        for (char c : text) bytes.add(std::string_view(&c, 1));
+        EXPECT_EQ(bytes.valid(), isValidUtf8(text)) << text << " byte by byte";
+    }
+}
+
 TEST(TextCodec, Utf8SequencesTellInvalidFromIncomplete) {
     auto at = [](std::string_view s) { return utf8SequenceAt(reinterpret_cast<const unsigned char*>(s.data()), s.size()); };
     EXPECT_EQ(at("\xE2\x82\xAC").kind, Utf8Sequence::Kind::Character);

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "import_excel/SheetReader.h"
+#include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 
 namespace {
@@ -41,8 +42,10 @@ long residentMb() {
     return 0;
 }
 
-// Previews `bytes` in a child process; the child writes its result to a pipe.
-Outcome previewInChild(const std::string& bytes, long rows, long cols) {
+// Previews in a child process, which writes its result (the cells `cells`
+// reads from the grid) to a pipe.
+template <typename Preview, typename Cells>
+Outcome inChild(Preview&& preview, Cells&& cells) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return {"!pipe", 0};
     pid_t child = fork();
@@ -50,7 +53,7 @@ Outcome previewInChild(const std::string& bytes, long rows, long cols) {
         close(pipeFds[0]);
         std::string result;
         try {
-            result = std::string(readWorkbookBytes(bytes, "", rows, cols).grid.cell(0, 0));
+            result = cells(preview().grid);
         } catch (const SheetReadError& e) {
             result = "!" + std::string(e.what());
         }
@@ -68,6 +71,11 @@ Outcome previewInChild(const std::string& bytes, long rows, long cols) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) out.result = "!il processo figlio è terminato in modo anomalo";
     out.peakMb = usage.ru_maxrss / 1024;
     return out;
+}
+
+Outcome previewInChild(const std::string& bytes, long rows, long cols) {
+    return inChild([&] { return readWorkbookBytes(bytes, "", rows, cols); },
+                   [](const PreviewGrid& grid) { return std::string(grid.cell(0, 0)); });
 }
 
 std::string ods(const std::string& content, bool deflated = true) {
@@ -156,6 +164,43 @@ TEST(HostilePackages, RefusedOrReadWithinTheMemoryBound) {
         }
     }
     if (kSanitized) std::printf("memory bounds not checked: built with AddressSanitizer\n");
+}
+
+// A list saved as text with one field of 300 MB (quoted, holding
+// separators and line ends) is read a piece at a time: the field keeps its
+// first 64 KiB, the rows after it are read, and memory stays far below the
+// file's size.
+TEST(HostilePackages, AHugeCsvFieldIsReadWithinTheMemoryBound) {
+    TempDir dir;
+    const auto file = dir / "enorme.csv";
+    const std::size_t fieldMb = 300;
+    const std::string unit = "abc;\r\ndef";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "Nome;Note\nRossi;\"";
+        const std::string piece = repeated(unit, 1 << 16);
+        for (std::size_t written = 0; written < (fieldMb << 20); written += piece.size()) out << piece;
+        out << "\"\nBianchi;dopo\n";
+    }
+    const long baseline = residentMb();
+    struct Case {
+        long rows, cols;
+        std::string expected;
+    };
+    const std::string kept = repeated(unit, (64 << 10) / unit.size() + 1).substr(0, 64 << 10);
+    const Case cases[] = {{1, 1, "Nome"}, {3, 2, "Rossi|" + kept + "|Bianchi|dopo"}};
+    for (const Case& c : cases) {
+        Outcome out = inChild([&] { return readSheet(file.string(), "", c.rows, c.cols); },
+                              [](const PreviewGrid& grid) {
+                                  if (grid.PreviewRows() == 1) return std::string(grid.cell(0, 0));
+                                  return std::string(grid.cell(1, 0)) + "|" + std::string(grid.cell(1, 1)) + "|" +
+                                         std::string(grid.cell(2, 0)) + "|" + std::string(grid.cell(2, 1));
+                              });
+        EXPECT_EQ(out.result, c.expected) << c.rows << "x" << c.cols;
+        std::printf("a %zu MB field, %ldx%ld grid: %ld MB peak\n", fieldMb, c.rows, c.cols, out.peakMb);
+        if (kSanitized) continue;
+        EXPECT_LT(out.peakMb - baseline, 64) << c.rows << "x" << c.cols;
+    }
 }
 
 }  // namespace
