@@ -21,12 +21,22 @@ public:
     std::size_t m_bytes = 0;
 };
 
+// Also as a preview reads: the sheet the workbook opens on, chosen by the
+// reader itself (for some formats in the same pass as the names).
 template <typename Open>
 int readAllSheets(const std::uint8_t* data, std::size_t size, Open open) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
-        auto book = open(std::string(reinterpret_cast<const char*>(data), size));
+        auto book = open(bytes);
         TextSink sink;
         for (std::size_t i = 0; i < book->sheetNames().size(); ++i) book->readSheet(i, sink);
+        (void)book->opensFirst();
+    } catch (const import_excel::SheetReadError&) {
+    }
+    try {
+        auto book = open(bytes);
+        TextSink sink;
+        (void)book->readChosenSheet("", sink);
         (void)book->opensFirst();
     } catch (const import_excel::SheetReadError&) {
     }
