@@ -130,6 +130,144 @@ std::string cutText(std::string_view text, std::size_t length) {
     return std::string(cutView(text, length, scratch));
 }
 
+namespace {
+
+// What one run works from: the table, its mapping rows, the grid and the
+// rows chosen of it, and what each row becomes.
+struct ExcelRun {
+    const ExcelTable& table;
+    const std::vector<MappingRow>& rows;
+    const PreviewGrid& grid;
+    long firstRow, lastRow;
+    const RowPlan& plan;
+    bool writes(long r) const { return plan.actions[static_cast<std::size_t>(r)] == RowAction::Write; }
+};
+
+std::string engineFailure(const db::EngineError& e) {
+    return std::string(e.what()) + " (errore " + std::to_string(e.number()) + ")";
+}
+
+// The mapping rows of the table's fields, or the notice refusing the run.
+std::optional<app::Notice> readMappingRows(ExcelMappingStore& mapping, const ExcelTable& table,
+                                           std::vector<MappingRow>& rows) {
+    try {
+        rows = mapping.readFirst(table.fields.size());
+    } catch (const MappingTooShort& e) {
+        return noticeOf(app::msg::kMappingTooShort,
+                        "La tabella '" + e.table + "' del database delle assegnazioni ha " + std::to_string(e.rows) +
+                            " righe, ne servono " + std::to_string(e.needed) + ".",
+                        app::msg::kNothingImported);
+    } catch (const db::EngineError& e) {
+        return noticeOf(app::msg::kMappingUnavailable, engineFailure(e), app::msg::kNothingImported);
+    }
+    return std::nullopt;
+}
+
+// A field assigned to a column the preview does not have refuses the run.
+std::optional<app::Notice> columnBeyondPreview(const ExcelTable& table, const std::vector<MappingRow>& rows,
+                                               const PreviewGrid& grid) {
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        if (rows[k].utilizzato && (rows[k].colonna < 0 || rows[k].colonna >= grid.PreviewCols()))
+            return noticeOf(app::msg::kColumnBeyondPreview,
+                            "Il " + fieldLabel(table.fields[k], rows[k]) + " ha la colonna " +
+                                std::to_string(rows[k].colonna) + ", l'anteprima ha " + std::to_string(grid.PreviewCols()) +
+                                " colonne (da 0 a " + std::to_string(grid.PreviewCols() - 1) + ").",
+                            app::msg::kNothingImported);
+    return std::nullopt;
+}
+
+// Every value of every row must be one its field can store before anything is written.
+std::optional<app::Notice> firstRefusedValue(const ExcelRun& run) {
+    for (long r = run.firstRow; r <= run.lastRow; ++r)
+        for (std::size_t k = 0; k < run.rows.size() && run.writes(r); ++k)
+            if (auto why = refusalOf(run.table.fields[k], run.rows[k], run.grid, r))
+                return noticeOf(why->first,
+                                "Riga " + std::to_string(r + 1) + " del foglio, " +
+                                    fieldLabel(run.table.fields[k], run.rows[k]) + ": " + why->second + ".",
+                                app::msg::kNothingImported);
+    return std::nullopt;
+}
+
+// Appends grid row r as a new record; true when a number field stays empty.
+bool writeRow(db::DataSource& target, const ExcelRun& run, long r, std::string& scratch) {
+    bool withoutValue = false;
+    target.addNew();
+    for (std::size_t k = 0; k < run.rows.size(); ++k) {
+        const ImportField& field = run.table.fields[k];
+        std::string_view text = sourceText(field, run.rows[k], run.grid, r);
+        std::optional<double> number;
+        if (field.rule == FieldRule::Text) {
+            target.setField(field.name, cutView(text, field.cut, scratch));
+        } else if (numberOf(field, text, number) && number) {
+            target.setField(field.name, *number);
+        } else {
+            // An empty text stores Null in a number column.
+            target.setField(field.name, std::string_view());
+            withoutValue = true;
+        }
+    }
+    target.update();
+    return withoutValue;
+}
+
+// The notice of a run the engine stopped at grid row `current`.
+void noteStoppedRun(ImportOutcome& outcome, const db::EngineError& e, const db::RunCounts& counts, long current,
+                    const ExcelRun& run, app::RunRegistration& registration) {
+    // The engine may answer for a row after the next ones were sent.
+    if (counts.failedRow > 0) current = counts.failedRow;
+    std::string where = !counts.begun           ? app::msg::kExcelNotBegun
+                        : current > run.lastRow ? app::msg::kExcelNotSaved
+                                                : "Riga " + std::to_string(current + 1) + " del foglio: ";
+    // Grid row r is sheet row r + 1: the rows before the failing one end at sheet row `current`.
+    app::KeptRecords kept =
+        app::keptByRun(counts, run.table.choice, "alla riga " + std::to_string(current) + " del foglio");
+    if (kept.kept) outcome.added = *kept.kept;
+    outcome.notice = noticeOf(app::msg::kImportStopped, where + engineFailure(e), kept.what);
+    outcome.notice.lines[3] = kept.count;
+    if (kept.kept) outcome.notice.lines[4] = orPlaceholder(registration.finish(*kept.kept, false));
+}
+
+std::string addedLine(const ExcelTable& table, long added) {
+    return "Record aggiunti alla tabella " + std::string(table.choice) + ": " + std::to_string(added) + ".";
+}
+
+// Writes the run's rows in one transaction and says how it ended.
+ImportOutcome writeRun(const std::string& databasePath, const ExcelRun& run, const ImportOptions& options) {
+    ImportOutcome outcome;
+    outcome.blank = run.plan.blank;
+    outcome.present = run.plan.present;
+    app::RunRegistration registration(options.source, db::lowerName(run.table.mappingTable));
+    long current = 0;  // the grid row being written; past the last once all are
+    db::DataSource target;
+    db::RunCounts counts;
+    try {
+        target.setDatabaseName(databasePath);
+        target.setRecordSource(run.table.targetSource);
+        target.openForAppending();
+        target.runInOneTransaction(
+            [&] {
+                app::CollectAddedRows collect{registration, target};
+                std::string scratch;
+                for (current = run.firstRow; current <= run.lastRow; ++current)
+                    if (run.writes(current) && writeRow(target, run, current, scratch)) ++outcome.withoutVatRate;
+            },
+            &counts);
+        outcome.added = counts.inserted;
+    } catch (const db::EngineError& e) {
+        noteStoppedRun(outcome, e, counts, current, run, registration);
+        return outcome;
+    }
+    outcome.completed = true;
+    outcome.notice = noticeOf(app::msg::kExcelDone, addedLine(run.table, outcome.added));
+    if (outcome.withoutVatRate > 0)
+        outcome.notice.lines[2] = app::msg::kArticlesWithoutVat + std::to_string(outcome.withoutVatRate) + ".";
+    outcome.notice.lines[3] = orPlaceholder(countsLine(run.plan));
+    outcome.notice.lines[4] = orPlaceholder(registration.finish(outcome.added, true));
+    return outcome;
+}
+
+}  // namespace
+
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
                               const ImportOptions& options) {
     const GridRows chosen = options.rows ? *options.rows : everyRowBelowHeading(grid.PreviewRows());
@@ -137,128 +275,33 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
     if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
 
     std::vector<MappingRow> rows;
-    try {
-        rows = mapping.readFirst(table->fields.size());
-    } catch (const MappingTooShort& e) {
-        return refused(noticeOf(app::msg::kMappingTooShort,
-                                "La tabella '" + e.table + "' del database delle assegnazioni ha " +
-                                    std::to_string(e.rows) + " righe, ne servono " + std::to_string(e.needed) + ".",
-                                app::msg::kNothingImported));
-    } catch (const db::EngineError& e) {
-        return refused(noticeOf(app::msg::kMappingUnavailable,
-                                std::string(e.what()) + " (errore " + std::to_string(e.number()) + ")",
-                                app::msg::kNothingImported));
-    }
+    if (auto refusal = readMappingRows(mapping, *table, rows)) return refused(*refusal);
 
     // The heading row is never imported, nor a row beyond the preview.
     const long firstRow = std::max(chosen.first, 1L);
     const long lastRow = std::min(chosen.last, grid.PreviewRows() - 1);
-    if (lastRow >= firstRow) {
-        for (std::size_t k = 0; k < rows.size(); ++k)
-            if (rows[k].utilizzato && (rows[k].colonna < 0 || rows[k].colonna >= grid.PreviewCols()))
-                return refused(noticeOf(app::msg::kColumnBeyondPreview,
-                                        "Il " + fieldLabel(table->fields[k], rows[k]) + " ha la colonna " +
-                                            std::to_string(rows[k].colonna) + ", l'anteprima ha " +
-                                            std::to_string(grid.PreviewCols()) + " colonne (da 0 a " +
-                                            std::to_string(grid.PreviewCols() - 1) + ").",
-                                        app::msg::kNothingImported));
-    }
+    if (lastRow >= firstRow)
+        if (auto refusal = columnBeyondPreview(*table, rows, grid)) return refused(*refusal);
 
     RowPlan plan;
     try {
         plan = planRows(*table, rows, grid, databasePath, options.skipExisting);
     } catch (const db::EngineError& e) {
-        return refused(noticeOf(app::msg::kImportStopped, std::string(e.what()) + " (errore " +
-                                                              std::to_string(e.number()) + ")",
-                                app::msg::kNothingImported));
+        return refused(noticeOf(app::msg::kImportStopped, engineFailure(e), app::msg::kNothingImported));
     }
     leaveOutRowsBeyond(plan, firstRow, lastRow);
-    auto writes = [&](long r) { return plan.actions[static_cast<std::size_t>(r)] == RowAction::Write; };
-
-    // Every value of every row must be one its field can store before anything is written.
-    for (long r = firstRow; r <= lastRow; ++r)
-        for (std::size_t k = 0; k < rows.size() && writes(r); ++k)
-            if (auto why = refusalOf(table->fields[k], rows[k], grid, r))
-                return refused(noticeOf(why->first,
-                                        "Riga " + std::to_string(r + 1) + " del foglio, " +
-                                            fieldLabel(table->fields[k], rows[k]) + ": " + why->second + ".",
-                                        app::msg::kNothingImported));
+    const ExcelRun run{*table, rows, grid, firstRow, lastRow, plan};
+    if (auto refusal = firstRefusedValue(run)) return refused(*refusal);
 
     if (plan.toWrite == 0) {
-        ImportOutcome nothing = refused(noticeOf(
-            app::msg::kExcelDone, "Record aggiunti alla tabella " + std::string(table->choice) + ": 0.",
-            app::msg::kNothingToAdd));
+        ImportOutcome nothing = refused(noticeOf(app::msg::kExcelDone, addedLine(*table, 0), app::msg::kNothingToAdd));
         nothing.notice.lines[3] = orPlaceholder(countsLine(plan));
         nothing.completed = true;
         nothing.blank = plan.blank;
         nothing.present = plan.present;
         return nothing;
     }
-
-    ImportOutcome outcome;
-    outcome.blank = plan.blank;
-    outcome.present = plan.present;
-    app::RunRegistration registration(options.source, db::lowerName(table->mappingTable));
-    long current = 0;  // the grid row being written; past the last once all are
-    std::string scratch;
-    db::DataSource data2;
-    db::RunCounts counts;
-    bool withoutValue = false;
-    try {
-        data2.setDatabaseName(databasePath);
-        data2.setRecordSource(table->targetSource);
-        data2.openForAppending();
-        data2.runInOneTransaction(
-            [&] {
-                app::CollectAddedRows collect{registration, data2};
-                for (current = firstRow; current <= lastRow; ++current) {
-                    if (!writes(current)) continue;
-                    data2.addNew();
-                    for (std::size_t k = 0; k < rows.size(); ++k) {
-                        const ImportField& field = table->fields[k];
-                        std::string_view text = sourceText(field, rows[k], grid, current);
-                        std::optional<double> number;
-                        if (field.rule == FieldRule::Text) {
-                            data2.setField(field.name, cutView(text, field.cut, scratch));
-                        } else if (numberOf(field, text, number) && number) {
-                            data2.setField(field.name, *number);
-                        } else {
-                            // An empty text stores Null in a number column.
-                            data2.setField(field.name, std::string_view());
-                            withoutValue = true;
-                        }
-                    }
-                    if (withoutValue) ++outcome.withoutVatRate;
-                    withoutValue = false;
-                    data2.update();
-                }
-            },
-            &counts);
-        outcome.added = counts.inserted;
-    } catch (const db::EngineError& e) {
-        // The engine may answer for a row after the next ones were sent.
-        if (counts.failedRow > 0) current = counts.failedRow;
-        std::string where = !counts.begun      ? app::msg::kExcelNotBegun
-                            : current > lastRow ? app::msg::kExcelNotSaved
-                                                : "Riga " + std::to_string(current + 1) + " del foglio: ";
-        // Grid row r is sheet row r + 1: the rows before the failing one end at sheet row `current`.
-        app::KeptRecords kept =
-            app::keptByRun(counts, table->choice, "alla riga " + std::to_string(current) + " del foglio");
-        if (kept.kept) outcome.added = *kept.kept;
-        outcome.notice = noticeOf(app::msg::kImportStopped,
-                                  where + e.what() + " (errore " + std::to_string(e.number()) + ")", kept.what);
-        outcome.notice.lines[3] = kept.count;
-        if (kept.kept) outcome.notice.lines[4] = orPlaceholder(registration.finish(*kept.kept, false));
-        return outcome;
-    }
-    outcome.completed = true;
-    outcome.notice = noticeOf(app::msg::kExcelDone, "Record aggiunti alla tabella " + std::string(table->choice) + ": " +
-                                                        std::to_string(outcome.added) + ".");
-    if (outcome.withoutVatRate > 0)
-        outcome.notice.lines[2] = app::msg::kArticlesWithoutVat + std::to_string(outcome.withoutVatRate) + ".";
-    outcome.notice.lines[3] = orPlaceholder(countsLine(plan));
-    outcome.notice.lines[4] = orPlaceholder(registration.finish(outcome.added, true));
-    return outcome;
+    return writeRun(databasePath, run, options);
 }
 
 }  // namespace tessaro7::import_excel
