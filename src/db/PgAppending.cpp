@@ -1,12 +1,14 @@
 // The rows of an import on the server: written a group at a time, one
-// statement per group, down a pipeline that never waits for an answer before
+// statement per group binding an array of values per column, down a pipeline that never waits for an answer before
 // sending the next group. Each group runs under a savepoint; a group the
 // server refuses is undone and its rows are sent again one by one, so that
 // the failing row is still the one named.
 #include <libpq-fe.h>
 
+#include "db/Names.h"
 #include "db/PgConnection.h"
 #include "db/RowGroups.h"
+#include "db/ServerSelectText.h"
 
 namespace tessaro7::db {
 
@@ -61,11 +63,33 @@ void PgConnection::appendRow(const std::string& table, const FieldValues& values
         m_group = std::make_shared<Group>();
         m_group->firstRow = row;
         for (const auto& [name, v] : values) m_group->names.push_back(name);
-        m_group->texts.reserve(values.size() * rowsPerGroup(values.size()));
     }
-    for (const auto& [name, v] : values) m_group->texts.push_back(serverText(v));
-    if (static_cast<std::size_t>(++m_group->rows) >= rowsPerGroup(values.size())) sendGroup();
+    for (const auto& [name, v] : values) {
+        m_group->texts.push_back(serverText(v));
+        m_group->bytes += m_group->texts.back() ? m_group->texts.back()->size() : 0;
+    }
+    ++m_group->rows;
+    // A row without values goes alone: its statement takes every column's default.
+    if (values.empty() || groupIsFull(static_cast<std::size_t>(m_group->rows), m_group->bytes)) sendGroup();
     throwIfFailed();
+}
+
+std::string PgConnection::groupInsertText(const std::string& table, const std::vector<std::string>& names,
+                                          const char* ending) {
+    const Table* target = findTable(table);
+    std::string columns, arrays;
+    int number = 0;
+    for (const std::string& name : names) {
+        std::string type = "text";
+        for (std::size_t i = 0; target && i < target->columns.size(); ++i)
+            if (sameName(target->columns[i].name, name)) type = target->serverTypes[i];
+        columns += (columns.empty() ? "" : ",") + serverQuoted(name);
+        // The column's type without its length: a value too long is refused
+        // when stored, as a single row's is, never cut by the conversion.
+        arrays += (arrays.empty() ? "$" : ",$") + std::to_string(++number) + "::" + type + "[]";
+    }
+    return "insert into " + quoted(target ? target->name : table) + " (" + columns + ") select * from unnest(" +
+           arrays + ")" + ending;
 }
 
 // One statement for the group. When repeated keys are skipped, the server
@@ -75,19 +99,22 @@ void PgConnection::sendGroup() {
     std::shared_ptr<const Group> group = std::move(m_group);
     const Group& g = *group;
     const long row = g.firstRow;
-    std::string sql = insertText(m_appendTable, g.names, static_cast<std::size_t>(g.rows),
-                                 skipDuplicates() ? " on conflict do nothing returning ctid" : " returning ctid");
-    std::vector<const char*> values = pointersTo(g.texts.data(), g.texts.size());
-    const int count = static_cast<int>(values.size());
-    sendCommand(kGroupSavepoint, row);
-    int sent = 0;
-    if (static_cast<std::size_t>(g.rows) == rowsPerGroup(g.names.size())) {
-        const std::string& name = statementFor(sql, count, m_appendTable);
-        sent = PQsendQueryPrepared(m_conn.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0);
-    } else {  // a shorter group is rare (the last one, or the columns changed): not worth keeping prepared
-        sent = PQsendQueryParams(m_conn.get(), sql.c_str(), count, nullptr, values.data(), nullptr, nullptr, 0);
+    const char* ending = skipDuplicates() ? " on conflict do nothing returning ctid" : " returning ctid";
+    std::vector<std::string> arrays(g.names.size(), "{");
+    for (std::size_t c = 0; c < arrays.size(); ++c) {
+        arrays[c].reserve(g.bytes / arrays.size() + 4 * static_cast<std::size_t>(g.rows));
+        for (std::size_t r = 0; r < static_cast<std::size_t>(g.rows); ++r)
+            appendArrayElement(arrays[c], g.texts[r * arrays.size() + c]);
+        arrays[c] += '}';
     }
-    if (sent != 1)
+    std::vector<const char*> values;
+    for (const std::string& array : arrays) values.push_back(array.c_str());
+    const int count = static_cast<int>(values.size());
+    const std::string& name = statementFor(
+        g.names.empty() ? insertText(m_appendTable, g.names, ending) : groupInsertText(m_appendTable, g.names, ending),
+        count, m_appendTable);
+    sendCommand(kGroupSavepoint, row);
+    if (PQsendQueryPrepared(m_conn.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0) != 1)
         noteFailure(errorOf(nullptr, m_appendTable), row);
     else
         m_sent.push_back({Sent::Kind::Group, row, {}, group});
@@ -101,7 +128,7 @@ void PgConnection::sendRow(const std::vector<std::string>& names, const std::opt
     std::vector<const char*> values = pointersTo(texts, names.size());
     const int count = static_cast<int>(values.size());
     const std::string& name =
-        statementFor(insertText(m_appendTable, names, 1, " on conflict do nothing returning ctid"), count, m_appendTable);
+        statementFor(insertText(m_appendTable, names, " on conflict do nothing returning ctid"), count, m_appendTable);
     if (PQsendQueryPrepared(m_conn.get(), name.c_str(), count, values.data(), nullptr, nullptr, 0) != 1)
         noteFailure(errorOf(nullptr, m_appendTable), row);
     else

@@ -7,7 +7,6 @@
 
 #include "db/Names.h"
 #include "db/PasswordFile.h"
-#include "db/RowGroups.h"
 #include "db/ServerName.h"
 #include "db/ServerSelectText.h"
 
@@ -256,7 +255,8 @@ void PgConnection::copyIn(const std::string& sql, const std::string& table,
 
 void PgConnection::loadCatalog() {
     PgResult result = query(R"(
-        select c.relname, a.attname, t.typname, coalesce(array_position(k.conkey, a.attnum), 0)
+        select c.relname, a.attname, t.typname, coalesce(array_position(k.conkey, a.attnum), 0),
+               format_type(a.atttypid, null)
         from pg_class c
         join pg_attribute a on a.attrelid = c.oid and a.attnum > 0 and not a.attisdropped
         join pg_type t on t.oid = a.atttypid
@@ -271,6 +271,7 @@ void PgConnection::loadCatalog() {
         Table& table = m_tables[lowerName(name)];
         table.name = name;
         table.columns.push_back({PQgetvalue(rows, r, 1), fieldTypeOf(PQgetvalue(rows, r, 2))});
+        table.serverTypes.push_back(PQgetvalue(rows, r, 4));
         if (int k = std::atoi(PQgetvalue(rows, r, 3)); k > 0) keys[lowerName(name)][k] = PQgetvalue(rows, r, 1);
     }
     for (auto& [table, columns] : keys)
@@ -445,18 +446,20 @@ std::string PgConnection::insertText(const std::string& table, const FieldValues
     std::vector<std::string> names;
     names.reserve(values.size());
     for (const auto& [name, v] : values) names.push_back(name);
-    return insertText(table, names, 1, ending);
+    return insertText(table, names, ending);
 }
 
-std::string PgConnection::insertText(const std::string& table, const std::vector<std::string>& names, std::size_t rows,
+std::string PgConnection::insertText(const std::string& table, const std::vector<std::string>& names,
                                      const char* ending) {
-    std::string columns;
-    for (const std::string& name : names) columns += (columns.empty() ? "" : ",") + serverQuoted(name);
+    std::string columns, marks;
+    int number = 0;
+    for (const std::string& name : names) {
+        columns += (columns.empty() ? "" : ",") + serverQuoted(name);
+        marks += (marks.empty() ? "$" : ",$") + std::to_string(++number);
+    }
     std::string spelled = tableName(table);
     return "insert into " + quoted(spelled.empty() ? table : spelled) +
-           (names.empty() ? " default values"
-                          : " (" + columns + ") values " + valuesMarks(names.size(), rows)) +
-           ending;
+           (names.empty() ? " default values" : " (" + columns + ") values (" + marks + ")") + ending;
 }
 
 EngineError PgConnection::duplicateError(const std::string& table) {

@@ -72,6 +72,7 @@ private:
     struct Table {
         std::string name;
         std::vector<TableColumn> columns;
+        std::vector<std::string> serverTypes;  // each column's type as the server names it, without its length
         std::vector<std::string> key;  // the primary key's columns, in order
         std::vector<std::string> uniqueKeys;  // each unique index, as "table.column, table.column"
     };
@@ -81,6 +82,7 @@ private:
         std::vector<std::optional<std::string>> texts;  // the values, row after row
         long firstRow = 0;                              // the number of its first row in the run
         long rows = 0;
+        std::size_t bytes = 0;                          // the values' length
     };
     // What was sent down the pipeline and still waits for its answer.
     struct Sent {
@@ -95,8 +97,9 @@ private:
     const Table* findTable(std::string_view name);
     std::string resolve(std::string_view name);
     std::string insertText(const std::string& table, const FieldValues& values, const char* ending);
-    std::string insertText(const std::string& table, const std::vector<std::string>& names, std::size_t rows,
-                           const char* ending);
+    std::string insertText(const std::string& table, const std::vector<std::string>& names, const char* ending);
+    // One statement for a group's rows: one array of values per column.
+    std::string groupInsertText(const std::string& table, const std::vector<std::string>& names, const char* ending);
     EngineError duplicateError(const std::string& table);
     // The name of the prepared statement for `sql`, prepared now (or, in the pipeline, sent to be).
     const std::string& statementFor(const std::string& sql, int parameters, const std::string& table);

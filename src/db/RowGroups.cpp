@@ -1,28 +1,26 @@
 #include "db/RowGroups.h"
 
-#include <algorithm>
-
 namespace tessaro7::db {
 
-std::size_t rowsPerGroup(std::size_t columns) {
-    if (columns == 0) return 1;
-    return std::clamp<std::size_t>(kMaxStatementParameters / columns, 1, kMaxGroupRows);
-}
+bool groupIsFull(std::size_t rows, std::size_t bytes) { return rows >= kMaxGroupRows || bytes >= kMaxGroupBytes; }
 
-std::string valuesMarks(std::size_t columns, std::size_t rows) {
-    std::string marks;
-    marks.reserve(rows * columns * 7);
-    std::size_t number = 0;
-    for (std::size_t r = 0; r < rows; ++r) {
-        marks += r == 0 ? "(" : ",(";
-        for (std::size_t c = 0; c < columns; ++c) {
-            if (c > 0) marks += ',';
-            marks += '$';
-            marks += std::to_string(++number);
-        }
-        marks += ')';
+void appendArrayElement(std::string& array, const std::optional<std::string>& value) {
+    if (array.size() > 1) array += ',';
+    if (!value) {
+        array += "NULL";
+        return;
     }
-    return marks;
+    array += '"';
+    const std::string& text = *value;
+    for (std::size_t from = 0;;) {
+        std::size_t at = text.find_first_of("\"\\", from);
+        array.append(text, from, at == std::string::npos ? std::string::npos : at - from);
+        if (at == std::string::npos) break;
+        array += '\\';
+        array += text[at];
+        from = at + 1;
+    }
+    array += '"';
 }
 
 }  // namespace tessaro7::db

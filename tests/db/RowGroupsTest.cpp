@@ -6,32 +6,36 @@ namespace {
 
 using namespace tessaro7::db;
 
-TEST(RowGroupsTest, AGroupHoldsAsManyRowsAsTheParameterLimitAllowsUpToItsSize) {
+TEST(RowGroupsTest, AGroupIsSentAtAThousandRowsOrFourMebibytesOfValues) {
     const struct {
-        std::size_t columns, rows;
+        std::size_t rows, bytes;
+        bool full;
     } cases[] = {
-        {0, 1},       // a row without values is written on its own
-        {1, 1000},    {2, 1000},  {21, 1000},  // the import's rows: the size is the bound
-        {65, 1000},   {66, 992},  {100, 655},  {300, 218},
-        {65535, 1},   {70000, 1},  // a row past the limit still goes alone (and the server says why)
+        {1, 0, false},       {999, 0, false},          {1000, 0, true},        {1001, 10, true},
+        {1, 4194303, false}, {1, 4194304, true},       {999, 4194303, false},  {2, 9000000, true},
     };
-    for (const auto& c : cases) EXPECT_EQ(rowsPerGroup(c.columns), c.rows) << c.columns << " colonne";
-    for (std::size_t columns = 1; columns <= 65535; ++columns)
-        ASSERT_LE(rowsPerGroup(columns) * columns, 65535u) << columns << " colonne";
+    for (const auto& c : cases) EXPECT_EQ(groupIsFull(c.rows, c.bytes), c.full) << c.rows << " righe, " << c.bytes;
 }
 
-TEST(RowGroupsTest, MarksNumberTheParametersRowAfterRow) {
+TEST(RowGroupsTest, ArrayElementsAreQuotedSoThatNoTextIsReadAsNullOrSplit) {
     const struct {
-        std::size_t columns, rows;
-        const char* marks;
+        std::vector<std::optional<std::string>> values;
+        const char* array;
     } cases[] = {
-        {1, 1, "($1)"},
-        {3, 1, "($1,$2,$3)"},
-        {1, 3, "($1),($2),($3)"},
-        {2, 2, "($1,$2),($3,$4)"},
-        {2, 6, "($1,$2),($3,$4),($5,$6),($7,$8),($9,$10),($11,$12)"},
+        {{"a"}, R"({"a"})"},
+        {{"a", "b"}, R"({"a","b"})"},
+        {{std::nullopt, "NULL"}, R"({NULL,"NULL"})"},
+        {{""}, R"({""})"},
+        {{R"(di "Rossi")"}, R"({"di \"Rossi\""})"},
+        {{R"(C:\dati\)"}, R"({"C:\\dati\\"})"},
+        {{"{a,b}", " x "}, R"({"{a,b}"," x "})"},
+        {{"\"\\\""}, R"({"\"\\\""})"},
     };
-    for (const auto& c : cases) EXPECT_EQ(valuesMarks(c.columns, c.rows), c.marks);
+    for (const auto& c : cases) {
+        std::string array = "{";
+        for (const auto& v : c.values) appendArrayElement(array, v);
+        EXPECT_EQ(array + "}", c.array);
+    }
 }
 
 }  // namespace
