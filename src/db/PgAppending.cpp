@@ -77,19 +77,20 @@ void PgConnection::appendRow(const std::string& table, const FieldValues& values
 std::string PgConnection::groupInsertText(const std::string& table, const std::vector<std::string>& names,
                                           const char* ending) {
     const Table* target = findTable(table);
-    std::string columns, arrays;
+    std::string columns, values;
     int number = 0;
     for (const std::string& name : names) {
         std::string type = "text";
         for (std::size_t i = 0; target && i < target->columns.size(); ++i)
             if (sameName(target->columns[i].name, name)) type = target->serverTypes[i];
         columns += (columns.empty() ? "" : ",") + serverQuoted(name);
-        // The column's type without its length: a value too long is refused
-        // when stored, as a single row's is, never cut by the conversion.
-        arrays += (arrays.empty() ? "$" : ",$") + std::to_string(++number) + "::" + type + "[]";
+        // Each array is unnested on its own, so that the server walks them
+        // side by side without holding the rows. It is read as the column's
+        // type without its length: a value too long is refused when stored,
+        // as a single row's is, never cut by the conversion.
+        values += (values.empty() ? "unnest($" : ",unnest($") + std::to_string(++number) + "::" + type + "[])";
     }
-    return "insert into " + quoted(target ? target->name : table) + " (" + columns + ") select * from unnest(" +
-           arrays + ")" + ending;
+    return "insert into " + quoted(target ? target->name : table) + " (" + columns + ") select " + values + ending;
 }
 
 // One statement for the group. When repeated keys are skipped, the server
