@@ -7,6 +7,7 @@
 
 #include "app/KeptRecords.h"
 #include "app/Messages.h"
+#include "app/WrittenRows.h"
 #include "db/Names.h"
 #include "import_excel/RowPlan.h"
 #include "db/Cp1252.h"
@@ -236,8 +237,10 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
             &counts);
         outcome.added = counts.inserted;
     } catch (const db::EngineError& e) {
-        // The engine may answer for a row after the next ones were sent.
-        if (counts.failedRow > 0) current = counts.failedRow;
+        // The engine may answer for a row after the next ones were sent, and
+        // counts only the rows written.
+        if (counts.failedRow > 0)
+            current = static_cast<long>(app::positionOfWrittenRow(plan.actions, RowAction::Write, counts.failedRow));
         std::string where = !counts.begun      ? app::msg::kExcelNotBegun
                             : current > lastRow ? app::msg::kExcelNotSaved
                                                 : "Riga " + std::to_string(current + 1) + " del foglio: ";
