@@ -22,9 +22,13 @@ std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const 
     std::string identities = "'{";
     for (const std::string& ctid : m_storedIds) identities += (identities.size() > 2 ? ",\"" : "\"") + ctid + "\"";
     identities += "}'::tid[]";
-    const std::string from = " from " + name + " where ctid = any(" + identities + ")";
-    return run(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from + " order by ctid", table,
-                              true, "select count(*)" + from});
+    // Read in the order the run stored them, each found by its identity: the
+    // server neither sorts the rows nor reads any other.
+    const std::string from = " from unnest(" + identities + ") with ordinality as t7run(id, n) join " + name +
+                             " as t7row on t7row.ctid = t7run.id";
+    return run(PreparedSelect{"select t7row.ctid as " + std::string(kRowIdColumn) + ", t7row.*" + from +
+                                  " order by t7run.n",
+                              table, true, "select count(*)" + from});
 }
 
 long PgConnection::deleteRows(const std::string& table, const std::vector<Value>& rowIds) {

@@ -92,10 +92,6 @@ std::string field(const PGresult* result, int code) {
     return value ? value : "";
 }
 
-// Rows sent down the pipeline between two syncs: few enough that the
-// answers of two such groups fit in the socket's buffers.
-constexpr long kRowsPerSync = 500;
-
 // Why a connection failed, in the user's terms.
 std::string connectionProblem(PGconn* conn, const std::optional<std::string>& ignoredPasswordFile) {
     std::string detail = trimmedMessage(PQerrorMessage(conn));
@@ -259,7 +255,8 @@ void PgConnection::copyIn(const std::string& sql, const std::string& table,
 
 void PgConnection::loadCatalog() {
     PgResult result = query(R"(
-        select c.relname, a.attname, t.typname, coalesce(array_position(k.conkey, a.attnum), 0)
+        select c.relname, a.attname, t.typname, coalesce(array_position(k.conkey, a.attnum), 0),
+               format_type(a.atttypid, null)
         from pg_class c
         join pg_attribute a on a.attrelid = c.oid and a.attnum > 0 and not a.attisdropped
         join pg_type t on t.oid = a.atttypid
@@ -274,6 +271,7 @@ void PgConnection::loadCatalog() {
         Table& table = m_tables[lowerName(name)];
         table.name = name;
         table.columns.push_back({PQgetvalue(rows, r, 1), fieldTypeOf(PQgetvalue(rows, r, 2))});
+        table.serverTypes.push_back(PQgetvalue(rows, r, 4));
         if (int k = std::atoi(PQgetvalue(rows, r, 3)); k > 0) keys[lowerName(name)][k] = PQgetvalue(rows, r, 1);
     }
     for (auto& [table, columns] : keys)
@@ -445,15 +443,23 @@ const std::vector<TableColumn>& PgConnection::columnsOf(const std::string& table
 }
 
 std::string PgConnection::insertText(const std::string& table, const FieldValues& values, const char* ending) {
-    std::string names, marks;
+    std::vector<std::string> names;
+    names.reserve(values.size());
+    for (const auto& [name, v] : values) names.push_back(name);
+    return insertText(table, names, ending);
+}
+
+std::string PgConnection::insertText(const std::string& table, const std::vector<std::string>& names,
+                                     const char* ending) {
+    std::string columns, marks;
     int number = 0;
-    for (const auto& [name, v] : values) {
-        names += (names.empty() ? "" : ",") + serverQuoted(name);
+    for (const std::string& name : names) {
+        columns += (columns.empty() ? "" : ",") + serverQuoted(name);
         marks += (marks.empty() ? "$" : ",$") + std::to_string(++number);
     }
     std::string spelled = tableName(table);
     return "insert into " + quoted(spelled.empty() ? table : spelled) +
-           (values.empty() ? " default values" : " (" + names + ") values (" + marks + ")") + ending;
+           (names.empty() ? " default values" : " (" + columns + ") values (" + marks + ")") + ending;
 }
 
 EngineError PgConnection::duplicateError(const std::string& table) {
@@ -472,7 +478,7 @@ const std::string& PgConnection::statementFor(const std::string& sql, int parame
     if (m_pipeline) {
         if (PQsendPrepare(m_conn.get(), name.c_str(), sql.c_str(), parameters, nullptr) != 1)
             noteFailure(errorOf(nullptr, table), appendCounts().sent);
-        m_sent.push_back({Sent::Kind::Prepare, 0, sql});
+        m_sent.push_back({Sent::Kind::Prepare, 0, sql, {}});
     } else {
         PgResult prepared(PQprepare(m_conn.get(), name.c_str(), sql.c_str(), parameters, nullptr));
         if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) fail(prepared.get(), table);
@@ -534,143 +540,6 @@ void PgConnection::insertNow(const std::string& table, const FieldValues& values
     if (std::strcmp(PQcmdTuples(result.get()), "1") != 0) throw duplicateError(table);
 }
 
-// Imports into one table take turns, as on the embedded engine (the wait is
-// the lock timeout in force); readers are not held up.
-void PgConnection::beginAppending(const std::string& table, bool skipDuplicates) {
-    leavePipeline();
-    m_failure.reset();
-    m_storedAfterFailure.clear();
-    m_storedIds.clear();
-    m_commitUncertain = false;
-    std::string spelled = tableName(table);
-    if (spelled.empty())
-        throw EngineError(engine_error::kTableNotFound, "Tabella '" + table + "' non trovata nel " + m_server + ".");
-    execute("lock table " + quoted(spelled) + " in share row exclusive mode", table);
-    m_appendTable = table;
-    Connection::beginAppending(table, skipDuplicates);
-}
-
-// The row is sent without waiting for the server's answer: the answers are
-// read a group behind, and a failure found there is thrown by a later row
-// or by the commit, with the number of the row it belongs to.
-void PgConnection::appendRow(const std::string& table, const FieldValues& values) {
-    throwIfFailed();
-    if (!m_pipeline) {
-        if (PQenterPipelineMode(m_conn.get()) != 1) fail(nullptr, table);
-        m_pipeline = true;
-    }
-    long row = ++appendCounts().sent;
-    Parameters p = parametersOf(values);
-    // A repeated key leaves the row out without undoing the transaction; its
-    // identity lets the rows after a failing one be taken out again.
-    const std::string& name =
-        statementFor(insertText(table, values, " on conflict do nothing returning ctid"), p.count(), table);
-    if (PQsendQueryPrepared(m_conn.get(), name.c_str(), p.count(), p.values(), nullptr, nullptr, 0) != 1)
-        noteFailure(errorOf(nullptr, table), row);
-    else
-        m_sent.push_back({Sent::Kind::Row, row, {}});
-    if (++m_unsynced >= kRowsPerSync) sendSync();
-    throwIfFailed();
-}
-
-void PgConnection::sendSync() {
-    m_unsynced = 0;
-    if (PQpipelineSync(m_conn.get()) != 1) {
-        noteFailure(errorOf(nullptr, m_appendTable), appendCounts().sent);
-        m_sent.clear();
-        m_syncsDue = 0;
-        return;
-    }
-    m_sent.push_back({Sent::Kind::Sync, 0, {}});
-    // The answers of the group before are read while the server works on this one.
-    for (++m_syncsDue; m_syncsDue > 1;) readUntilSync();
-}
-
-void PgConnection::readUntilSync() {
-    while (!m_sent.empty()) {
-        Sent sent = std::move(m_sent.front());
-        m_sent.pop_front();
-        if (sent.kind != Sent::Kind::Sync) {
-            readAnswer(sent);
-            continue;
-        }
-        --m_syncsDue;
-        PgResult sync(PQgetResult(m_conn.get()));
-        if (PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC) return;
-        break;  // the connection is lost
-    }
-    if (!m_failure) noteFailure(errorOf(nullptr, m_appendTable), appendCounts().sent);
-    m_sent.clear();
-    m_syncsDue = 0;
-}
-
-void PgConnection::readAnswer(const Sent& sent) {
-    PgResult answer(PQgetResult(m_conn.get()));
-    if (answer) {
-        while (PgResult(PQgetResult(m_conn.get()))) {  // up to the end of this statement's answer
-        }
-    }
-    ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
-    if (status == PGRES_COMMAND_OK) return;  // a statement prepared
-    if (status == PGRES_TUPLES_OK) {
-        if (PQntuples(answer.get()) == 1) {
-            if (m_failure)
-                m_storedAfterFailure.push_back(PQgetvalue(answer.get(), 0, 0));
-            else {
-                m_storedIds.push_back(PQgetvalue(answer.get(), 0, 0));
-                ++appendCounts().stored;
-            }
-        } else if (skipDuplicates()) {
-            ++appendCounts().duplicates;
-        } else {
-            noteFailure(duplicateError(m_appendTable), sent.row);
-        }
-        return;
-    }
-    if (sent.kind == Sent::Kind::Prepare) m_statements.erase(sent.sql);
-    if (status != PGRES_PIPELINE_ABORTED)
-        noteFailure(errorOf(answer.get(), m_appendTable), sent.row ? sent.row : appendCounts().sent);
-}
-
-void PgConnection::noteFailure(EngineError error, long row) {
-    if (m_failure) return;
-    m_failure = std::move(error);
-    appendCounts().failedRow = row;
-}
-
-void PgConnection::throwIfFailed() {
-    if (m_failure) throw *m_failure;
-}
-
-void PgConnection::leavePipeline() {
-    if (!m_pipeline) return;
-    if (PQstatus(m_conn.get()) == CONNECTION_OK && (m_unsynced > 0 || m_syncsDue == 0)) sendSync();
-    while (m_syncsDue > 0) readUntilSync();
-    m_sent.clear();
-    PQexitPipelineMode(m_conn.get());
-    m_pipeline = false;
-}
-
-void PgConnection::settleAppending() {
-    leavePipeline();
-    if (m_storedAfterFailure.empty() || PQtransactionStatus(m_conn.get()) != PQTRANS_INTRANS) return;
-    std::string identities = "{";
-    for (const std::string& ctid : m_storedAfterFailure)
-        identities += (identities.size() > 1 ? ",\"" : "\"") + ctid + "\"";
-    identities += "}";
-    m_storedAfterFailure.clear();
-    const char* params[] = {identities.c_str()};
-    PgResult result(PQexecParams(m_conn.get(),
-                                 ("delete from " + quoted(tableName(m_appendTable)) + " where ctid = any($1::tid[])").c_str(),
-                                 1, nullptr, params, nullptr, nullptr, 0));
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK && !m_failure) noteFailure(errorOf(result.get(), m_appendTable), 0);
-}
-
-void PgConnection::finishAppending() {
-    settleAppending();
-    throwIfFailed();
-}
-
 Value PgConnection::update(const std::string& table, const Value& rowId, const FieldValues& values) {
     if (values.empty()) return rowId;
     std::string sets;
@@ -729,6 +598,7 @@ void PgConnection::setBusyTimeout(int ms) {
 // Settings made inside the transaction are undone with it: the wait in force
 // is set again.
 void PgConnection::rollback() noexcept {
+    m_group.reset();  // rows not sent yet are not sent at all
     try {
         leavePipeline();
     } catch (...) {

@@ -3,7 +3,8 @@
 // sources translated for the server, names matched without regard to case
 // against its catalog, Italian text order by the ICU collation "it-x-icu",
 // rows read through a server cursor a block at a time, the rows of an import
-// sent without waiting for each answer, and the server's failures translated
+// written a group per statement without waiting for each answer, and the
+// server's failures translated
 // into the same engine errors as the embedded engine's.
 #include <deque>
 #include <functional>
@@ -71,14 +72,24 @@ private:
     struct Table {
         std::string name;
         std::vector<TableColumn> columns;
+        std::vector<std::string> serverTypes;  // each column's type as the server names it, without its length
         std::vector<std::string> key;  // the primary key's columns, in order
         std::vector<std::string> uniqueKeys;  // each unique index, as "table.column, table.column"
     };
+    // Rows of an appending run that bind the same columns, written by one statement.
+    struct Group {
+        std::vector<std::string> names;                 // the columns
+        std::vector<std::optional<std::string>> texts;  // the values, row after row
+        long firstRow = 0;                              // the number of its first row in the run
+        long rows = 0;
+        std::size_t bytes = 0;                          // the values' length
+    };
     // What was sent down the pipeline and still waits for its answer.
     struct Sent {
-        enum class Kind { Prepare, Row, Sync } kind;
-        long row = 0;      // a row's number in the run
+        enum class Kind { Prepare, Row, Group, Command, Sync } kind;
+        long row = 0;      // a row's number in the run (a group's first row)
         std::string sql;   // a statement being prepared
+        std::shared_ptr<const Group> group;  // kept until its answer, to be sent again row by row
     };
     void connect(const std::string& uri);
     void checkDatabase();
@@ -86,6 +97,9 @@ private:
     const Table* findTable(std::string_view name);
     std::string resolve(std::string_view name);
     std::string insertText(const std::string& table, const FieldValues& values, const char* ending);
+    std::string insertText(const std::string& table, const std::vector<std::string>& names, const char* ending);
+    // One statement for a group's rows: one array of values per column.
+    std::string groupInsertText(const std::string& table, const std::vector<std::string>& names, const char* ending);
     EngineError duplicateError(const std::string& table);
     // The name of the prepared statement for `sql`, prepared now (or, in the pipeline, sent to be).
     const std::string& statementFor(const std::string& sql, int parameters, const std::string& table);
@@ -93,8 +107,16 @@ private:
     PgResult write(const std::string& sql, const std::vector<const char*>& params, const std::string& table);
     void insertNow(const std::string& table, const FieldValues& values);
     void appendRow(const std::string& table, const FieldValues& values);
+    void sendGroup();
+    void sendRow(const std::vector<std::string>& names, const std::optional<std::string>* texts, long row);
+    void sendCommand(const char* sql, long row);
     void sendSync();
+    // Reads the answers until at most `keep` syncs are due; a group that failed
+    // is then sent again row by row.
+    void readDue(int keep);
     void readUntilSync();
+    void readGroupAnswer(const PGresult* answer, ExecStatusType status, const Sent& sent);
+    void resendFailedGroup();
     void readAnswer(const Sent& sent);
     void noteFailure(EngineError error, long row);
     // Reads every answer still due and leaves the pipeline; throws the run's failure, if any.
@@ -126,9 +148,11 @@ private:
     bool m_pipeline = false;
     std::string m_appendTable;
     std::deque<Sent> m_sent;
-    long m_unsynced = 0;  // rows sent since the last sync
+    std::shared_ptr<Group> m_group;  // rows not sent yet
     int m_syncsDue = 0;   // syncs sent whose answers are not read yet
     std::optional<EngineError> m_failure;
+    std::shared_ptr<const Group> m_failedGroup;  // a group the server refused, to be sent again row by row
+    std::optional<EngineError> m_groupError;     // why it was refused
     std::vector<std::string> m_storedIds;           // the identities (ctid) of the rows this run stored
     std::vector<std::string> m_storedAfterFailure;  // the identities (ctid) of rows stored after a failing row
     bool m_commitUncertain = false;

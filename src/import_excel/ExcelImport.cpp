@@ -7,6 +7,7 @@
 
 #include "app/KeptRecords.h"
 #include "app/Messages.h"
+#include "app/WrittenRows.h"
 #include "db/Names.h"
 #include "import_excel/RowPlan.h"
 #include "db/Cp1252.h"
@@ -213,8 +214,10 @@ bool writeRow(db::DataSource& target, const ExcelRun& run, long r, std::string& 
 // The notice of a run the engine stopped at grid row `current`.
 void noteStoppedRun(ImportOutcome& outcome, const db::EngineError& e, const db::RunCounts& counts, long current,
                     const ExcelRun& run, app::RunRegistration& registration) {
-    // The engine may answer for a row after the next ones were sent.
-    if (counts.failedRow > 0) current = counts.failedRow;
+    // The engine may answer for a row after the next ones were sent, and
+    // counts only the rows written.
+    if (counts.failedRow > 0)
+        current = static_cast<long>(app::positionOfWrittenRow(run.plan.actions, RowAction::Write, counts.failedRow));
     std::string where = !counts.begun           ? app::msg::kExcelNotBegun
                         : current > run.lastRow ? app::msg::kExcelNotSaved
                                                 : "Riga " + std::to_string(current + 1) + " del foglio: ";

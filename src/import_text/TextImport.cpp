@@ -7,6 +7,7 @@
 #include "app/KeptRecords.h"
 #include "app/Messages.h"
 #include "app/RunRegistration.h"
+#include "app/WrittenRows.h"
 #include "db/Names.h"
 #include "db/DataSource.h"
 #include "db/PathResolver.h"
@@ -179,8 +180,9 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         std::string why = e.what();
         if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
             why = "errore " + std::to_string(engine->number()) + " - " + why;
-        // The engine may answer for a line after the next ones were sent.
-        if (counts.failedRow > 0) current = static_cast<std::size_t>(counts.failedRow - 1);
+        // The engine may answer for a line after the next ones were sent, and
+        // counts only the lines written.
+        if (counts.failedRow > 0) current = app::positionOfWrittenRow(plan, LineAction::Write, counts.failedRow);
         const std::string database = archive.businessDatabaseShown();
         std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
                             : current >= lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd

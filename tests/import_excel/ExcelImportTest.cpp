@@ -299,6 +299,19 @@ TEST_P(ExcelImportTest, AnEngineFailureKeepsTheRowsBeforeItAndNamesTheRow) {
     EXPECT_EQ(valuesOf("articoli", "codice"), (std::vector<Value>{"A1", "A2"}));
 }
 
+// Blank rows are left out before anything is written: the failing row is
+// still named by its row of the sheet.
+TEST_P(ExcelImportTest, AFailingRowAfterBlankRowsIsNamedByItsSheetRow) {
+    choose("articoli");
+    mapping.assign(0, "0");
+    ImportOutcome outcome = import(gridOf({{"h"}, {"A1"}, {""}, {""}, {"A2"}, {"A1"}, {"A4"}}, 1));
+    EXPECT_FALSE(outcome.completed);
+    EXPECT_EQ(outcome.notice.lines[1].rfind("Riga 6 del foglio: ", 0), 0u) << outcome.notice.lines[1];
+    EXPECT_EQ(outcome.notice.lines[2], "Sono salvati nella tabella i record fino alla riga 5 del foglio: importare "
+                                       "di nuovo solo le righe successive.");
+    EXPECT_EQ(valuesOf("articoli", "codice"), (std::vector<Value>{"A1", "A2"}));
+}
+
 TEST_P(ExcelImportTest, AShortMappingTableIsRefused) {
     tessaro7::db::createDatabaseFromSql(a.dir.str() + "/corta.mdb",
                                         "create table fornitori (visualizzato TEXT, colonna LONG, utilizzato YESNO);"

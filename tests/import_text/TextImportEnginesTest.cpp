@@ -58,6 +58,35 @@ TEST_P(TextImportEnginesTest, TheThreeImportsStoreTheSameRows) {
               (Rows{{"ZZ0001", "12,5", "0", "0"}, {"ZZ0002", "1,25", "0", "0"}, {"ZZ0003", "<null>", "0", "0"}}));
 }
 
+// Blank lines are left out before anything is written: a line the database
+// refuses is still named by its line of the file.
+TEST_P(TextImportEnginesTest, ARefusedLineAfterBlankLinesIsNamedByItsLine) {
+    a.assign(TextTable::Clienti, 1, 1, 20);
+    if (GetParam() == Engine::Server)
+        ServerSession(a.archive.DatabasePath).exec("alter table clienti add constraint no_rifiuto check (nominativo <> 'Rifiuto')");
+    else
+        TextArchive::exec(a.businessDb(), "create trigger no_rifiuto before insert on clienti when new.nominativo = 'Rifiuto' "
+                                          "begin select raise(abort, 'rifiutato'); end;");
+    const struct {
+        const char* name;
+        std::vector<std::string> lines;
+        int line;
+    } cases[] = {
+        {"uno.txt", {"Uno", "", "Due", "Rifiuto", "Tre"}, 4},
+        {"due.txt", {"Rifiuto", "", "Quattro"}, 1},
+        {"tre.txt", {"", "", "", "Rifiuto"}, 4},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        for (const std::string& line : c.lines) text += padded(line, 20) + "\r\n";
+        TextImportOutcome o = ImportCustomersFromText(a.archive, a.file(c.name, text));
+        EXPECT_FALSE(o.completed);
+        EXPECT_NE(o.message.find("Importazione interrotta alla riga " + std::to_string(c.line) + " del file"),
+                  std::string::npos)
+            << c.name << ": " << o.message;
+    }
+}
+
 TEST_P(TextImportEnginesTest, TwoImportsIntoOneTableFromTwoProcessesAtOnceBothSucceed) {
     const std::size_t before = a.rows("clienti", {"nominativo"}).size();
     a.assign(TextTable::Clienti, 1, 1, 12);

@@ -1,0 +1,41 @@
+#include "db/RowGroups.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace tessaro7::db;
+
+TEST(RowGroupsTest, AGroupIsSentAtAThousandRowsOrFourMebibytesOfValues) {
+    const struct {
+        std::size_t rows, bytes;
+        bool full;
+    } cases[] = {
+        {1, 0, false},       {999, 0, false},          {1000, 0, true},        {1001, 10, true},
+        {1, 4194303, false}, {1, 4194304, true},       {999, 4194303, false},  {2, 9000000, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(groupIsFull(c.rows, c.bytes), c.full) << c.rows << " righe, " << c.bytes;
+}
+
+TEST(RowGroupsTest, ArrayElementsAreQuotedSoThatNoTextIsReadAsNullOrSplit) {
+    const struct {
+        std::vector<std::optional<std::string>> values;
+        const char* array;
+    } cases[] = {
+        {{"a"}, R"({"a"})"},
+        {{"a", "b"}, R"({"a","b"})"},
+        {{std::nullopt, "NULL"}, R"({NULL,"NULL"})"},
+        {{""}, R"({""})"},
+        {{R"(di "Rossi")"}, R"({"di \"Rossi\""})"},
+        {{R"(C:\dati\)"}, R"({"C:\\dati\\"})"},
+        {{"{a,b}", " x "}, R"({"{a,b}"," x "})"},
+        {{"\"\\\""}, R"({"\"\\\""})"},
+    };
+    for (const auto& c : cases) {
+        std::string array = "{";
+        for (const auto& v : c.values) appendArrayElement(array, v);
+        EXPECT_EQ(array + "}", c.array);
+    }
+}
+
+}  // namespace
