@@ -41,6 +41,14 @@ std::size_t skipSpace(std::string_view x, std::size_t j) {
     return j;
 }
 
+// Names are short: compared in place, without a call per tag.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = a.size(); i-- > 0;)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 std::size_t skipName(std::string_view x, std::size_t j) {
     while (j < x.size() && nameChar(x[j])) ++j;
     return j;
@@ -287,7 +295,7 @@ std::size_t XmlReader::closing(std::string_view x, std::size_t at) {
     j = skipSpace(x, j);
     if (j >= x.size()) return 0;
     if (x[j] != '>') fail("chiusura di elemento non terminata", j);
-    if (m_nameStarts.empty() || std::string_view(m_names).substr(m_nameStarts.back()) != name)
+    if (m_nameStarts.empty() || !sameName(std::string_view(m_names).substr(m_nameStarts.back()), name))
         fail("chiusura di un elemento non aperto", at);
     m_names.resize(m_nameStarts.back());
     m_nameStarts.pop_back();

@@ -1,7 +1,6 @@
 #include "import_text/TextReader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -27,7 +26,10 @@ std::size_t characterCount(const char* p, std::size_t n) {
     std::size_t continuations = 0, i = 0;
     for (std::uint64_t word; i + 8 <= n; i += 8) {
         std::memcpy(&word, p + i, 8);
-        continuations += static_cast<std::size_t>(std::popcount(word & ~(word << 1) & 0x8080808080808080ULL));
+        // One bit 7 per continuation byte, moved to bit 0 and summed by a
+        // multiplication (the processor may have no population count).
+        const std::uint64_t marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;
+        continuations += static_cast<std::size_t>((marks * 0x0101010101010101ULL) >> 56);
     }
     for (; i < n; ++i) continuations += (static_cast<unsigned char>(p[i]) & 0xC0) == 0x80;
     return n - continuations;

@@ -94,6 +94,19 @@ TEST(TextReader, KeepsTheColumnsAskedForAndChecksTheWholeLine) {
         }
 }
 
+// The kept columns are counted in characters, eight bytes at a time where
+// a line holds accents: a limit just below, at and above a line's length.
+TEST(TextReader, KeepsColumnsByCharacterInLongAccentedLines) {
+    const std::string line = "àèìòùÀÈÌÒÙ€ab";  // 13 characters, 26 bytes in UTF-8
+    const struct {
+        std::size_t keep;
+        const char* kept;
+    } cases[] = {{12, "àèìòùÀÈÌÒÙ€a"}, {13, "àèìòùÀÈÌÒÙ€ab"}, {14, "àèìòùÀÈÌÒÙ€ab"}, {4, "àèìò"}, {100, "àèìòùÀÈÌÒÙ€ab"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(readAll(line + "\n", TextEncoding::Utf8, c.keep, TextReader::kPieceBytes).lines, (Lines{c.kept}))
+            << c.keep;
+}
+
 TEST(TextReader, InvalidSequencesAreFoundOnTheirLineWhateverThePieceSize) {
     struct Case {
         TextEncoding encoding;
