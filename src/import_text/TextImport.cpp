@@ -87,21 +87,120 @@ std::string finalMessage(const TextImportOutcome& o, const TextTableFields& list
 
 }  // namespace
 
+namespace {
+
+// The table's field mappings, or the message refusing the run.
+std::optional<std::string> readMappings(const app::Archive& archive, TextTable table, FieldMappings& mappings) {
+    try {
+        mappings = readFieldMappings(archive.textMappingDatabasePath(), table);
+    } catch (const db::EngineError& e) {
+        return refused("Impossibile leggere le assegnazioni della tabella " + std::string(mappingTableName(table)) +
+                       ": " + e.what());
+    }
+    if (!mappings.usable())
+        return refused(listed("Assegnazioni non valide:", mappings.problems, mappings.problems.size()));
+    return std::nullopt;
+}
+
+// Reads the file's lines once: what the run does with each goes to `plan`;
+// a line that cannot be read or a value its field cannot take refuses the run.
+std::optional<std::string> checkFile(TextFile& text, std::size_t keep, const TextTableFields& list,
+                                     const std::vector<FieldMapping>& mappings, app::ExistingRecords* existing,
+                                     const std::string& file, std::vector<LineAction>& plan) {
+    std::size_t total = 0;
+    TextReader checked = text.lines(keep);
+    std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings, total, plan, existing);
+    if (checked.failed()) return refused("Impossibile leggere il file di testo '" + file + "': errore di lettura.");
+    if (total > 0) return refused(listed("Il file " + db::quotePath(file) + " contiene valori non validi:", problems, total));
+    return std::nullopt;
+}
+
+// What one run works from: the table's fields and mappings, the file, and
+// what each line becomes.
+struct TextRun {
+    const TextTableFields& list;
+    const std::vector<FieldMapping>& mappings;
+    const std::string& file;
+    const std::vector<LineAction>& plan;
+    std::size_t lines;  // the lines the run reads
+};
+
+// The existing records a run skipping them compares with (none when it does not).
+std::optional<app::ExistingRecords> existingRecords(const app::Archive& archive, TextTable table,
+                                                    const TextTableFields& list, const TextImportOptions& options) {
+    if (!options.skipExisting) return std::nullopt;
+    return std::optional<app::ExistingRecords>(
+        std::in_place, archive.textImportDatabasePath(), list.recordSource,
+        table == TextTable::Articoli ? app::DuplicateRule::Article : app::DuplicateRule::Party);
+}
+
+// The message of a run stopped by `e` at line `current` (from 0).
+std::string stoppedRunMessage(const std::exception& e, const db::RunCounts& counts, std::size_t current,
+                              const TextRun& run, const app::Archive& archive, TextImportOutcome& outcome,
+                              app::RunRegistration& registration) {
+    std::string why = e.what();
+    if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
+        why = "errore " + std::to_string(engine->number()) + " - " + why;
+    // The engine may answer for a line after the next ones were sent, and
+    // counts only the lines written.
+    if (counts.failedRow > 0) current = app::positionOfWrittenRow(run.plan, LineAction::Write, counts.failedRow);
+    const std::string database = archive.businessDatabaseShown();
+    std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
+                        : current >= run.lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
+                                               : msg::kTextStoppedAt + std::to_string(current + 1) + " del file " +
+                                                     db::quotePath(run.file) + ": ";
+    app::KeptRecords kept =
+        app::keptByRun(counts, run.list.recordSource, "alla riga " + std::to_string(current) + " del file");
+    if (kept.kept) outcome.added = *kept.kept;
+    outcome.duplicates = counts.duplicates;
+    std::string message = where + why + "\n" + kept.what + "\n" + kept.count;
+    if (kept.kept)
+        if (std::string unregistered = registration.finish(*kept.kept, false); !unregistered.empty())
+            message += "\n" + unregistered;
+    return message;
+}
+
+// Writes the lines the plan writes in one transaction and says how it ended.
+void writeRun(TextImportOutcome& outcome, db::DataSource& target, TextReader& reader, const TextRun& run,
+              const app::Archive& archive, const ImportProgress& progress) {
+    std::size_t current = 0;
+    db::RunCounts counts;
+    app::RunRegistration registration({archive.textMappingDatabasePath(), run.file, {}},
+                                      db::lowerName(run.list.recordSource));
+    try {
+        target.runInOneTransaction(
+            [&] {
+                app::CollectAddedRows collect{registration, target};
+                for (current = 0; current < run.lines; ++current) {
+                    if (!reader.next() || reader.failed()) throw std::runtime_error(msg::kTextFileChanged);
+                    if (current < run.plan.size() && run.plan[current] == LineAction::Write)
+                        writeLine(target, reader.line(), run.list, run.mappings);
+                    if (progress) progress(static_cast<long>(current + 1), static_cast<long>(run.lines));
+                }
+            },
+            &counts, run.list.skipDuplicates);
+    } catch (const std::exception& e) {
+        outcome.message = stoppedRunMessage(e, counts, current, run, archive, outcome, registration);
+        return;
+    }
+    outcome.added = counts.inserted;
+    outcome.duplicates = counts.duplicates;
+    outcome.completed = true;
+    outcome.message = finalMessage(outcome, run.list);
+    if (std::string unregistered = registration.finish(outcome.added, true); !unregistered.empty())
+        outcome.message += "\n" + unregistered;
+}
+
+}  // namespace
+
 TextImportOutcome importFromText(TextTable table, const app::Archive& archive, const std::string& file,
                                  const ImportProgress& progress, const TextImportOptions& options) {
     TextImportOutcome outcome;
     const TextTableFields& list = fieldsOf(table);
 
     FieldMappings mappings;
-    try {
-        mappings = readFieldMappings(archive.textMappingDatabasePath(), table);
-    } catch (const db::EngineError& e) {
-        outcome.message = refused("Impossibile leggere le assegnazioni della tabella " +
-                                  std::string(mappingTableName(table)) + ": " + e.what());
-        return outcome;
-    }
-    if (!mappings.usable()) {
-        outcome.message = refused(listed("Assegnazioni non valide:", mappings.problems, mappings.problems.size()));
+    if (auto refusal = readMappings(archive, table, mappings)) {
+        outcome.message = *refusal;
         return outcome;
     }
 
@@ -116,25 +215,15 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
 
     std::optional<app::ExistingRecords> existing;
     try {
-        if (options.skipExisting)
-            existing.emplace(archive.textImportDatabasePath(), list.recordSource,
-                             table == TextTable::Articoli ? app::DuplicateRule::Article : app::DuplicateRule::Party);
+        existing = existingRecords(archive, table, list, options);
     } catch (const db::EngineError& e) {
         outcome.message = refused("Impossibile leggere la tabella " + std::string(list.recordSource) + ": errore " +
                                   std::to_string(e.number()) + " - " + e.what());
         return outcome;
     }
-    std::size_t total = 0;
     std::vector<LineAction> plan;
-    TextReader checked = text.lines(keep);
-    std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings.fields, total, plan,
-                                                   existing ? &*existing : nullptr);
-    if (checked.failed()) {
-        outcome.message = refused("Impossibile leggere il file di testo '" + file + "': errore di lettura.");
-        return outcome;
-    }
-    if (total > 0) {
-        outcome.message = refused(listed("Il file " + db::quotePath(file) + " contiene valori non validi:", problems, total));
+    if (auto refusal = checkFile(text, keep, list, mappings.fields, existing ? &*existing : nullptr, file, plan)) {
+        outcome.message = *refusal;
         return outcome;
     }
 
@@ -158,52 +247,9 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
                                   std::to_string(e.number()) + " - " + e.what());
         return outcome;
     }
-
-    const auto lines = static_cast<std::size_t>(text.scan.lines);
     TextReader reader = text.lines(keep);
-    std::size_t current = 0;
-    db::RunCounts counts;
-    app::RunRegistration registration({archive.textMappingDatabasePath(), file, {}}, db::lowerName(list.recordSource));
-    try {
-        target.runInOneTransaction(
-            [&] {
-                app::CollectAddedRows collect{registration, target};
-                for (current = 0; current < lines; ++current) {
-                    if (!reader.next() || reader.failed()) throw std::runtime_error(msg::kTextFileChanged);
-                    if (current < plan.size() && plan[current] == LineAction::Write)
-                        writeLine(target, reader.line(), list, mappings.fields);
-                    if (progress) progress(static_cast<long>(current + 1), static_cast<long>(lines));
-                }
-            },
-            &counts, list.skipDuplicates);
-    } catch (const std::exception& e) {
-        std::string why = e.what();
-        if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
-            why = "errore " + std::to_string(engine->number()) + " - " + why;
-        // The engine may answer for a line after the next ones were sent, and
-        // counts only the lines written.
-        if (counts.failedRow > 0) current = app::positionOfWrittenRow(plan, LineAction::Write, counts.failedRow);
-        const std::string database = archive.businessDatabaseShown();
-        std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
-                            : current >= lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
-                                                      : msg::kTextStoppedAt + std::to_string(current + 1) +
-                                                            " del file " + db::quotePath(file) + ": ";
-        app::KeptRecords kept =
-            app::keptByRun(counts, list.recordSource, "alla riga " + std::to_string(current) + " del file");
-        if (kept.kept) outcome.added = *kept.kept;
-        outcome.duplicates = counts.duplicates;
-        outcome.message = where + why + "\n" + kept.what + "\n" + kept.count;
-        if (kept.kept)
-            if (std::string unregistered = registration.finish(*kept.kept, false); !unregistered.empty())
-                outcome.message += "\n" + unregistered;
-        return outcome;
-    }
-    outcome.added = counts.inserted;
-    outcome.duplicates = counts.duplicates;
-    outcome.completed = true;
-    outcome.message = finalMessage(outcome, list);
-    if (std::string unregistered = registration.finish(outcome.added, true); !unregistered.empty())
-        outcome.message += "\n" + unregistered;
+    writeRun(outcome, target, reader, {list, mappings.fields, file, plan, static_cast<std::size_t>(text.scan.lines)},
+             archive, progress);
     return outcome;
 }
 
