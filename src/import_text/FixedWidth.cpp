@@ -45,6 +45,12 @@ std::size_t columnCount(std::string_view utf8) {
 std::string_view cutField(const TextLine& line, int start, int width, int maximum) {
     std::size_t length = static_cast<std::size_t>(std::max(0, std::min(width, maximum)));
     std::string_view text = line.columns(static_cast<std::size_t>(std::max(start, 1) - 1), length);
+    // Fields are padded to their width: the blanks go eight at a time.
+    constexpr std::uint64_t kEightBlanks = 0x2020202020202020ULL;
+    for (std::uint64_t word; text.size() >= 8; text.remove_suffix(8)) {
+        std::memcpy(&word, text.data() + text.size() - 8, 8);
+        if (word != kEightBlanks) break;
+    }
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
 }

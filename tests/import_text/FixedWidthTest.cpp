@@ -60,6 +60,16 @@ TEST(CutField, AllBlankStretchGivesEmptyText) {
     EXPECT_EQ(cutField("AB     CD", 3, 5, 80), "");
 }
 
+// Padding of any length goes, eight blanks or fewer at a time; a tab or a
+// blank inside the text stays.
+TEST(CutField, PaddingOfEveryLengthIsStripped) {
+    for (std::size_t blanks : {0u, 1u, 7u, 8u, 9u, 15u, 16u, 17u, 70u})
+        for (const std::string text : {"Rossi", "a b", "x\t", ""}) {
+            const std::string line = text + std::string(blanks, ' ');
+            EXPECT_EQ(cutField(line, 1, 200, 200), text) << blanks << " after '" << text << "'";
+        }
+}
+
 TEST(CutField, WidthZeroGivesNothing) { EXPECT_EQ(cutField("ABCDE", 2, 0, 80), ""); }
 
 TEST(CutField, OneCharacterPerColumnWhateverItsBytes) {
