@@ -173,7 +173,8 @@ TEST(HostilePackages, RefusedOrReadWithinTheMemoryBound) {
 TEST(HostilePackages, AHugeCsvFieldIsReadWithinTheMemoryBound) {
     TempDir dir;
     const auto file = dir / "enorme.csv";
-    const std::size_t fieldMb = 300;
+    // The sanitizers slow reading and their memory is not the reader's: a smaller field then.
+    const std::size_t fieldMb = kSanitized ? 40 : 300;
     const std::string unit = "abc;\r\ndef";
     {
         std::ofstream out(file, std::ios::binary);
