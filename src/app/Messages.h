@@ -146,6 +146,25 @@ inline constexpr const char* kExcelNotBegun = "Scrittura nel database non inizia
 inline constexpr const char* kExcelNotSaved = "Salvataggio nel database non riuscito: ";
 inline constexpr const char* kMappingTooShort = "Tabella delle assegnazioni incompleta !";
 inline constexpr const char* kMappingUnavailable = "Impossibile leggere le assegnazioni !";
+// The second line of those notices, built from these pieces:
+// "Riga 7 del foglio, campo 'Cap' (cap): 'abc' non è un numero."
+inline constexpr const char* kSheetRowStart = "Riga ";
+inline constexpr const char* kSheetRowEnd = " del foglio";
+inline constexpr const char* kSheetRowsUpTo = "alla riga ";
+inline constexpr const char* kFieldLabel = "campo '";
+inline constexpr const char* kCellHoldsError = "la cella contiene l'errore ";
+inline constexpr const char* kCellFormulaWithoutResult = "la cella contiene una formula salvata senza il suo risultato";
+inline constexpr const char* kHoldsControlCharacter = " contiene un carattere di controllo (codice ";
+inline constexpr const char* kIsNotANumber = " non è un numero";
+inline constexpr const char* kIsNotBetween = " non è fra ";
+inline constexpr const char* kMappingTableStart = "La tabella '";
+inline constexpr const char* kMappingTableHas = "' del database delle assegnazioni ha ";
+inline constexpr const char* kMappingRowsNeeded = " righe, ne servono ";
+inline constexpr const char* kTheField = "Il ";
+inline constexpr const char* kFieldHasColumn = " ha la colonna ";
+inline constexpr const char* kPreviewHasColumns = ", l'anteprima ha ";
+inline constexpr const char* kPreviewColumnsFrom = " colonne (da 0 a ";
+inline constexpr const char* kEngineErrorNumber = " (errore ";
 
 inline constexpr const char* kSheetRead = "Foglio letto: ";
 // Why a workbook cannot be read (a detail in parentheses may follow).

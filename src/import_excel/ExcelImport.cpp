@@ -35,7 +35,7 @@ ImportOutcome refused(app::Notice notice) {
 }
 
 std::string fieldLabel(const ImportField& field, const MappingRow& row) {
-    return "campo '" + row.visualizzato + "' (" + field.name + ")";
+    return app::msg::kFieldLabel + row.visualizzato + "' (" + field.name + ")";
 }
 
 // The text of a field for grid row r: the assigned cell, or the field's text
@@ -64,9 +64,9 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
         CellKind kind = grid.kind(r, static_cast<long>(mapping.colonna));
         if (kind == CellKind::Error)
             return std::pair{app::msg::kCellNotAValue,
-                             "la cella contiene l'errore " + std::string(grid.cell(r, static_cast<long>(mapping.colonna)))};
+                             app::msg::kCellHoldsError + std::string(grid.cell(r, static_cast<long>(mapping.colonna)))};
         if (kind == CellKind::NoResult)
-            return std::pair{app::msg::kCellNotAValue, std::string("la cella contiene una formula salvata senza il suo risultato")};
+            return std::pair{app::msg::kCellNotAValue, std::string(app::msg::kCellFormulaWithoutResult)};
     }
     std::string_view text = sourceText(field, mapping, grid, r);
     // Tab and line ends are part of texts; other control characters are damage.
@@ -75,13 +75,13 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
     });
     if (control != text.end())
         return std::pair{app::msg::kValueControlCharacter,
-                         db::quoteValue(text) + " contiene un carattere di controllo (codice " +
+                         db::quoteValue(text) + app::msg::kHoldsControlCharacter +
                              std::to_string(static_cast<int>(*control)) + ")"};
     if (field.rule == FieldRule::Text) return std::nullopt;
     std::optional<double> value;
-    if (!numberOf(field, text, value)) return std::pair{app::msg::kValueNotNumber, db::quoteValue(text) + " non è un numero"};
+    if (!numberOf(field, text, value)) return std::pair{app::msg::kValueNotNumber, db::quoteValue(text) + app::msg::kIsNotANumber};
     if (value && (*value < field.minimum || *value > field.maximum))
-        return std::pair{app::msg::kValueOutOfRange, db::quoteValue(text) + " non è fra " + db::numberToText(field.minimum) +
+        return std::pair{app::msg::kValueOutOfRange, db::quoteValue(text) + app::msg::kIsNotBetween + db::numberToText(field.minimum) +
                                                          " e " + db::numberToText(field.maximum)};
     return std::nullopt;
 }
@@ -144,8 +144,11 @@ struct ExcelRun {
     bool writes(long r) const { return plan.actions[static_cast<std::size_t>(r)] == RowAction::Write; }
 };
 
+// "Riga 7 del foglio"
+std::string sheetRow(long row) { return app::msg::kSheetRowStart + std::to_string(row) + app::msg::kSheetRowEnd; }
+
 std::string engineFailure(const db::EngineError& e) {
-    return std::string(e.what()) + " (errore " + std::to_string(e.number()) + ")";
+    return std::string(e.what()) + app::msg::kEngineErrorNumber + std::to_string(e.number()) + ")";
 }
 
 // The mapping rows of the table's fields, or the notice refusing the run.
@@ -155,8 +158,8 @@ std::optional<app::Notice> readMappingRows(ExcelMappingStore& mapping, const Exc
         rows = mapping.readFirst(table.fields.size());
     } catch (const MappingTooShort& e) {
         return noticeOf(app::msg::kMappingTooShort,
-                        "La tabella '" + e.table + "' del database delle assegnazioni ha " + std::to_string(e.rows) +
-                            " righe, ne servono " + std::to_string(e.needed) + ".",
+                        app::msg::kMappingTableStart + e.table + app::msg::kMappingTableHas + std::to_string(e.rows) +
+                            app::msg::kMappingRowsNeeded + std::to_string(e.needed) + ".",
                         app::msg::kNothingImported);
     } catch (const db::EngineError& e) {
         return noticeOf(app::msg::kMappingUnavailable, engineFailure(e), app::msg::kNothingImported);
@@ -170,9 +173,10 @@ std::optional<app::Notice> columnBeyondPreview(const ExcelTable& table, const st
     for (std::size_t k = 0; k < rows.size(); ++k)
         if (rows[k].utilizzato && (rows[k].colonna < 0 || rows[k].colonna >= grid.PreviewCols()))
             return noticeOf(app::msg::kColumnBeyondPreview,
-                            "Il " + fieldLabel(table.fields[k], rows[k]) + " ha la colonna " +
-                                std::to_string(rows[k].colonna) + ", l'anteprima ha " + std::to_string(grid.PreviewCols()) +
-                                " colonne (da 0 a " + std::to_string(grid.PreviewCols() - 1) + ").",
+                            app::msg::kTheField + fieldLabel(table.fields[k], rows[k]) + app::msg::kFieldHasColumn +
+                                std::to_string(rows[k].colonna) + app::msg::kPreviewHasColumns +
+                                std::to_string(grid.PreviewCols()) + app::msg::kPreviewColumnsFrom +
+                                std::to_string(grid.PreviewCols() - 1) + ").",
                             app::msg::kNothingImported);
     return std::nullopt;
 }
@@ -183,7 +187,7 @@ std::optional<app::Notice> firstRefusedValue(const ExcelRun& run) {
         for (std::size_t k = 0; k < run.rows.size() && run.writes(r); ++k)
             if (auto why = refusalOf(run.table.fields[k], run.rows[k], run.grid, r))
                 return noticeOf(why->first,
-                                "Riga " + std::to_string(r + 1) + " del foglio, " +
+                                sheetRow(r + 1) + ", " +
                                     fieldLabel(run.table.fields[k], run.rows[k]) + ": " + why->second + ".",
                                 app::msg::kNothingImported);
     return std::nullopt;
@@ -220,10 +224,10 @@ void noteStoppedRun(ImportOutcome& outcome, const db::EngineError& e, const db::
         current = static_cast<long>(app::positionOfWrittenRow(run.plan.actions, RowAction::Write, counts.failedRow));
     std::string where = !counts.begun           ? app::msg::kExcelNotBegun
                         : current > run.lastRow ? app::msg::kExcelNotSaved
-                                                : "Riga " + std::to_string(current + 1) + " del foglio: ";
+                                                : sheetRow(current + 1) + ": ";
     // Grid row r is sheet row r + 1: the rows before the failing one end at sheet row `current`.
     app::KeptRecords kept =
-        app::keptByRun(counts, run.table.choice, "alla riga " + std::to_string(current) + " del foglio");
+        app::keptByRun(counts, run.table.choice, app::msg::kSheetRowsUpTo + std::to_string(current) + app::msg::kSheetRowEnd);
     if (kept.kept) outcome.added = *kept.kept;
     outcome.notice = noticeOf(app::msg::kImportStopped, where + engineFailure(e), kept.what);
     outcome.notice.lines[3] = kept.count;
@@ -231,7 +235,7 @@ void noteStoppedRun(ImportOutcome& outcome, const db::EngineError& e, const db::
 }
 
 std::string addedLine(const ExcelTable& table, long added) {
-    return "Record aggiunti alla tabella " + std::string(table.choice) + ": " + std::to_string(added) + ".";
+    return app::msg::kRecordsAddedTo + std::string(table.choice) + ": " + std::to_string(added) + ".";
 }
 
 // Writes the run's rows in one transaction and says how it ended.
