@@ -26,8 +26,9 @@ constexpr std::size_t kMaxSheets = 4096;
 
 std::string_view attribute(const XmlAttributes& attributes, std::string_view name) { return xmlAttribute(attributes, name); }
 
+// The whole text as a number of type T (whole or floating); nullopt when any of it is not.
 template <typename T>
-std::optional<T> whole(std::string_view text) {
+std::optional<T> numberFromText(std::string_view text) {
     T value{};
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
@@ -61,7 +62,7 @@ struct WorkbookPart : XmlHandler {
             dates1904 = xmlTrue(attribute(a, "date1904"));
         } else if (name == "workbookView" && !viewSeen) {
             viewSeen = true;
-            activeTab = whole<std::size_t>(attribute(a, "activeTab"));
+            activeTab = numberFromText<std::size_t>(attribute(a, "activeTab"));
         }
     }
     void close(std::string_view) override {}
@@ -159,11 +160,11 @@ class StylesPart : public XmlHandler {
 public:
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "numFmt") {
-            if (auto id = whole<unsigned>(attribute(a, "numFmtId"))) m_custom[*id] = formatKind(attribute(a, "formatCode"));
+            if (auto id = numberFromText<unsigned>(attribute(a, "numFmtId"))) m_custom[*id] = formatKind(attribute(a, "formatCode"));
         } else if (name == "cellXfs") {
             m_inCellFormats = true;
         } else if (name == "xf" && m_inCellFormats) {
-            m_formats.push_back(whole<unsigned>(attribute(a, "numFmtId")).value_or(0));
+            m_formats.push_back(numberFromText<unsigned>(attribute(a, "numFmtId")).value_or(0));
         }
     }
     void close(std::string_view name) override {
@@ -207,7 +208,7 @@ public:
 
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "row") {
-            auto r = whole<std::uint32_t>(attribute(a, "r"));
+            auto r = numberFromText<std::uint32_t>(attribute(a, "r"));
             m_row = r && *r >= 1 && *r <= kMaxSheetRows ? *r - 1 : std::min<std::int64_t>(m_row + 1, kMaxSheetRows);
             m_nextCol = 0;
             m_done = m_row >= m_rowsWanted;
@@ -263,7 +264,7 @@ private:
         }
         m_nextCol = std::min(m_cellCol + 1, kMaxSheetCols);
         m_type = attribute(a, "t");
-        m_style = whole<std::size_t>(attribute(a, "s")).value_or(0);
+        m_style = numberFromText<std::size_t>(attribute(a, "s")).value_or(0);
         m_inCell = true;
         m_keep = m_cellRow < m_rowsWanted && m_cellCol < m_colsWanted;
         m_formula = m_valueSeen = false;
@@ -282,7 +283,7 @@ private:
             if (!m_formula) return;
             cell.type = SheetCell::Type::NoResult;
         } else if (m_type == "s") {
-            auto index = whole<std::size_t>(m_value);
+            auto index = numberFromText<std::size_t>(m_value);
             if (!index) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " rimanda a un testo condiviso inesistente");
             m_shared.push_back({m_cellRow, m_cellCol, *index});
             return;
@@ -297,7 +298,7 @@ private:
             cell.type = SheetCell::Type::Error;
             cell.text = errorFromName(m_value);
         } else {
-            auto number = whole<double>(m_value);
+            auto number = numberFromText<double>(m_value);
             if (!number || !std::isfinite(*number)) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " ha un numero non valido");
             cell.number = *number;
             const FormatKind kind = m_style < m_kinds.size() ? m_kinds[m_style] : FormatKind::Number;

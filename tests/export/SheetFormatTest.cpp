@@ -42,11 +42,11 @@ TEST(SheetFormat, XlsLastRowAndLongestTextReadBackByXlrd) {
     const auto file = dir / "limiti.xls";
     const std::string longest(rules.longestText, 'x');
     {
-        ExcelFile xf;
-        ASSERT_EQ(xf.CreateFile(file.string()), 0);
-        ASSERT_EQ(xf.WriteValue(2, 0, 0, 0, 1, 1, longest), 0);
-        ASSERT_EQ(xf.WriteValue(0, 0, 0, 0, rules.lastRow, 1, 7), 0);
-        ASSERT_EQ(xf.CloseFile(), 0);
+        ExcelFile writer;
+        ASSERT_EQ(writer.CreateFile(file.string()), 0);
+        ASSERT_EQ(writer.WriteValue(2, 0, 0, 0, 1, 1, longest), 0);
+        ASSERT_EQ(writer.WriteValue(0, 0, 0, 0, rules.lastRow, 1, 7), 0);
+        ASSERT_EQ(writer.CloseFile(), 0);
     }
     const t7::XlrdSheet sheet = t7::readWithXlrd(file);
     EXPECT_EQ(sheet.rows, static_cast<std::size_t>(rules.lastRow));
