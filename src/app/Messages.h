@@ -162,6 +162,67 @@ inline constexpr const char* kReadUnknownCodePage =
 inline constexpr const char* kReadUnsupported = "questo tipo di cartella di lavoro non è letto";
 inline constexpr const char* kReadCellsUnreadable =
     "le celle del foglio sono in record che questo programma non legge: salvarlo in formato .xlsx";
+inline constexpr const char* kReadTwoEndRecords = "il pacchetto ha due indici finali";
+inline constexpr const char* kReadEntriesOverlap = "due voci del pacchetto si sovrappongono";
+inline constexpr const char* kReadEntryTwice = "una voce compare due volte nel pacchetto";
+inline constexpr const char* kReadSizesDisagree = "una voce del pacchetto ha dimensioni discordanti";
+inline constexpr const char* kReadHeaderDisagrees = "l'intestazione di una voce del pacchetto non concorda con l'indice";
+inline constexpr const char* kReadBadChecksum = "una voce del pacchetto è danneggiata (somma di controllo errata)";
+inline constexpr const char* kReadBadXml = "una parte del file non è XML ben formato";
+inline constexpr const char* kReadDtd =
+    "una parte del file contiene una dichiarazione del tipo di documento (DTD), che il formato non ammette";
+// The reasons of a package (.xlsx, .ods) in full: {voce} and {altra} are entry names, {n} a number.
+inline constexpr const char* kPackageUnreadable = "non è un file {formato} leggibile: ";
+inline constexpr const char* kPackagePartTruncated = "la parte {voce} è troncata";
+inline constexpr const char* kPackagePartUnreadable = "la parte {voce} non è leggibile: ";
+inline constexpr const char* kZipNoRoomForEnd = "il pacchetto è troncato (manca l'indice finale)";
+inline constexpr const char* kZipNoEnd = "il pacchetto è troncato o danneggiato (manca l'indice finale)";
+inline constexpr const char* kZipNoMemory = "memoria insufficiente per decomprimere il pacchetto";
+inline constexpr const char* kZip64 = "il pacchetto è in formato zip64, che una cartella di lavoro non richiede";
+inline constexpr const char* kZipSplit = "il pacchetto è diviso in più parti";
+inline constexpr const char* kZipDirectoryMisplaced = "l'indice del pacchetto non è dove l'indice finale lo pone";
+inline constexpr const char* kZipDirectoryDamaged = "l'indice del pacchetto è danneggiato (voce {n})";
+inline constexpr const char* kZipUncountedEntries = "l'indice del pacchetto contiene voci non contate dall'indice finale";
+inline constexpr const char* kZipExpandsTo = "il pacchetto si espande a {n} MB, troppi per un file di queste dimensioni";
+inline constexpr const char* kZipEncrypted = "la voce {voce} è cifrata";
+inline constexpr const char* kZipUnknownMethod = "la voce {voce} usa un metodo di compressione non gestito ({n})";
+inline constexpr const char* kZipSizesDisagree = "la voce {voce} ha dimensioni discordanti";
+inline constexpr const char* kZipEntryMisplaced =
+    "la voce {voce} non è dove l'indice la pone (oltre la fine del file o danneggiata)";
+inline constexpr const char* kZipHeaderDisagrees = "l'intestazione della voce {voce} non concorda con l'indice";
+inline constexpr const char* kZipHeaderSizesDisagree = "la voce {voce} ha dimensioni discordanti fra intestazione e indice";
+inline constexpr const char* kZipBeyondEnd = "la voce {voce} va oltre la fine del file";
+inline constexpr const char* kZipOverlap = "le voci {voce} e {altra} si sovrappongono";
+inline constexpr const char* kZipTwice = "la voce {voce} compare due volte nel pacchetto";
+inline constexpr const char* kZipExpandsBeyond = "la voce {voce} si espande oltre la dimensione dichiarata";
+inline constexpr const char* kZipBadData = "la voce {voce} è danneggiata (dati compressi non validi)";
+inline constexpr const char* kZipDataCut = "la voce {voce} è troncata (dati compressi interrotti)";
+inline constexpr const char* kZipBadChecksum = "la voce {voce} è danneggiata (somma di controllo errata)";
+inline constexpr const char* kPackagePartMissing = "manca la parte {voce}";
+inline constexpr const char* kPackageNoWorkbookPart = "il pacchetto non indica la parte della cartella di lavoro";
+// Why a cell or sheet list of an .xlsx workbook cannot be read; {cella} is its reference ("B7").
+inline constexpr const char* kXlsxTooManySheets = "la cartella di lavoro ha più di {n} fogli";
+inline constexpr const char* kXlsxNoSuchSharedText = "la cella {cella} rimanda a un testo condiviso inesistente";
+inline constexpr const char* kXlsxBadBoolean = "la cella {cella} ha un valore logico non valido";
+inline constexpr const char* kXlsxBadNumber = "la cella {cella} ha un numero non valido";
+// Why an XML part cannot be read; ", al byte N" follows where the place is known.
+inline constexpr const char* kXmlTruncated = "troncata";
+inline constexpr const char* kXmlAtByte = ", al byte ";
+inline constexpr const char* kXmlCharacterNotClosed = "riferimento a carattere non chiuso";
+inline constexpr const char* kXmlCharacterInvalid = "riferimento a carattere non valido";
+inline constexpr const char* kXmlUnknownEntity = "entità sconosciuta \"{voce}\"";
+inline constexpr const char* kXmlTokenTooLong = "elemento troppo lungo";
+inline constexpr const char* kXmlDtd = "contiene una dichiarazione del tipo di documento (DTD), che il formato non ammette";
+inline constexpr const char* kXmlDeclarationRefused = "dichiarazione non ammessa";
+inline constexpr const char* kXmlNoElementName = "elemento senza nome";
+inline constexpr const char* kXmlAfterRoot = "contenuto dopo la fine dell'elemento radice";
+inline constexpr const char* kXmlTooDeep = "elementi annidati troppo a fondo";
+inline constexpr const char* kXmlElementNotEnded = "elemento non terminato";
+inline constexpr const char* kXmlNoAttributeName = "attributo senza nome";
+inline constexpr const char* kXmlNoAttributeValue = "attributo senza valore";
+inline constexpr const char* kXmlValueNotQuoted = "valore di attributo senza virgolette";
+inline constexpr const char* kXmlCloseNotEnded = "chiusura di elemento non terminata";
+inline constexpr const char* kXmlCloseNotOpened = "chiusura di un elemento non aperto";
 inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del campo nel file di Excel !";
 inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
 inline constexpr const char* kValueControlCharacter = "Carattere di controllo in un testo del file di Excel !";

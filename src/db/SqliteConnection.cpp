@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "db/FilledText.h"
 #include "db/ItalianCollation.h"
 #include "db/Names.h"
 #include "db/PathResolver.h"
@@ -67,17 +68,7 @@ std::string folderOf(const std::string& name) {
 }
 
 std::string causeText(std::string_view text, const std::string& file) {
-    std::string out;
-    while (!text.empty()) {
-        std::size_t open = text.find('{');
-        out += text.substr(0, open);
-        if (open == std::string_view::npos) break;
-        std::size_t close = text.find('}', open);
-        std::string_view key = text.substr(open + 1, close - open - 1);
-        out += key == "file" ? file : folderOf(file);
-        text.remove_prefix(close + 1);
-    }
-    return out;
+    return filledText(text, {{"file", file}, {"folder", folderOf(file)}});
 }
 
 }  // namespace

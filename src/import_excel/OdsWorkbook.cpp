@@ -291,7 +291,7 @@ public:
         readXmlPart(m_zip, "META-INF/manifest.xml", manifest, kFormat);
         if (manifest.encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
         SheetNamesPart names;
-        if (!readXmlPart(m_zip, "content.xml", names, kFormat)) unreadablePackage(kFormat, "manca la parte content.xml");
+        if (!readXmlPart(m_zip, "content.xml", names, kFormat)) unreadablePackage(kFormat, ReadFailure::NotThisFormat, "manca la parte content.xml");
         m_names = std::move(names.names);
         SettingsPart settings;
         readXmlPart(m_zip, "settings.xml", settings, kFormat);

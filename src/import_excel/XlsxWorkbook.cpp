@@ -12,6 +12,8 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "import_excel/CellReference.h"
 #include "import_excel/CellText.h"
 #include "import_excel/PackagePart.h"
@@ -19,10 +21,17 @@
 
 namespace tessaro7::import_excel {
 
+namespace msg = app::msg;
+
 namespace {
 
 constexpr std::string_view kFormat = ".xlsx";
 constexpr std::size_t kMaxSheets = 4096;
+
+// A cell that cannot be read, named by its reference.
+[[noreturn]] void cellFailure(ReadFailure cause, const char* text, std::uint32_t row, std::uint32_t col) {
+    throw SheetReadError::withReason(cause, db::filledText(text, {{"cella", cellName(row, col)}}));
+}
 
 std::string_view attribute(const XmlAttributes& attributes, std::string_view name) { return xmlAttribute(attributes, name); }
 
@@ -56,7 +65,8 @@ struct WorkbookPart : XmlHandler {
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "sheet") {
             if (sheets.size() >= kMaxSheets)
-                throw SheetReadError("la cartella di lavoro ha più di " + std::to_string(kMaxSheets) + " fogli");
+                throw SheetReadError::withReason(
+                    ReadFailure::TooLarge, db::filledText(msg::kXlsxTooManySheets, {{"n", std::to_string(kMaxSheets)}}));
             sheets.push_back({std::string(attribute(a, "name")), std::string(attribute(a, "id"))});
         } else if (name == "workbookPr") {
             dates1904 = xmlTrue(attribute(a, "date1904"));
@@ -284,7 +294,7 @@ private:
             cell.type = SheetCell::Type::NoResult;
         } else if (m_type == "s") {
             auto index = numberFromText<std::size_t>(m_value);
-            if (!index) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " rimanda a un testo condiviso inesistente");
+            if (!index) cellFailure(ReadFailure::BadOffset, msg::kXlsxNoSuchSharedText, m_cellRow, m_cellCol);
             m_shared.push_back({m_cellRow, m_cellCol, *index});
             return;
         } else if (m_type == "str" || m_type == "d") {
@@ -293,13 +303,13 @@ private:
         } else if (m_type == "b") {
             cell.type = SheetCell::Type::Boolean;
             if (m_value == "1" || m_value == "true") cell.number = 1;
-            else if (m_value != "0" && m_value != "false") throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " ha un valore logico non valido");
+            else if (m_value != "0" && m_value != "false") cellFailure(ReadFailure::Damaged, msg::kXlsxBadBoolean, m_cellRow, m_cellCol);
         } else if (m_type == "e") {
             cell.type = SheetCell::Type::Error;
             cell.text = errorFromName(m_value);
         } else {
             auto number = numberFromText<double>(m_value);
-            if (!number || !std::isfinite(*number)) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " ha un numero non valido");
+            if (!number || !std::isfinite(*number)) cellFailure(ReadFailure::Damaged, msg::kXlsxBadNumber, m_cellRow, m_cellCol);
             cell.number = *number;
             const FormatKind kind = m_style < m_kinds.size() ? m_kinds[m_style] : FormatKind::Number;
             cell.type = kind == FormatKind::Date      ? SheetCell::Type::Date
@@ -366,7 +376,7 @@ public:
         strings.finishItem();
         for (const SharedCell& c : shared) {
             auto text = strings[c.index];
-            if (!text) throw SheetReadError("la cella " + cellName(c.row, c.col) + " rimanda a un testo condiviso inesistente");
+            if (!text) cellFailure(ReadFailure::BadOffset, msg::kXlsxNoSuchSharedText, c.row, c.col);
             SheetCell cell;
             cell.text = *text;
             sink.cell(c.row, c.col, cell);
@@ -380,13 +390,15 @@ private:
         RelationshipsPart package;
         if (!readXmlPart(m_zip, "_rels/.rels", package, kFormat)) return "xl/workbook.xml";
         std::string target = package.ofType("/officeDocument");
-        if (target.empty()) unreadablePackage(kFormat, "il pacchetto non indica la parte della cartella di lavoro");
+        if (target.empty()) unreadablePackage(kFormat, ReadFailure::NotThisFormat, msg::kPackageNoWorkbookPart);
         return packagePartPath("", target);
     }
 
     // Reads a part; a missing optional part has nothing to read.
     void part(const std::string& path, XmlHandler& handler, bool required) {
-        if (!readXmlPart(m_zip, path, handler, kFormat) && required) unreadablePackage(kFormat, "manca la parte " + path.substr(0, 60));
+        if (!readXmlPart(m_zip, path, handler, kFormat) && required)
+            unreadablePackage(kFormat, ReadFailure::NotThisFormat,
+                              db::filledText(msg::kPackagePartMissing, {{"voce", path.substr(0, 60)}}));
     }
 
     std::string m_bytes;
