@@ -205,6 +205,54 @@ inline constexpr const char* kXlsxTooManySheets = "la cartella di lavoro ha più
 inline constexpr const char* kXlsxNoSuchSharedText = "la cella {cella} rimanda a un testo condiviso inesistente";
 inline constexpr const char* kXlsxBadBoolean = "la cella {cella} ha un valore logico non valido";
 inline constexpr const char* kXlsxBadNumber = "la cella {cella} ha un numero non valido";
+// Why a workbook file cannot be opened ({n} a number, {foglio} a sheet's name, {fogli} some of the names).
+inline constexpr const char* kFileNotFound = "file non trovato";
+inline constexpr const char* kFileIsFolder = "è una cartella, non un file";
+inline constexpr const char* kFileUnreadable = "file non leggibile";
+inline constexpr const char* kFileOverMegabytes = "più di {n} MB";
+inline constexpr const char* kFileNotFoundOrUnreadable = "file non trovato o non leggibile";
+inline constexpr const char* kFileReadError = "errore di lettura del file";
+inline constexpr const char* kFileEmpty = "il file è vuoto";
+inline constexpr const char* kSheetTextTooLarge =
+    "il foglio contiene più testo di quanto un file di queste dimensioni possa contenere";
+inline constexpr const char* kZipOrOdsFormat = ".xlsx o .ods";
+inline constexpr const char* kOdfNotSpreadsheet = "è un documento OpenDocument, ma non un foglio di calcolo";
+inline constexpr const char* kZipNotWorkbook = "è un archivio zip, ma non una cartella di lavoro (.xlsx, .ods)";
+inline constexpr const char* kNotAWorkbook = "non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv";
+inline constexpr const char* kNoWorksheets = "la cartella di lavoro non contiene fogli di lavoro";
+inline constexpr const char* kNoSuchSheet = "il foglio '{foglio}' non esiste (fogli: {fogli})";
+inline constexpr const char* kAndOthers = " e altri ";
+inline constexpr const char* kNoFileGiven = "nessun file indicato";
+inline constexpr const char* kPreviewLimits = "Numero Righe al massimo {righe}, Numero Colonne al massimo {colonne}.";
+// Details of a damaged .xls file, after the cause's sentence.
+inline constexpr const char* kCompoundDetail = "contenitore del file: ";
+inline constexpr const char* kCompoundNoHeader = "intestazione mancante";
+inline constexpr const char* kCompoundBadSectorSize = "dimensione dei settori non valida";
+inline constexpr const char* kCompoundBadMiniSectorSize = "dimensione dei mini settori non valida";
+inline constexpr const char* kCompoundNoDirectory = "elenco dei flussi mancante";
+inline constexpr const char* kCompoundSectorBeyondEnd = "settore oltre la fine del file";
+inline constexpr const char* kCompoundFatTooLarge = "tabella di allocazione troppo grande";
+inline constexpr const char* kCompoundFatChain = "catena della tabella di allocazione";
+inline constexpr const char* kCompoundFatChainBroken = "catena della tabella di allocazione interrotta";
+inline constexpr const char* kCompoundFatTruncated = "tabella di allocazione troncata";
+inline constexpr const char* kCompoundChainBeyondTable = "catena di settori oltre la tabella";
+inline constexpr const char* kCompoundChain = "catena di settori";
+inline constexpr const char* kCompoundSectorCut = "settore troncato in mezzo a un flusso";
+inline constexpr const char* kCompoundStreamShort = "flusso più corto della sua lunghezza";
+inline constexpr const char* kCompoundMiniBeyondEnd = "mini settore oltre la fine del flusso";
+inline constexpr const char* kBiffRecordTruncated = "record troncato";
+inline constexpr const char* kBiffRecordTooShort = "record troppo corto";
+inline constexpr const char* kBiffTextBeyondRecord = "testo oltre la fine del record";
+inline constexpr const char* kBiffCodePage = "code page {n}";
+inline constexpr const char* kBiffNoSuchSheet = "foglio inesistente";
+inline constexpr const char* kBiffCellsNotRead = "{n} celle non lette";
+inline constexpr const char* kBiffSheetStartNotFound = "inizio del foglio «{foglio}» non trovato";
+inline constexpr const char* kBiffNoBof = "manca il record iniziale";
+inline constexpr const char* kBiffNoGlobals = "la cartella di lavoro non inizia con i suoi dati generali";
+inline constexpr const char* kBiffExcel4Workbook =
+    "cartella di lavoro di Excel 4 con più fogli: salvarla in formato .xlsx o .xls di Excel 97-2003";
+inline constexpr const char* kBiffOverSheets = "più di {n} fogli";
+inline constexpr const char* kBiffNoSuchSharedText = "testo condiviso inesistente";
 // Why an XML part cannot be read; ", al byte N" follows where the place is known.
 inline constexpr const char* kXmlTruncated = "troncata";
 inline constexpr const char* kXmlAtByte = ", al byte ";

@@ -10,6 +10,8 @@
 #include <map>
 #include <optional>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/TextCodec.h"
 #include "import_excel/CellText.h"
 #include "import_excel/CompoundFile.h"
@@ -17,6 +19,8 @@
 #include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
+
+namespace msg = app::msg;
 
 namespace {
 
@@ -52,10 +56,10 @@ public:
     RecordCursor(std::string_view stream, std::size_t at) : m_stream(stream), m_at(at) {}
     std::optional<Record> next() {
         if (m_at >= m_stream.size()) return std::nullopt;
-        if (!fits(m_stream.size(), m_at, 4)) damaged(ReadFailure::Truncated, "record troncato");
+        if (!fits(m_stream.size(), m_at, 4)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
         Record r{le16(m_stream, m_at), {}, m_at};
         std::size_t length = le16(m_stream, m_at + 2);
-        if (!fits(m_stream.size(), m_at + 4, length)) damaged(ReadFailure::Truncated, "record troncato");
+        if (!fits(m_stream.size(), m_at + 4, length)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
         r.body = m_stream.substr(m_at + 4, length);
         m_at += 4 + length;
         return r;
@@ -71,7 +75,7 @@ private:
 };
 
 void need(std::string_view body, std::size_t n) {
-    if (body.size() < n) damaged(ReadFailure::Truncated, "record troppo corto");
+    if (body.size() < n) damaged(ReadFailure::Truncated, msg::kBiffRecordTooShort);
 }
 
 // The pieces of a BIFF8 string that may run over CONTINUE records: the
@@ -95,7 +99,7 @@ public:
         }
     }
     std::uint32_t read(std::size_t n) {  // n <= 4 little-endian bytes, within one piece
-        if (atEnd() || left() < n) damaged(ReadFailure::Truncated, "testo oltre la fine del record");
+        if (atEnd() || left() < n) damaged(ReadFailure::Truncated, msg::kBiffTextBeyondRecord);
         std::uint32_t v = 0;
         for (std::size_t i = 0; i < n; ++i) v |= std::uint32_t(byteAt(m_pieces[m_piece], m_at + i)) << (8 * i);
         m_at += n;
@@ -190,7 +194,7 @@ void setCodePage(WorkbookGlobals& book, std::uint16_t number) {
     book.codePageNumber = number;
     if (number == 0 || number == 1200) return;
     book.codePage = db::CodePage::open(number);
-    if (!book.codePage && book.version < 8) damaged(ReadFailure::UnknownCodePage, "code page " + std::to_string(number));
+    if (!book.codePage && book.version < 8) damaged(ReadFailure::UnknownCodePage, db::filledText(msg::kBiffCodePage, {{"n", std::to_string(number)}}));
 }
 
 // A byte string with a count of `countBytes` bytes at `at`; text past the
@@ -218,7 +222,7 @@ bool isByteStringInBiff8(std::string_view body, std::size_t at, std::size_t coun
 std::string recordString(const WorkbookGlobals& book, std::string_view body, std::size_t at, std::size_t countBytes,
                          std::vector<std::string_view> more = {}) {
     if (book.version < 8) return byteString(book, body, at, countBytes);
-    if (at > body.size()) damaged(ReadFailure::Truncated, "record troppo corto");
+    if (at > body.size()) damaged(ReadFailure::Truncated, msg::kBiffRecordTooShort);
     if (more.empty()) {
         ContinuedBytes in(body.substr(at));
         return unicodeString(in, countBytes);
@@ -270,7 +274,7 @@ public:
     std::size_t opensFirst() const override { return m_opensFirst; }
 
     void readSheet(std::size_t index, CellSink& sink) override {
-        if (index >= m_offsets.size()) throw SheetReadError(ReadFailure::Damaged, "foglio inesistente");
+        if (index >= m_offsets.size()) throw SheetReadError(ReadFailure::Damaged, msg::kBiffNoSuchSheet);
         RecordCursor cursor(m_stream, sheetStart(index));
         cursor.next();  // its BOF
         CountingSink counted(sink);
@@ -296,7 +300,7 @@ public:
         // substream (a BOF without its EOF), is refused. A chart's values in
         // a sheet that ends are the chart's own.
         if (depth > 0 && counted.count == 0 && unread > 0)
-            damaged(ReadFailure::CellsUnreadable, std::to_string(unread) + " celle non lette");
+            damaged(ReadFailure::CellsUnreadable, db::filledText(msg::kBiffCellsNotRead, {{"n", std::to_string(unread)}}));
     }
 
 private:
@@ -317,7 +321,7 @@ private:
         if (!m_substreams) m_substreams = substreamStarts();
         std::size_t nth = m_listed[index];
         if (nth < m_substreams->size()) return (*m_substreams)[nth];
-        damaged(ReadFailure::BadOffset, "inizio del foglio «" + m_names[index] + "» non trovato");
+        damaged(ReadFailure::BadOffset, db::filledText(msg::kBiffSheetStartNotFound, {{"foglio", m_names[index]}}));
     }
 
     // The offsets of the substreams after the globals, walking the records;
@@ -339,7 +343,7 @@ private:
     void readGlobals() {
         RecordCursor cursor(m_stream, 0);
         std::optional<Record> bof = cursor.next();
-        if (!bof || !isBof(bof->id)) damaged(ReadFailure::NotThisFormat, "manca il record iniziale");
+        if (!bof || !isBof(bof->id)) damaged(ReadFailure::NotThisFormat, msg::kBiffNoBof);
         if (bof->id != rec::kBof) return readSingleSheet(*bof, cursor, bof->id == rec::kBof2 ? 2 : bof->id == rec::kBof3 ? 3 : 4);
         need(bof->body, 4);
         int version = le16(bof->body, 0) == 0x0600 ? 8 : 5;
@@ -347,7 +351,7 @@ private:
         if (le16(bof->body, 2) == 0x0010) return readSingleSheet(*bof, cursor, version);
         m_book.version = version;
         if (le16(bof->body, 2) != 0x0005)
-            damaged(ReadFailure::Damaged, "la cartella di lavoro non inizia con i suoi dati generali");
+            damaged(ReadFailure::Damaged, msg::kBiffNoGlobals);
         readWorkbookGlobals(cursor);
     }
 
@@ -356,8 +360,7 @@ private:
     void readSingleSheet(const Record& bof, RecordCursor& cursor, int version) {
         m_book.version = version;
         if (version < 5 && bof.body.size() >= 4 && le16(bof.body, 2) == 0x0100)
-            damaged(ReadFailure::Unsupported, "cartella di lavoro di Excel 4 con più fogli: salvarla in formato .xlsx "
-                                              "o .xls di Excel 97-2003");
+            damaged(ReadFailure::Unsupported, msg::kBiffExcel4Workbook);
         m_names.push_back("Foglio1");
         m_offsets.push_back(0);
         m_listed.push_back(0);
@@ -377,7 +380,7 @@ private:
             if (r->id == rec::kBoundSheet) {
                 need(r->body, 7);
                 if (sheets.size() == kMaxSheets)
-                    damaged(ReadFailure::TooLarge, "più di " + std::to_string(kMaxSheets) + " fogli");
+                    damaged(ReadFailure::TooLarge, db::filledText(msg::kBiffOverSheets, {{"n", std::to_string(kMaxSheets)}}));
                 sheets.push_back({byteAt(r->body, 5) == 0x00, flexibleString(m_book, r->body, 6, 1, 1), le32(r->body, 0)});
             } else if (r->id == rec::kWindow1 && r->body.size() >= 12 && !active) {
                 active = le16(r->body, 10);
@@ -393,7 +396,7 @@ private:
             m_offsets.push_back(sheets[i].offset);
             m_listed.push_back(i);
         }
-        if (m_names.empty()) damaged(ReadFailure::NotThisFormat, "la cartella di lavoro non contiene fogli di lavoro");
+        if (m_names.empty()) damaged(ReadFailure::NotThisFormat, msg::kNoWorksheets);
     }
 
     void globalRecord(const Record& r, RecordCursor& cursor) {
@@ -544,7 +547,7 @@ private:
         case rec::kLabelSst: {
             auto [row, col] = at(10);
             std::size_t index = le32(body, 6);
-            if (index >= m_book.sstEnds.size()) damaged(ReadFailure::BadOffset, "testo condiviso inesistente");
+            if (index >= m_book.sstEnds.size()) damaged(ReadFailure::BadOffset, msg::kBiffNoSuchSharedText);
             std::size_t start = index ? m_book.sstEnds[index - 1] : 0;
             text(sink, row, col, std::string_view(m_book.sstText).substr(start, m_book.sstEnds[index] - start));
             return true;
