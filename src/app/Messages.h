@@ -27,6 +27,10 @@ inline constexpr const char* kNetworkFileNowNames = "TS7Rete.dat ha ora come sec
 inline constexpr const char* kSwitchOtherWorkstations =
     "Scrivere la stessa riga come seconda riga di TS7Rete.dat su ogni altra postazione, e passare al server nello "
     "stesso momento anche l'altro programma che usa l'archivio: il file Tessaro7.mdb non riceve più le modifiche.";
+// The demo archive.
+inline constexpr const char* kFolderNotCreated = "Impossibile creare la cartella '{cartella}': {motivo}.";
+inline constexpr const char* kFileExistsNotOverwritten = "Il file '{file}' esiste già: non viene sovrascritto.";
+inline constexpr const char* kFileNotWritten = "Impossibile scrivere il file '{file}'.";
 inline constexpr const char* kNavGroup = "Import/Export dati";
 inline constexpr const char* kNavExport = "Export in Excel";
 inline constexpr const char* kNavImportExcel = "Import da Excel";
@@ -83,6 +87,21 @@ inline constexpr const char* kExportReason = "Motivo: ";
 inline constexpr const char* kExportFailed = "Esportazione non riuscita: ";
 inline constexpr const char* kExportFailedAtRow = ", riga del foglio ";
 inline constexpr const char* kExportFileRemoved = " (il file incompleto è stato eliminato)";
+inline constexpr const char* kExportFieldNotFound = "Campo '{campo}' non trovato nella tabella '{tabella}'.";
+// Why a worksheet file cannot be written (the writer's error number goes with it).
+inline constexpr const char* kWriteNoFolder = "cartella inesistente";
+inline constexpr const char* kWriteAccessDenied = "accesso negato";
+inline constexpr const char* kWriteReadOnlyDisk = "accesso negato: disco di sola lettura";
+inline constexpr const char* kWriteFileBusy = "file in uso da un altro programma";
+inline constexpr const char* kWriteNameIsFolder = "il nome indica una cartella";
+inline constexpr const char* kWriteNameTooLong = "nome del file troppo lungo";
+inline constexpr const char* kWriteDiskFull = "disco pieno";
+inline constexpr const char* kWriteTooManyFiles = "troppi file aperti";
+inline constexpr const char* kWritePathError = "errore di accesso al percorso o al file";
+inline constexpr const char* kWriteDiskError = "errore di scrittura sul disco";
+inline constexpr const char* kWriteNoName = "nome del file mancante";
+inline constexpr const char* kWriteNoTemporary = "impossibile creare il file temporaneo";
+inline constexpr const char* kWriteTemporaryFailed = "errore di scrittura del file temporaneo (disco pieno?)";
 
 // (end of export texts)
 
@@ -308,6 +327,9 @@ inline constexpr const char* kUndoChangedOrDeleted =
 inline constexpr const char* kUndoDone = "Importazione annullata: record eliminati dalla tabella ";
 inline constexpr const char* kUndoNotRegistered =
     "Attenzione: l'annullamento non è stato annotato nel registro del database delle assegnazioni: ";
+// An import run as the register names it: "Clienti del file '/x.xls' del 03/12/2026 10:15 (5 record)".
+inline constexpr const char* kRunWords = "{tabella} del file {file} del {quando} ({n} record)";
+inline constexpr const char* kUndoImportInTable = "L'importazione nella tabella ";
 // (end of Excel import texts)
 
 // ---- Text import ----
@@ -353,6 +375,24 @@ inline constexpr const char* kTextNotSaved = "Salvataggio nel database '";
 inline constexpr const char* kTextNotSavedEnd = "' non riuscito: ";
 
 inline constexpr const char* kTextFileChanged = "il file di testo non si rilegge come all'inizio dell'importazione";
+// A text file that cannot be read: "Impossibile leggere il file di testo '…': il file non esiste."
+inline constexpr const char* kTextCannotRead = "Impossibile leggere il file di testo '{file}': {motivo}.";
+inline constexpr const char* kTextFileMissing = "il file non esiste";
+inline constexpr const char* kTextFileIsFolder = "è una cartella, non un file";
+inline constexpr const char* kTextReadError = "errore di lettura";
+// Assignments of the text import that cannot be used.
+inline constexpr const char* kTextMappingRow = "Riga {n} di {tabella} ({campo}'{nome}'): ";
+inline constexpr const char* kTextMappingField = "campo {nome}, ";
+inline constexpr const char* kTextBadStart = "colonna di inizio {valore} non valida, deve essere tra 1 e 32767.";
+inline constexpr const char* kTextBadWidth = "numero di caratteri {valore} non valido, deve essere tra 0 e 32767.";
+inline constexpr const char* kTextMappingRows = "La tabella {tabella} ha {n} righe: ne servono {servono}, una per campo.";
+inline constexpr const char* kTextMappingUnreadable = "Impossibile leggere le assegnazioni della tabella {tabella}: ";
+inline constexpr const char* kTextMappingInvalid = "Assegnazioni non valide:";
+inline constexpr const char* kTextMappingTableUnreadable =
+    "Impossibile leggere la tabella {tabella} del database delle assegnazioni: errore {n} - ";
+inline constexpr const char* kTextAssignmentNotSaved = "Assegnazione non salvata nella tabella {tabella}: errore {n} - ";
+inline constexpr const char* kTextPreviewFailed = "Anteprima del file {file} non riuscita: ";
+inline constexpr const char* kTextImportFailed = "Importazione del file {file} non riuscita: ";
 // The file's encoding, shown after a preview and named in the final message.
 inline constexpr const char* kTextEncoding = "Codifica: ";
 // A file that is not text: "Il file '…' non è un file di testo o è danneggiato: la riga 3 contiene un carattere NUL."

@@ -7,6 +7,7 @@
 
 #include "app/Messages.h"
 #include "db/DataSource.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 #include "db/RegionalText.h"
 #include "export/Biff2Sheet.h"
@@ -25,9 +26,8 @@ std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSo
     for (const ExportColumn& column : list.columns) {
         const int found = data.fieldIndex(column.field);
         if (found < 0)
-            throw db::EngineError(db::engine_error::kFieldNotFound, std::string("Campo '") + column.field +
-                                                                        "' non trovato nella tabella '" +
-                                                                        list.countTable + "'.");
+            throw db::EngineError(db::engine_error::kFieldNotFound, db::filledText(app::msg::kExportFieldNotFound,
+                                                 {{"campo", column.field}, {"tabella", list.countTable}}));
         positions.push_back(static_cast<std::size_t>(found));
     }
     return positions;

@@ -26,6 +26,7 @@
 #include "app/ui/ImportRegisterUi.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 #include "import_text/TextFile.h"
 #include "import_text/TextImport.h"
@@ -254,8 +255,8 @@ void ImportaTXT::onTableChosen(int position) {
     } catch (const db::EngineError& e) {
         m_model->reload();
         m_panel->setText(QString::fromUtf8(msg::kTextWaiting));
-        m_dialogs.message("Impossibile leggere la tabella " + std::string(mappingTableName(table)) +
-                              " del database delle assegnazioni: errore " + std::to_string(e.number()) + " - " +
+        m_dialogs.message(db::filledText(msg::kTextMappingTableUnreadable,
+                                         {{"tabella", mappingTableName(table)}, {"n", std::to_string(e.number())}}) +
                               e.what(),
                           msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
         return;
@@ -296,9 +297,9 @@ void ImportaTXT::editMapping(Edit edit) {
     try {
         edit();
     } catch (const db::EngineError& e) {
-        m_dialogs.message("Assegnazione non salvata nella tabella " +
-                              std::string(mappingTableName(*m_store.table())) + ": errore " +
-                              std::to_string(e.number()) + " - " + e.what(),
+        m_dialogs.message(db::filledText(msg::kTextAssignmentNotSaved, {{"tabella", mappingTableName(*m_store.table())},
+                                                                         {"n", std::to_string(e.number())}}) +
+                              e.what(),
                           msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
     }
     m_model->valuesChanged();
@@ -359,7 +360,7 @@ void ImportaTXT::preview() {
     } catch (const std::exception& e) {
         // Whatever happens, the user is told and the window stays usable.
         outcome.ok = false;
-        outcome.message = "Anteprima del file " + db::quotePath(file) + " non riuscita: " + e.what();
+        outcome.message = db::filledText(msg::kTextPreviewFailed, {{"file", db::quotePath(file)}}) + e.what();
     }
     if (!outcome.ok) {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
@@ -401,7 +402,7 @@ void ImportaTXT::runImport() {
     } catch (const std::exception& e) {
         // Whatever happens, the window is given back to the user with a message.
         outcome.completed = false;
-        outcome.message = "Importazione del file " + db::quotePath(file) + " non riuscita: " + e.what();
+        outcome.message = db::filledText(msg::kTextImportFailed, {{"file", db::quotePath(file)}}) + e.what();
     }
     m_progress->hide();
     if (outcome.completed)
