@@ -105,6 +105,41 @@ inline constexpr const char* kWriteTemporaryFailed = "errore di scrittura del fi
 
 // (end of export texts)
 
+// ---- Batch program: refused arguments and what a command reports ----
+inline constexpr const char* kBatchUnknownCommand = "Comando sconosciuto: ";
+inline constexpr const char* kBatchWrongArgumentCount = "Numero di argomenti errato.";
+inline constexpr const char* kBatchNoArguments = "Questo comando non vuole argomenti.";
+inline constexpr const char* kBatchUnknownTable = "Tabella sconosciuta: {nome} (clienti, fornitori o articoli).";
+inline constexpr const char* kBatchGiveTable = "Indicare la tabella.";
+// An argument of digits: the Excel mapping says "accetta solo cifre", the text mapping "deve contenere solo cifre".
+inline constexpr const char* kBatchDigitsOnly = "{argomento} accetta solo cifre: {valore}.";
+inline constexpr const char* kBatchMustBeDigits = "{argomento} deve contenere solo cifre: {valore}.";
+inline constexpr const char* kBatchSheetNeedsName = "--sheet vuole il nome del foglio.";
+inline constexpr const char* kBatchExcelRowMissing = "Riga {riga} inesistente: la tabella {tabella} ha {n} righe (da 1).";
+inline constexpr const char* kBatchAssignmentsCleared = "Assegnazioni azzerate per la tabella ";
+inline constexpr const char* kBatchUnknownAction = "Azione sconosciuta o numero di argomenti errato: {azione}.";
+inline constexpr const char* kBatchNoFormat = "Manca il formato dopo --format (xls o xlsx).";
+inline constexpr const char* kBatchUnknownFormat = "Formato sconosciuto: {formato}. I formati sono xls e xlsx.";
+inline constexpr const char* kBatchNoList = "Manca l'elenco da esportare.";
+inline constexpr const char* kBatchUnknownList = "Elenco sconosciuto: {elenco}. Gli elenchi sono:";
+inline constexpr const char* kBatchListNotExported = ": non esportato.";
+inline constexpr const char* kBatchListsNotExported = "Elenchi non esportati: {n} su {tutti}.";
+inline constexpr const char* kBatchEngineSqlite = "SQLite, file nella cartella dell'archivio";
+inline constexpr const char* kBatchDemoOnServer = "Dati dimostrativi caricati nel ";
+inline constexpr const char* kBatchDemoCreated = "Archivio dimostrativo creato in ";
+inline constexpr const char* kBatchMappingDbCreated = "Database delle assegnazioni creato: ";
+inline constexpr const char* kBatchRunUndone = "annullata il {quando} da {chi}";
+inline constexpr const char* kBatchTextRowMissing = "La riga {riga} non esiste: la tabella {tabella} ha {n} righe (contate da 1).";
+inline constexpr const char* kBatchGiveTableAndOperation = "Indicare la tabella e l'operazione.";
+inline constexpr const char* kBatchShowNoMore = "show non vuole altri argomenti.";
+inline constexpr const char* kBatchAssignNeeds = "assign vuole RIGA INIZIO LARGHEZZA.";
+inline constexpr const char* kBatchAssignRefused =
+    "Assegnazione rifiutata: la colonna di inizio e il numero di caratteri non possono essere \"0\".";
+inline constexpr const char* kBatchUnassignNeeds = "unassign vuole RIGA [LARGHEZZA].";
+inline constexpr const char* kBatchClearNeeds = "clear vuole al più LARGHEZZA.";
+inline constexpr const char* kBatchUnknownOperation = "Operazione sconosciuta: {operazione} (show, assign, unassign o clear).";
+inline constexpr const char* kBatchGiveTableAndFile = "Indicare la tabella e il file.";
+
 // ---- What a failed import kept (both imports) ----
 inline constexpr const char* kKeptUpTo = "Sono salvati nella tabella i record fino ";
 inline constexpr const char* kKeptRepeatRest = ": importare di nuovo solo le righe successive.";

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "db/EngineError.h"
-#include "db/Names.h"
-#include "db/QuotedText.h"
 #include "db/FilledText.h"
 #include "db/Messages.h"
+#include "db/Names.h"
+#include "db/QuotedText.h"
 
 namespace tessaro7::db {
 

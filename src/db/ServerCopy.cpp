@@ -2,12 +2,12 @@
 
 #include <libpq-fe.h>
 
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 #include "db/PgConnection.h"
 #include "db/ServerSelectText.h"
 #include "db/SqliteConnection.h"
-#include "db/FilledText.h"
-#include "db/Messages.h"
 
 namespace tessaro7::db {
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "db/Names.h"
 #include "db/FilledText.h"
 #include "db/Messages.h"
+#include "db/Names.h"
 
 namespace tessaro7::db {
 

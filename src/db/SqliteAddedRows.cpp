@@ -3,9 +3,9 @@
 // above the largest rowid the table held when the run began. A table WITHOUT
 // ROWID has no such order: reading its additions fails, and a run into it
 // cannot be undone.
-#include "db/SqliteConnection.h"
 #include "db/FilledText.h"
 #include "db/Messages.h"
+#include "db/SqliteConnection.h"
 
 #include <charconv>
 
