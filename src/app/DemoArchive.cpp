@@ -9,6 +9,7 @@
 #include "app/ServerArchive.h"
 #include "db/DatabaseCreator.h"
 #include "db/EmbeddedSql.h"
+#include "db/FilledText.h"
 #include "db/ServerCopy.h"
 #include "db/ServerName.h"
 
@@ -24,7 +25,8 @@ void createFolder(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder))
-        throw std::runtime_error("Impossibile creare la cartella '" + folder.string() + "': " + ec.message() + ".");
+        throw std::runtime_error(
+            db::filledText(msg::kFolderNotCreated, {{"cartella", folder.string()}, {"motivo", ec.message()}}));
 }
 
 fs::path archiveDirectory(const std::string& folder, std::initializer_list<const char*> files) {
@@ -33,7 +35,7 @@ fs::path archiveDirectory(const std::string& folder, std::initializer_list<const
     for (const char* name : files) {
         std::error_code ec;
         if (fs::exists(dir / name, ec))
-            throw std::runtime_error("Il file '" + (dir / name).string() + "' esiste già: non viene sovrascritto.");
+            throw std::runtime_error(db::filledText(msg::kFileExistsNotOverwritten, {{"file", (dir / name).string()}}));
     }
     return dir;
 }
@@ -43,7 +45,7 @@ void writeNetworkFile(const fs::path& dir, const std::string& server) {
     out << dir.string() << "\r\n";
     if (!server.empty()) out << serverLine(server) << "\r\n";
     if (!out.flush())
-        throw std::runtime_error("Impossibile scrivere il file '" + (dir / kNetworkFileName).string() + "'.");
+        throw std::runtime_error(db::filledText(msg::kFileNotWritten, {{"file", (dir / kNetworkFileName).string()}}));
 }
 
 }  // namespace

@@ -27,6 +27,10 @@ inline constexpr const char* kNetworkFileNowNames = "TS7Rete.dat ha ora come sec
 inline constexpr const char* kSwitchOtherWorkstations =
     "Scrivere la stessa riga come seconda riga di TS7Rete.dat su ogni altra postazione, e passare al server nello "
     "stesso momento anche l'altro programma che usa l'archivio: il file Tessaro7.mdb non riceve più le modifiche.";
+// The demo archive.
+inline constexpr const char* kFolderNotCreated = "Impossibile creare la cartella '{cartella}': {motivo}.";
+inline constexpr const char* kFileExistsNotOverwritten = "Il file '{file}' esiste già: non viene sovrascritto.";
+inline constexpr const char* kFileNotWritten = "Impossibile scrivere il file '{file}'.";
 inline constexpr const char* kNavGroup = "Import/Export dati";
 inline constexpr const char* kNavExport = "Export in Excel";
 inline constexpr const char* kNavImportExcel = "Import da Excel";
@@ -83,8 +87,58 @@ inline constexpr const char* kExportReason = "Motivo: ";
 inline constexpr const char* kExportFailed = "Esportazione non riuscita: ";
 inline constexpr const char* kExportFailedAtRow = ", riga del foglio ";
 inline constexpr const char* kExportFileRemoved = " (il file incompleto è stato eliminato)";
+inline constexpr const char* kExportFieldNotFound = "Campo '{campo}' non trovato nella tabella '{tabella}'.";
+// Why a worksheet file cannot be written (the writer's error number goes with it).
+inline constexpr const char* kWriteNoFolder = "cartella inesistente";
+inline constexpr const char* kWriteAccessDenied = "accesso negato";
+inline constexpr const char* kWriteReadOnlyDisk = "accesso negato: disco di sola lettura";
+inline constexpr const char* kWriteFileBusy = "file in uso da un altro programma";
+inline constexpr const char* kWriteNameIsFolder = "il nome indica una cartella";
+inline constexpr const char* kWriteNameTooLong = "nome del file troppo lungo";
+inline constexpr const char* kWriteDiskFull = "disco pieno";
+inline constexpr const char* kWriteTooManyFiles = "troppi file aperti";
+inline constexpr const char* kWritePathError = "errore di accesso al percorso o al file";
+inline constexpr const char* kWriteDiskError = "errore di scrittura sul disco";
+inline constexpr const char* kWriteNoName = "nome del file mancante";
+inline constexpr const char* kWriteNoTemporary = "impossibile creare il file temporaneo";
+inline constexpr const char* kWriteTemporaryFailed = "errore di scrittura del file temporaneo (disco pieno?)";
 
 // (end of export texts)
+
+// ---- Batch program: refused arguments and what a command reports ----
+inline constexpr const char* kBatchUnknownCommand = "Comando sconosciuto: ";
+inline constexpr const char* kBatchWrongArgumentCount = "Numero di argomenti errato.";
+inline constexpr const char* kBatchNoArguments = "Questo comando non vuole argomenti.";
+inline constexpr const char* kBatchUnknownTable = "Tabella sconosciuta: {nome} (clienti, fornitori o articoli).";
+inline constexpr const char* kBatchGiveTable = "Indicare la tabella.";
+// An argument of digits: the Excel mapping says "accetta solo cifre", the text mapping "deve contenere solo cifre".
+inline constexpr const char* kBatchDigitsOnly = "{argomento} accetta solo cifre: {valore}.";
+inline constexpr const char* kBatchMustBeDigits = "{argomento} deve contenere solo cifre: {valore}.";
+inline constexpr const char* kBatchSheetNeedsName = "--sheet vuole il nome del foglio.";
+inline constexpr const char* kBatchExcelRowMissing = "Riga {riga} inesistente: la tabella {tabella} ha {n} righe (da 1).";
+inline constexpr const char* kBatchAssignmentsCleared = "Assegnazioni azzerate per la tabella ";
+inline constexpr const char* kBatchUnknownAction = "Azione sconosciuta o numero di argomenti errato: {azione}.";
+inline constexpr const char* kBatchNoFormat = "Manca il formato dopo --format (xls o xlsx).";
+inline constexpr const char* kBatchUnknownFormat = "Formato sconosciuto: {formato}. I formati sono xls e xlsx.";
+inline constexpr const char* kBatchNoList = "Manca l'elenco da esportare.";
+inline constexpr const char* kBatchUnknownList = "Elenco sconosciuto: {elenco}. Gli elenchi sono:";
+inline constexpr const char* kBatchListNotExported = ": non esportato.";
+inline constexpr const char* kBatchListsNotExported = "Elenchi non esportati: {n} su {tutti}.";
+inline constexpr const char* kBatchEngineSqlite = "SQLite, file nella cartella dell'archivio";
+inline constexpr const char* kBatchDemoOnServer = "Dati dimostrativi caricati nel ";
+inline constexpr const char* kBatchDemoCreated = "Archivio dimostrativo creato in ";
+inline constexpr const char* kBatchMappingDbCreated = "Database delle assegnazioni creato: ";
+inline constexpr const char* kBatchRunUndone = "annullata il {quando} da {chi}";
+inline constexpr const char* kBatchTextRowMissing = "La riga {riga} non esiste: la tabella {tabella} ha {n} righe (contate da 1).";
+inline constexpr const char* kBatchGiveTableAndOperation = "Indicare la tabella e l'operazione.";
+inline constexpr const char* kBatchShowNoMore = "show non vuole altri argomenti.";
+inline constexpr const char* kBatchAssignNeeds = "assign vuole RIGA INIZIO LARGHEZZA.";
+inline constexpr const char* kBatchAssignRefused =
+    "Assegnazione rifiutata: la colonna di inizio e il numero di caratteri non possono essere \"0\".";
+inline constexpr const char* kBatchUnassignNeeds = "unassign vuole RIGA [LARGHEZZA].";
+inline constexpr const char* kBatchClearNeeds = "clear vuole al più LARGHEZZA.";
+inline constexpr const char* kBatchUnknownOperation = "Operazione sconosciuta: {operazione} (show, assign, unassign o clear).";
+inline constexpr const char* kBatchGiveTableAndFile = "Indicare la tabella e il file.";
 
 // ---- What a failed import kept (both imports) ----
 inline constexpr const char* kKeptUpTo = "Sono salvati nella tabella i record fino ";
@@ -181,6 +235,115 @@ inline constexpr const char* kReadUnknownCodePage =
 inline constexpr const char* kReadUnsupported = "questo tipo di cartella di lavoro non è letto";
 inline constexpr const char* kReadCellsUnreadable =
     "le celle del foglio sono in record che questo programma non legge: salvarlo in formato .xlsx";
+inline constexpr const char* kReadTwoEndRecords = "il pacchetto ha due indici finali";
+inline constexpr const char* kReadEntriesOverlap = "due voci del pacchetto si sovrappongono";
+inline constexpr const char* kReadEntryTwice = "una voce compare due volte nel pacchetto";
+inline constexpr const char* kReadSizesDisagree = "una voce del pacchetto ha dimensioni discordanti";
+inline constexpr const char* kReadHeaderDisagrees = "l'intestazione di una voce del pacchetto non concorda con l'indice";
+inline constexpr const char* kReadBadChecksum = "una voce del pacchetto è danneggiata (somma di controllo errata)";
+inline constexpr const char* kReadBadXml = "una parte del file non è XML ben formato";
+inline constexpr const char* kReadDtd =
+    "una parte del file contiene una dichiarazione del tipo di documento (DTD), che il formato non ammette";
+// The reasons of a package (.xlsx, .ods) in full: {voce} and {altra} are entry names, {n} a number.
+inline constexpr const char* kPackageUnreadable = "non è un file {formato} leggibile: ";
+inline constexpr const char* kPackagePartTruncated = "la parte {voce} è troncata";
+inline constexpr const char* kPackagePartUnreadable = "la parte {voce} non è leggibile: ";
+inline constexpr const char* kZipNoRoomForEnd = "il pacchetto è troncato (manca l'indice finale)";
+inline constexpr const char* kZipNoEnd = "il pacchetto è troncato o danneggiato (manca l'indice finale)";
+inline constexpr const char* kZipNoMemory = "memoria insufficiente per decomprimere il pacchetto";
+inline constexpr const char* kZip64 = "il pacchetto è in formato zip64, che una cartella di lavoro non richiede";
+inline constexpr const char* kZipSplit = "il pacchetto è diviso in più parti";
+inline constexpr const char* kZipDirectoryMisplaced = "l'indice del pacchetto non è dove l'indice finale lo pone";
+inline constexpr const char* kZipDirectoryDamaged = "l'indice del pacchetto è danneggiato (voce {n})";
+inline constexpr const char* kZipUncountedEntries = "l'indice del pacchetto contiene voci non contate dall'indice finale";
+inline constexpr const char* kZipExpandsTo = "il pacchetto si espande a {n} MB, troppi per un file di queste dimensioni";
+inline constexpr const char* kZipEncrypted = "la voce {voce} è cifrata";
+inline constexpr const char* kZipUnknownMethod = "la voce {voce} usa un metodo di compressione non gestito ({n})";
+inline constexpr const char* kZipSizesDisagree = "la voce {voce} ha dimensioni discordanti";
+inline constexpr const char* kZipEntryMisplaced =
+    "la voce {voce} non è dove l'indice la pone (oltre la fine del file o danneggiata)";
+inline constexpr const char* kZipHeaderDisagrees = "l'intestazione della voce {voce} non concorda con l'indice";
+inline constexpr const char* kZipHeaderSizesDisagree = "la voce {voce} ha dimensioni discordanti fra intestazione e indice";
+inline constexpr const char* kZipBeyondEnd = "la voce {voce} va oltre la fine del file";
+inline constexpr const char* kZipOverlap = "le voci {voce} e {altra} si sovrappongono";
+inline constexpr const char* kZipTwice = "la voce {voce} compare due volte nel pacchetto";
+inline constexpr const char* kZipExpandsBeyond = "la voce {voce} si espande oltre la dimensione dichiarata";
+inline constexpr const char* kZipBadData = "la voce {voce} è danneggiata (dati compressi non validi)";
+inline constexpr const char* kZipDataCut = "la voce {voce} è troncata (dati compressi interrotti)";
+inline constexpr const char* kZipBadChecksum = "la voce {voce} è danneggiata (somma di controllo errata)";
+inline constexpr const char* kPackagePartMissing = "manca la parte {voce}";
+inline constexpr const char* kPackageNoWorkbookPart = "il pacchetto non indica la parte della cartella di lavoro";
+// Why a cell or sheet list of an .xlsx workbook cannot be read; {cella} is its reference ("B7").
+inline constexpr const char* kXlsxTooManySheets = "la cartella di lavoro ha più di {n} fogli";
+inline constexpr const char* kXlsxNoSuchSharedText = "la cella {cella} rimanda a un testo condiviso inesistente";
+inline constexpr const char* kXlsxBadBoolean = "la cella {cella} ha un valore logico non valido";
+inline constexpr const char* kXlsxBadNumber = "la cella {cella} ha un numero non valido";
+// Why a workbook file cannot be opened ({n} a number, {foglio} a sheet's name, {fogli} some of the names).
+inline constexpr const char* kFileNotFound = "file non trovato";
+inline constexpr const char* kFileIsFolder = "è una cartella, non un file";
+inline constexpr const char* kFileUnreadable = "file non leggibile";
+inline constexpr const char* kFileOverMegabytes = "più di {n} MB";
+inline constexpr const char* kFileNotFoundOrUnreadable = "file non trovato o non leggibile";
+inline constexpr const char* kFileReadError = "errore di lettura del file";
+inline constexpr const char* kFileEmpty = "il file è vuoto";
+inline constexpr const char* kSheetTextTooLarge =
+    "il foglio contiene più testo di quanto un file di queste dimensioni possa contenere";
+inline constexpr const char* kZipOrOdsFormat = ".xlsx o .ods";
+inline constexpr const char* kOdfNotSpreadsheet = "è un documento OpenDocument, ma non un foglio di calcolo";
+inline constexpr const char* kZipNotWorkbook = "è un archivio zip, ma non una cartella di lavoro (.xlsx, .ods)";
+inline constexpr const char* kNotAWorkbook = "non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv";
+inline constexpr const char* kNoWorksheets = "la cartella di lavoro non contiene fogli di lavoro";
+inline constexpr const char* kNoSuchSheet = "il foglio '{foglio}' non esiste (fogli: {fogli})";
+inline constexpr const char* kAndOthers = " e altri ";
+inline constexpr const char* kNoFileGiven = "nessun file indicato";
+inline constexpr const char* kPreviewLimits = "Numero Righe al massimo {righe}, Numero Colonne al massimo {colonne}.";
+// Details of a damaged .xls file, after the cause's sentence.
+inline constexpr const char* kCompoundDetail = "contenitore del file: ";
+inline constexpr const char* kCompoundNoHeader = "intestazione mancante";
+inline constexpr const char* kCompoundBadSectorSize = "dimensione dei settori non valida";
+inline constexpr const char* kCompoundBadMiniSectorSize = "dimensione dei mini settori non valida";
+inline constexpr const char* kCompoundNoDirectory = "elenco dei flussi mancante";
+inline constexpr const char* kCompoundSectorBeyondEnd = "settore oltre la fine del file";
+inline constexpr const char* kCompoundFatTooLarge = "tabella di allocazione troppo grande";
+inline constexpr const char* kCompoundFatChain = "catena della tabella di allocazione";
+inline constexpr const char* kCompoundFatChainBroken = "catena della tabella di allocazione interrotta";
+inline constexpr const char* kCompoundFatTruncated = "tabella di allocazione troncata";
+inline constexpr const char* kCompoundChainBeyondTable = "catena di settori oltre la tabella";
+inline constexpr const char* kCompoundChain = "catena di settori";
+inline constexpr const char* kCompoundSectorCut = "settore troncato in mezzo a un flusso";
+inline constexpr const char* kCompoundStreamShort = "flusso più corto della sua lunghezza";
+inline constexpr const char* kCompoundMiniBeyondEnd = "mini settore oltre la fine del flusso";
+inline constexpr const char* kBiffRecordTruncated = "record troncato";
+inline constexpr const char* kBiffRecordTooShort = "record troppo corto";
+inline constexpr const char* kBiffTextBeyondRecord = "testo oltre la fine del record";
+inline constexpr const char* kBiffCodePage = "code page {n}";
+inline constexpr const char* kBiffNoSuchSheet = "foglio inesistente";
+inline constexpr const char* kBiffCellsNotRead = "{n} celle non lette";
+inline constexpr const char* kBiffSheetStartNotFound = "inizio del foglio «{foglio}» non trovato";
+inline constexpr const char* kBiffNoBof = "manca il record iniziale";
+inline constexpr const char* kBiffNoGlobals = "la cartella di lavoro non inizia con i suoi dati generali";
+inline constexpr const char* kBiffExcel4Workbook =
+    "cartella di lavoro di Excel 4 con più fogli: salvarla in formato .xlsx o .xls di Excel 97-2003";
+inline constexpr const char* kBiffOverSheets = "più di {n} fogli";
+inline constexpr const char* kBiffNoSuchSharedText = "testo condiviso inesistente";
+// Why an XML part cannot be read; ", al byte N" follows where the place is known.
+inline constexpr const char* kXmlTruncated = "troncata";
+inline constexpr const char* kXmlAtByte = ", al byte ";
+inline constexpr const char* kXmlCharacterNotClosed = "riferimento a carattere non chiuso";
+inline constexpr const char* kXmlCharacterInvalid = "riferimento a carattere non valido";
+inline constexpr const char* kXmlUnknownEntity = "entità sconosciuta \"{voce}\"";
+inline constexpr const char* kXmlTokenTooLong = "elemento troppo lungo";
+inline constexpr const char* kXmlDtd = "contiene una dichiarazione del tipo di documento (DTD), che il formato non ammette";
+inline constexpr const char* kXmlDeclarationRefused = "dichiarazione non ammessa";
+inline constexpr const char* kXmlNoElementName = "elemento senza nome";
+inline constexpr const char* kXmlAfterRoot = "contenuto dopo la fine dell'elemento radice";
+inline constexpr const char* kXmlTooDeep = "elementi annidati troppo a fondo";
+inline constexpr const char* kXmlElementNotEnded = "elemento non terminato";
+inline constexpr const char* kXmlNoAttributeName = "attributo senza nome";
+inline constexpr const char* kXmlNoAttributeValue = "attributo senza valore";
+inline constexpr const char* kXmlValueNotQuoted = "valore di attributo senza virgolette";
+inline constexpr const char* kXmlCloseNotEnded = "chiusura di elemento non terminata";
+inline constexpr const char* kXmlCloseNotOpened = "chiusura di un elemento non aperto";
 inline constexpr const char* kValueOutOfRange = "Valore fuori dai limiti del campo nel file di Excel !";
 inline constexpr const char* kCellNotAValue = "Cella senza valore nel file di Excel !";
 inline constexpr const char* kValueControlCharacter = "Carattere di controllo in un testo del file di Excel !";
@@ -218,6 +381,9 @@ inline constexpr const char* kUndoChangedOrDeleted =
 inline constexpr const char* kUndoDone = "Importazione annullata: record eliminati dalla tabella ";
 inline constexpr const char* kUndoNotRegistered =
     "Attenzione: l'annullamento non è stato annotato nel registro del database delle assegnazioni: ";
+// An import run as the register names it: "Clienti del file '/x.xls' del 03/12/2026 10:15 (5 record)".
+inline constexpr const char* kRunWords = "{tabella} del file {file} del {quando} ({n} record)";
+inline constexpr const char* kUndoImportInTable = "L'importazione nella tabella ";
 // (end of Excel import texts)
 
 // ---- Text import ----
@@ -263,6 +429,24 @@ inline constexpr const char* kTextNotSaved = "Salvataggio nel database '";
 inline constexpr const char* kTextNotSavedEnd = "' non riuscito: ";
 
 inline constexpr const char* kTextFileChanged = "il file di testo non si rilegge come all'inizio dell'importazione";
+// A text file that cannot be read: "Impossibile leggere il file di testo '…': il file non esiste."
+inline constexpr const char* kTextCannotRead = "Impossibile leggere il file di testo '{file}': {motivo}.";
+inline constexpr const char* kTextFileMissing = "il file non esiste";
+inline constexpr const char* kTextFileIsFolder = "è una cartella, non un file";
+inline constexpr const char* kTextReadError = "errore di lettura";
+// Assignments of the text import that cannot be used.
+inline constexpr const char* kTextMappingRow = "Riga {n} di {tabella} ({campo}'{nome}'): ";
+inline constexpr const char* kTextMappingField = "campo {nome}, ";
+inline constexpr const char* kTextBadStart = "colonna di inizio {valore} non valida, deve essere tra 1 e 32767.";
+inline constexpr const char* kTextBadWidth = "numero di caratteri {valore} non valido, deve essere tra 0 e 32767.";
+inline constexpr const char* kTextMappingRows = "La tabella {tabella} ha {n} righe: ne servono {servono}, una per campo.";
+inline constexpr const char* kTextMappingUnreadable = "Impossibile leggere le assegnazioni della tabella {tabella}: ";
+inline constexpr const char* kTextMappingInvalid = "Assegnazioni non valide:";
+inline constexpr const char* kTextMappingTableUnreadable =
+    "Impossibile leggere la tabella {tabella} del database delle assegnazioni: errore {n} - ";
+inline constexpr const char* kTextAssignmentNotSaved = "Assegnazione non salvata nella tabella {tabella}: errore {n} - ";
+inline constexpr const char* kTextPreviewFailed = "Anteprima del file {file} non riuscita: ";
+inline constexpr const char* kTextImportFailed = "Importazione del file {file} non riuscita: ";
 // The file's encoding, shown after a preview and named in the final message.
 inline constexpr const char* kTextEncoding = "Codifica: ";
 // A file that is not text: "Il file '…' non è un file di testo o è danneggiato: la riga 3 contiene un carattere NUL."

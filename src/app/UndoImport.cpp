@@ -5,6 +5,7 @@
 #include "app/Messages.h"
 #include "app/RunRegistration.h"
 #include "db/DataSource.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 
 namespace tessaro7::app {
@@ -12,8 +13,10 @@ namespace tessaro7::app {
 namespace {
 
 std::string runWords(const RegisterRun& run) {
-    return tableCaption(run.table) + " del file " + db::quotePath(run.file) + " del " + registerDateTime(run.when) +
-           " (" + std::to_string(run.added) + " record)";
+    return db::filledText(msg::kRunWords, {{"tabella", tableCaption(run.table)},
+                                           {"file", db::quotePath(run.file)},
+                                           {"quando", registerDateTime(run.when)},
+                                           {"n", std::to_string(run.added)}});
 }
 
 // Finds the run's records in the table: those unchanged go to `found`.
@@ -58,7 +61,7 @@ UndoOutcome undoLastImport(const std::string& businessDatabase, const std::strin
         return outcome;
     }
     if (!run->undoable) {
-        outcome.message = "L'importazione nella tabella " + runWords(*run) + msg::kUndoNotPossible;
+        outcome.message = msg::kUndoImportInTable + runWords(*run) + msg::kUndoNotPossible;
         return outcome;
     }
     const std::vector<AddedRecord> records = book.recordsOf(run->number);

@@ -72,7 +72,7 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
             return kExitFailure;
         }
     }
-    err << "Comando sconosciuto: " << args[0] << "\n";
+    err << app::msg::kBatchUnknownCommand << args[0] << "\n";
     printHelp(err, commands);
     return kExitUsage;
 }

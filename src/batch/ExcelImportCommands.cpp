@@ -5,6 +5,7 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/FilledText.h"
 #include "db/Names.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
@@ -27,13 +28,13 @@ bool digitsOnly(const std::string& text) {
 
 // The fields of the window take digits only; so do the arguments.
 const std::string& digitsArgument(const std::string& text, const char* what) {
-    if (!digitsOnly(text)) throw UsageError{std::string(what) + " accetta solo cifre: " + db::quoteValue(text) + "."};
+    if (!digitsOnly(text)) throw UsageError{db::filledText(app::msg::kBatchDigitsOnly, {{"argomento", what}, {"valore", db::quoteValue(text)}})};
     return text;
 }
 
 const ExcelTable& tableArgument(const std::string& name) {
     const ExcelTable* table = findExcelTable(name);
-    if (!table) throw UsageError{"Tabella sconosciuta: " + db::quoteValue(name) + " (clienti, fornitori o articoli)."};
+    if (!table) throw UsageError{db::filledText(app::msg::kBatchUnknownTable, {{"nome", db::quoteValue(name)}})};
     return *table;
 }
 
@@ -65,7 +66,7 @@ std::string sheetOption(std::vector<std::string>& args) {
             ++it;
             continue;
         }
-        if (it + 1 == args.end() || (it + 1)->empty()) throw UsageError{"--sheet vuole il nome del foglio."};
+        if (it + 1 == args.end() || (it + 1)->empty()) throw UsageError{app::msg::kBatchSheetNeedsName};
         sheet = *(it + 1);
         it = args.erase(it, it + 2);
     }
@@ -103,7 +104,7 @@ int fromHeadings(BatchContext& c, ExcelMappingStore& store, const std::string& s
 
 int excelMapping(BatchContext& c) {
     std::string sheet = sheetOption(c.args);
-    if (c.args.size() < 2) throw UsageError{"Numero di argomenti errato."};
+    if (c.args.size() < 2) throw UsageError{app::msg::kBatchWrongArgumentCount};
     const ExcelTable& table = tableArgument(c.args[0]);
     const std::string& action = c.args[1];
     app::Archive archive;
@@ -115,8 +116,9 @@ int excelMapping(BatchContext& c) {
         digitsArgument(text, "RIGA");
         long long row = db::leadingNumber(text);
         if (row < 1 || static_cast<std::size_t>(row) > store.rows().size())
-            throw UsageError{"Riga " + text + " inesistente: la tabella " + table.mappingTable + " ha " +
-                             std::to_string(store.rows().size()) + " righe (da 1)."};
+            throw UsageError{db::filledText(app::msg::kBatchExcelRowMissing, {{"riga", text},
+                                                                              {"tabella", table.mappingTable},
+                                                                              {"n", std::to_string(store.rows().size())}})};
         return static_cast<std::size_t>(row - 1);
     };
 
@@ -141,15 +143,15 @@ int excelMapping(BatchContext& c) {
     if (action == "from-headings" && c.args.size() == 3) return fromHeadings(c, store, sheet);
     if (action == "clear" && c.args.size() == 2) {
         store.clear();
-        c.out << "Assegnazioni azzerate per la tabella " << table.mappingTable << ".\n";
+        c.out << app::msg::kBatchAssignmentsCleared << table.mappingTable << ".\n";
         return kExitOk;
     }
-    throw UsageError{"Azione sconosciuta o numero di argomenti errato: " + db::quoteValue(action) + "."};
+    throw UsageError{db::filledText(app::msg::kBatchUnknownAction, {{"azione", db::quoteValue(action)}})};
 }
 
 int previewExcel(BatchContext& c) {
     std::string sheet = sheetOption(c.args);
-    if (c.args.size() != 3) throw UsageError{"Numero di argomenti errato."};
+    if (c.args.size() != 3) throw UsageError{app::msg::kBatchWrongArgumentCount};
     PreviewGrid grid;
     PreviewOutcome outcome = PreviewSheet(fileArgument(c, c.args[0]), digitsArgument(c.args[1], "COLONNE"),
                                           digitsArgument(c.args[2], "RIGHE"), grid, sheet);
@@ -170,7 +172,7 @@ int importExcel(BatchContext& c) {
     const bool again = takeFlag(c.args, "--again");
     ImportOptions options;
     options.skipExisting = takeFlag(c.args, "--skip-existing");
-    if (c.args.size() != 4 && c.args.size() != 6) throw UsageError{"Numero di argomenti errato."};
+    if (c.args.size() != 4 && c.args.size() != 6) throw UsageError{app::msg::kBatchWrongArgumentCount};
     const ExcelTable& table = tableArgument(c.args[0]);
     std::string file = fileArgument(c, c.args[1]);
     const std::string& columns = digitsArgument(c.args[2], "COLONNE");

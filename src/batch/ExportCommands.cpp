@@ -3,6 +3,7 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/FilledText.h"
 #include "export/Clock.h"
 #include "export/ExportChoice.h"
 #include "export/ExportRoutine.h"
@@ -46,9 +47,9 @@ exporting::SheetFormat takeFormat(std::vector<std::string>& args) {
             ++at;
             continue;
         }
-        if (at + 1 == args.end()) throw UsageError{"Manca il formato dopo --format (xls o xlsx)."};
+        if (at + 1 == args.end()) throw UsageError{app::msg::kBatchNoFormat};
         const auto chosen = exporting::sheetFormatByName(*(at + 1));
-        if (!chosen) throw UsageError{"Formato sconosciuto: " + *(at + 1) + ". I formati sono xls e xlsx."};
+        if (!chosen) throw UsageError{db::filledText(app::msg::kBatchUnknownFormat, {{"formato", *(at + 1)}})};
         format = *chosen;
         at = args.erase(at, at + 2);
     }
@@ -63,14 +64,14 @@ std::string joined(const std::vector<std::string>& args) {
 
 int exportList(BatchContext& c) {
     const exporting::SheetFormat format = takeFormat(c.args);
-    if (c.args.empty()) throw UsageError{"Manca l'elenco da esportare."};
+    if (c.args.empty()) throw UsageError{app::msg::kBatchNoList};
     // A caption with a blank may come as two arguments: "Fatture Vendita".
     const ExportList* list = exporting::listByName(joined(c.args));
     if (!list) {
         std::string known;
         for (const ExportList& l : exporting::exportLists())
             known += "\n  " + std::to_string(l.number) + "  " + l.caption;
-        throw UsageError{"Elenco sconosciuto: " + joined(c.args) + ". Gli elenchi sono:" + known};
+        throw UsageError{db::filledText(app::msg::kBatchUnknownList, {{"elenco", joined(c.args)}}) + known};
     }
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;
@@ -79,7 +80,7 @@ int exportList(BatchContext& c) {
 
 int exportAll(BatchContext& c) {
     const exporting::SheetFormat format = takeFormat(c.args);
-    if (!c.args.empty()) throw UsageError{"Questo comando non vuole argomenti."};
+    if (!c.args.empty()) throw UsageError{app::msg::kBatchNoArguments};
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;
     int failed = 0;
@@ -87,12 +88,14 @@ int exportAll(BatchContext& c) {
         const std::string name = std::to_string(list.number) + " " + list.caption;
         c.out << name << ":\n";
         if (!exportOne(list, archive, format, c)) {
-            c.err << name << ": non esportato.\n";
+            c.err << name << app::msg::kBatchListNotExported << "\n";
             ++failed;
         }
     }
     if (failed > 0) {
-        c.err << "Elenchi non esportati: " << failed << " su " << exporting::exportLists().size() << ".\n";
+        c.err << db::filledText(app::msg::kBatchListsNotExported,
+                                {{"n", std::to_string(failed)}, {"tutti", std::to_string(exporting::exportLists().size())}})
+              << "\n";
         return kExitFailure;
     }
     return kExitOk;

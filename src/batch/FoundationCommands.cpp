@@ -13,7 +13,7 @@ namespace {
 
 void requireArgs(const BatchContext& c, std::size_t n) {
     if (c.args.size() != n)
-        throw UsageError{n == 0 ? "Questo comando non vuole argomenti." : "Numero di argomenti errato."};
+        throw UsageError{n == 0 ? app::msg::kBatchNoArguments : app::msg::kBatchWrongArgumentCount};
 }
 
 int info(BatchContext& c) {
@@ -23,7 +23,7 @@ int info(BatchContext& c) {
     c.out << "ArchiveFolder: " << archive.ArchiveFolder << "\n";
     c.out << "DatabasePath: " << archive.DatabasePath << "\n";
     c.out << "Motore: "
-          << (archive.DatabaseServer.empty() ? std::string("SQLite, file nella cartella dell'archivio")
+          << (archive.DatabaseServer.empty() ? std::string(app::msg::kBatchEngineSqlite)
                                              : "PostgreSQL, " + db::describeServer(archive.DatabaseServer).text)
           << "\n";
     bool allRead = true;
@@ -45,12 +45,12 @@ int info(BatchContext& c) {
 int createDemo(BatchContext& c) {
     if (c.args.size() == 3 && c.args[1] == "--server") {
         app::createDemoArchiveOnServer((c.workingDirectory / c.args[0]).string(), c.args[2]);
-        c.out << "Dati dimostrativi caricati nel " << db::describeServer(c.args[2]).text << "\n";
+        c.out << app::msg::kBatchDemoOnServer << db::describeServer(c.args[2]).text << "\n";
     } else {
         requireArgs(c, 1);
         app::createDemoArchive((c.workingDirectory / c.args[0]).string());
     }
-    c.out << "Archivio dimostrativo creato in " << std::filesystem::absolute(c.workingDirectory / c.args[0]).string()
+    c.out << app::msg::kBatchDemoCreated << std::filesystem::absolute(c.workingDirectory / c.args[0]).string()
           << "\n";
     return kExitOk;
 }
@@ -70,7 +70,7 @@ int copyToServer(BatchContext& c) {
 int createMappingDb(BatchContext& c) {
     requireArgs(c, 1);
     app::createMappingDatabase((c.workingDirectory / c.args[0]).string());
-    c.out << "Database delle assegnazioni creato: "
+    c.out << app::msg::kBatchMappingDbCreated
           << (std::filesystem::absolute(c.workingDirectory / c.args[0]) / "Tessaro7a.mdb").string() << "\n";
     return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "app/UndoImport.h"
 #include "batch/BatchCommand.h"
+#include "db/FilledText.h"
 #include "db/QuotedText.h"
 
 namespace tessaro7::batch {
@@ -20,16 +21,16 @@ std::string tableArgument(const std::string& name) {
                    [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + 32) : ch; });
     for (const char* table : kTables)
         if (lower == table) return lower;
-    throw UsageError{"Tabella sconosciuta: " + db::quoteValue(name) + " (clienti, fornitori o articoli)."};
+    throw UsageError{db::filledText(app::msg::kBatchUnknownTable, {{"nome", db::quoteValue(name)}})};
 }
 
 std::string undoneText(const app::RegisterRun& run) {
     if (run.undoneWhen.empty()) return "";
-    return "annullata il " + app::registerDateTime(run.undoneWhen) + " da " + run.undoneBy;
+    return db::filledText(app::msg::kBatchRunUndone, {{"quando", app::registerDateTime(run.undoneWhen)}, {"chi", run.undoneBy}});
 }
 
 int importLog(BatchContext& c) {
-    if (c.args.size() > 1) throw UsageError{"Numero di argomenti errato."};
+    if (c.args.size() > 1) throw UsageError{app::msg::kBatchWrongArgumentCount};
     std::string table = c.args.empty() ? std::string() : tableArgument(c.args[0]);
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;
@@ -43,7 +44,7 @@ int importLog(BatchContext& c) {
 }
 
 int undoImport(BatchContext& c) {
-    if (c.args.size() != 1) throw UsageError{"Indicare la tabella."};
+    if (c.args.size() != 1) throw UsageError{app::msg::kBatchGiveTable};
     std::string table = tableArgument(c.args[0]);
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;

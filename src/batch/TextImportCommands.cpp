@@ -4,6 +4,7 @@
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
 #include "import_text/TextFile.h"
@@ -20,14 +21,14 @@ using import_text::TextTable;
 
 TextTable tableArgument(const std::string& name) {
     std::optional<TextTable> table = import_text::tableFromName(name);
-    if (!table) throw UsageError{"Tabella sconosciuta: " + db::quoteValue(name) + " (clienti, fornitori o articoli)."};
+    if (!table) throw UsageError{db::filledText(app::msg::kBatchUnknownTable, {{"nome", db::quoteValue(name)}})};
     return *table;
 }
 
 // An entry box takes only digits.
 std::string digitsArgument(const std::string& text, const char* what) {
     if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        throw UsageError{std::string(what) + " deve contenere solo cifre: " + db::quoteValue(text) + "."};
+        throw UsageError{db::filledText(app::msg::kBatchMustBeDigits, {{"argomento", what}, {"valore", db::quoteValue(text)}})};
     return text;
 }
 
@@ -35,8 +36,10 @@ int rowArgument(const std::string& text, const TextMappingStore& store) {
     digitsArgument(text, "RIGA");
     long row = text.empty() || text.size() > 9 ? 0 : std::atol(text.c_str());
     if (row < 1 || row > store.rowCount())
-        throw UsageError{"La riga " + text + " non esiste: la tabella " + import_text::mappingTableName(*store.table()) +
-                         " ha " + std::to_string(store.rowCount()) + " righe (contate da 1)."};
+        throw UsageError{db::filledText(app::msg::kBatchTextRowMissing,
+                                        {{"riga", text},
+                                         {"tabella", import_text::mappingTableName(*store.table())},
+                                         {"n", std::to_string(store.rowCount())}})};
     return static_cast<int>(row - 1);
 }
 
@@ -55,7 +58,7 @@ void printMapping(const BatchContext& c, const TextMappingStore& store) {
 }
 
 int textMapping(BatchContext& c) {
-    if (c.args.size() < 2) throw UsageError{"Indicare la tabella e l'operazione."};
+    if (c.args.size() < 2) throw UsageError{app::msg::kBatchGiveTableAndOperation};
     TextTable table = tableArgument(c.args[0]);
     const std::string& op = c.args[1];
     std::size_t extra = c.args.size() - 2;
@@ -64,35 +67,34 @@ int textMapping(BatchContext& c) {
     TextMappingStore store;
     store.open(archive.textMappingDatabasePath(), table);
     if (op == "show") {
-        if (extra != 0) throw UsageError{"show non vuole altri argomenti."};
+        if (extra != 0) throw UsageError{app::msg::kBatchShowNoMore};
     } else if (op == "assign") {
-        if (extra != 3) throw UsageError{"assign vuole RIGA INIZIO LARGHEZZA."};
+        if (extra != 3) throw UsageError{app::msg::kBatchAssignNeeds};
         int row = rowArgument(c.args[2], store);
         std::string start = digitsArgument(c.args[3], "INIZIO");
         std::string width = digitsArgument(c.args[4], "LARGHEZZA");
         import_text::Assignment done = store.assign(row, start, width);
         if (!done) {
             c.err << (done.refusal.empty()
-                          ? "Assegnazione rifiutata: la colonna di inizio e il numero di caratteri non possono essere "
-                            "\"0\"."
+                          ? app::msg::kBatchAssignRefused
                           : done.refusal)
                   << "\n";
             return kExitFailure;
         }
     } else if (op == "unassign") {
-        if (extra != 1 && extra != 2) throw UsageError{"unassign vuole RIGA [LARGHEZZA]."};
+        if (extra != 1 && extra != 2) throw UsageError{app::msg::kBatchUnassignNeeds};
         int row = rowArgument(c.args[2], store);
         std::string width = extra == 2 ? digitsArgument(c.args[3], "LARGHEZZA")
                                        : store.rows()[static_cast<std::size_t>(row)].qta.toText();
         store.unassign(row, width);
     } else if (op == "clear") {
-        if (extra > 1) throw UsageError{"clear vuole al più LARGHEZZA."};
+        if (extra > 1) throw UsageError{app::msg::kBatchClearNeeds};
         if (extra == 1)
             store.clearAll(std::string_view(digitsArgument(c.args[2], "LARGHEZZA")));
         else
             store.clearAll(std::nullopt);
     } else {
-        throw UsageError{"Operazione sconosciuta: " + db::quoteValue(op) + " (show, assign, unassign o clear)."};
+        throw UsageError{db::filledText(app::msg::kBatchUnknownOperation, {{"operazione", db::quoteValue(op)}})};
     }
     printMapping(c, store);
     return kExitOk;
@@ -101,7 +103,7 @@ int textMapping(BatchContext& c) {
 // TABLE FILE, the file check and the archive, as preview-text and import-text
 // both need them; false after a refusal printed on err.
 bool tableFileAndArchive(const BatchContext& c, TextTable& table, app::Archive& archive, std::string& file) {
-    if (c.args.size() != 2) throw UsageError{"Indicare la tabella e il file."};
+    if (c.args.size() != 2) throw UsageError{app::msg::kBatchGiveTableAndFile};
     table = tableArgument(c.args[0]);
     if (!import_text::isTextFileName(c.args[1])) {
         c.err << app::msg::kTextChooseFile << "\n";

@@ -4,6 +4,8 @@
 #include <cctype>
 
 #include "db/Connection.h"
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
@@ -142,7 +144,7 @@ void DataSource::moveTo(long position) {
 }
 
 void DataSource::requireCurrentRow() const {
-    if (eof()) throw EngineError(engine_error::kNoCurrentRecord, "Nessun record corrente.");
+    if (eof()) throw EngineError(engine_error::kNoCurrentRecord, msg::kNoCurrentRecord);
 }
 
 std::vector<std::string> DataSource::fieldNames() const {
@@ -165,18 +167,16 @@ Value DataSource::field(std::string_view name) const {
     requireCurrentRow();
     int index = fieldIndex(name);
     if (index < 0)
-        throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato" +
-                                                            (m_result->select.table.empty()
-                                                                 ? std::string()
-                                                                 : " nella tabella '" + m_result->select.table + "'") +
-                                                            ".");
+        throw EngineError(engine_error::kFieldNotFound, filledText(std::string(msg::kFieldNotFound) +
+                                                                       (m_result->select.table.empty() ? "" : msg::kInTable) + ".",
+                                                                   {{"campo", name}, {"tabella", m_result->select.table}}));
     return m_result->row[static_cast<std::size_t>(index)];
 }
 
 Value DataSource::field(std::size_t index) const {
     requireCurrentRow();
     if (index >= m_result->row.size())
-        throw EngineError(engine_error::kFieldNotFound, "Campo numero " + std::to_string(index) + " non trovato.");
+        throw EngineError(engine_error::kFieldNotFound, filledText(msg::kFieldNumberNotFound, {{"n", std::to_string(index)}}));
     return m_result->row[index];
 }
 
@@ -193,7 +193,7 @@ const Value& DataSource::rowIdentity() const {
 void DataSource::addNew() {
     if (!m_result) refresh();
     if (m_result->select.table.empty())
-        throw EngineError(engine_error::kNotUpdatable, "Impossibile aggiungere righe: la selezione è di sola lettura.");
+        throw EngineError(engine_error::kNotUpdatable, msg::kCannotAddReadOnly);
     m_mode = Mode::AddNew;
     m_pending.clear();
 }
@@ -201,7 +201,7 @@ void DataSource::addNew() {
 void DataSource::edit() {
     requireCurrentRow();
     if (!m_result->select.hasRowId)
-        throw EngineError(engine_error::kNotUpdatable, "Impossibile modificare: la selezione è di sola lettura.");
+        throw EngineError(engine_error::kNotUpdatable, msg::kCannotEditReadOnly);
     m_mode = Mode::Edit;
     m_pending.clear();
 }
@@ -218,22 +218,22 @@ const TableColumn& DataSource::targetColumn(std::string_view name) {
             hint = i + 1;
             return columns[i];
         }
-    throw EngineError(engine_error::kFieldNotFound, "Campo '" + std::string(name) + "' non trovato nella tabella '" +
-                                                        m_result->select.table + "'.");
+    throw EngineError(engine_error::kFieldNotFound, filledText(std::string(msg::kFieldNotFound) + msg::kInTable + ".",
+                                                               {{"campo", name}, {"tabella", m_result->select.table}}));
 }
 
 void DataSource::setConverted(std::string_view name, Value value) {
     if (m_mode == Mode::None)
         throw EngineError(engine_error::kUpdateWithoutEdit,
-                          "Scrittura del campo '" + std::string(name) + "' senza un nuovo record o una modifica in corso.");
+                          filledText(msg::kWriteWithoutEdit, {{"campo", name}}));
     const TableColumn& column = targetColumn(name);
     Value stored;
     if ((column.type == FieldType::Text || column.type == FieldType::Untyped) && value.kind() == Value::Kind::Text)
         stored = std::move(value);  // stored as it is: no copy of the text
     else if (!convertForColumn(value, column.type, stored))
-        throw EngineError(engine_error::kNotConvertible, "Il valore " + quoteValue(value.toText()) +
-                                                              " non è convertibile nel tipo del campo '" + column.name +
-                                                              "' della tabella '" + m_result->select.table + "'.");
+        throw EngineError(engine_error::kNotConvertible, filledText(msg::kNotConvertible, {{"valore", quoteValue(value.toText())},
+                                                                                      {"campo", column.name},
+                                                                                      {"tabella", m_result->select.table}}));
     for (auto& [existing, v] : m_pending)
         if (existing == column.name) {
             v = std::move(stored);
@@ -253,7 +253,7 @@ void DataSource::cancelUpdate() {
 
 void DataSource::update() {
     if (m_mode == Mode::None)
-        throw EngineError(engine_error::kUpdateWithoutEdit, "Aggiornamento senza un nuovo record o una modifica in corso.");
+        throw EngineError(engine_error::kUpdateWithoutEdit, msg::kUpdateWithoutEdit);
     Mode mode = m_mode;
     // The row's values change places with the last row's, so the next row
     // reuses their storage.
@@ -339,7 +339,7 @@ void DataSource::finishTransaction(RunCounts* counts) {
         counts->failedRow = appended.failedRow;
         counts->kept = kept;
         if (!kept)
-            counts->uncertain = "il collegamento con il database si è interrotto durante il salvataggio finale";
+            counts->uncertain = msg::kConnectionLostAtSave;
     };
     try {
         WriteWait wait(*m_connection);

@@ -87,82 +87,86 @@ void readColumnInto(sqlite3_stmt* stmt, int index, FieldType type, Value& out) {
         out = readColumn(stmt, index, type);
 }
 
+namespace {
+
+// Each converter below takes a value that is neither Null nor blank text.
+bool convertToWhole(const Value& value, Value& stored) {
+    auto n = value.toNumber();
+    if (!n) return false;
+    double r = roundHalfEven(*n);
+    if (r < static_cast<double>(std::numeric_limits<std::int64_t>::min()) ||
+        r > static_cast<double>(std::numeric_limits<std::int64_t>::max()))
+        return false;
+    stored = static_cast<std::int64_t>(r);
+    return true;
+}
+
+bool convertToNumber(const Value& value, Value& stored) {
+    auto n = value.toNumber();
+    if (!n) return false;
+    stored = *n;
+    return true;
+}
+
+bool convertToDate(const Value& value, Value& stored) {
+    if (value.kind() == Value::Kind::Date) {
+        stored = value;
+        return true;
+    }
+    if (value.kind() == Value::Kind::Text) {
+        auto d = parseDate(value.text());
+        if (!d) return false;
+        stored = *d;
+        return true;
+    }
+    if (value.kind() == Value::Kind::Number || value.kind() == Value::Kind::Whole) {
+        stored = dateFromSerial(*value.toNumber());
+        return true;
+    }
+    return false;
+}
+
+bool convertToYesNo(const Value& value, Value& stored) {
+    if (value.kind() == Value::Kind::YesNo) {
+        stored = value;
+        return true;
+    }
+    if (value.kind() == Value::Kind::Text) {
+        auto b = yesNoFromText(value.text());
+        if (!b) return false;
+        stored = Value::yesNo(*b);
+        return true;
+    }
+    if (auto n = value.toNumber()) {
+        stored = Value::yesNo(*n != 0);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool convertForColumn(const Value& value, FieldType type, Value& stored) {
     if (value.isNull()) {
         stored = Null{};
         return true;
     }
-    bool blankText = value.kind() == Value::Kind::Text && trimmed(value.text()).empty();
+    if (type == FieldType::Text || type == FieldType::Untyped) {
+        stored = value.kind() == Value::Kind::Text || type == FieldType::Untyped ? value : Value(value.toText());
+        return true;
+    }
+    // A blank text is no value for a number, date or Yes/No column.
+    if (value.kind() == Value::Kind::Text && trimmed(value.text()).empty()) {
+        stored = Null{};
+        return true;
+    }
     switch (type) {
+    case FieldType::Whole: return convertToWhole(value, stored);
+    case FieldType::Number: return convertToNumber(value, stored);
+    case FieldType::Date: return convertToDate(value, stored);
+    case FieldType::YesNo: return convertToYesNo(value, stored);
     case FieldType::Text:
-    case FieldType::Untyped:
-        stored = value.kind() == Value::Kind::Text ? value : Value(value.toText());
-        if (type == FieldType::Untyped && value.kind() != Value::Kind::Text) stored = value;
-        return true;
-    case FieldType::Whole: {
-        if (blankText) {
-            stored = Null{};
-            return true;
-        }
-        auto n = value.toNumber();
-        if (!n) return false;
-        double r = roundHalfEven(*n);
-        if (r < static_cast<double>(std::numeric_limits<std::int64_t>::min()) ||
-            r > static_cast<double>(std::numeric_limits<std::int64_t>::max()))
-            return false;
-        stored = static_cast<std::int64_t>(r);
-        return true;
-    }
-    case FieldType::Number: {
-        if (blankText) {
-            stored = Null{};
-            return true;
-        }
-        auto n = value.toNumber();
-        if (!n) return false;
-        stored = *n;
-        return true;
-    }
-    case FieldType::Date:
-        if (blankText) {
-            stored = Null{};
-            return true;
-        }
-        if (value.kind() == Value::Kind::Date) {
-            stored = value;
-            return true;
-        }
-        if (value.kind() == Value::Kind::Text) {
-            auto d = parseDate(value.text());
-            if (!d) return false;
-            stored = *d;
-            return true;
-        }
-        if (value.kind() == Value::Kind::Number || value.kind() == Value::Kind::Whole) {
-            stored = dateFromSerial(*value.toNumber());
-            return true;
-        }
-        return false;
-    case FieldType::YesNo:
-        if (value.kind() == Value::Kind::YesNo) {
-            stored = value;
-            return true;
-        }
-        if (value.kind() == Value::Kind::Text) {
-            if (blankText) {
-                stored = Null{};
-                return true;
-            }
-            auto b = yesNoFromText(value.text());
-            if (!b) return false;
-            stored = Value::yesNo(*b);
-            return true;
-        }
-        if (auto n = value.toNumber()) {
-            stored = Value::yesNo(*n != 0);
-            return true;
-        }
-        return false;
+    case FieldType::Untyped: break;
     }
     return false;
 }

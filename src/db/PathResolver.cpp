@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "db/EngineError.h"
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 #include "db/QuotedText.h"
 
@@ -48,10 +50,9 @@ fs::path matchEntry(const fs::path& dir, const std::string& name, std::string_vi
     if (found.size() > 1) {
         std::sort(found.begin(), found.end());
         throw EngineError(engine_error::kFileNotFound,
-                          "Il nome '" + shortPath(withSlashes(whole)) +
-                              "' corrisponde a più file che differiscono solo per maiuscole e minuscole: '" +
-                              shortPath((dir / found[0]).string()) + "' e '" + shortPath((dir / found[1]).string()) +
-                              "'. Rinominare o spostare uno dei due, poi riprovare.");
+                          filledText(msg::kNameMatchesTwoFiles, {{"nome", shortPath(withSlashes(whole))},
+                                                                 {"primo", shortPath((dir / found[0]).string())},
+                                                                 {"secondo", shortPath((dir / found[1]).string())}}));
     }
     // An entry the listing cannot see (an unreadable folder) may still exist by its exact name.
     return found.empty() ? exact : dir / found.front();

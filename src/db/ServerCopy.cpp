@@ -2,6 +2,8 @@
 
 #include <libpq-fe.h>
 
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 #include "db/PgConnection.h"
 #include "db/ServerSelectText.h"
@@ -153,9 +155,10 @@ void checkCount(PgConnection& server, const CopiedTable& t, long copied) {
     long held = std::atol(
         PQgetvalue(server.query("select count(*) from " + serverQuoted(lowerName(t.name)), t.name).get(), 0, 0));
     if (held != copied)
-        throw EngineError(engine_error::kOther, "La tabella '" + t.name + "' ha " + std::to_string(copied) +
-                                                    " righe nel file e " + std::to_string(held) + " nel " +
-                                                    server.serverDescription() + ": copia annullata.");
+        throw EngineError(engine_error::kOther, filledText(msg::kCopyCountDiffers, {{"tabella", t.name},
+                                                                             {"nelfile", std::to_string(copied)},
+                                                                             {"nelserver", std::to_string(held)},
+                                                                             {"server", server.serverDescription()}}));
 }
 
 }  // namespace
@@ -166,9 +169,8 @@ std::vector<CopiedCount> copyDatabaseToServer(const std::string& sqlitePath, con
     std::vector<CopiedTable> tables = tablesOf(source);
     for (const CopiedTable& t : tables)
         if (!server.tableName(t.name).empty())
-            throw EngineError(engine_error::kOther, "Il " + server.serverDescription() + " contiene già la tabella '" +
-                                                        server.tableName(t.name) +
-                                                        "': l'archivio va caricato in un database vuoto.");
+            throw EngineError(engine_error::kOther, filledText(msg::kServerHasTable, {{"server", server.serverDescription()},
+                                                                           {"tabella", server.tableName(t.name)}}));
     std::vector<CopiedCount> counts;
     server.begin();
     try {

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 
 namespace tessaro7::db {
@@ -33,10 +35,11 @@ std::string percentDecoded(std::string_view s) {
 }
 
 std::string describe(const UriParts& p) {
-    std::string server = p.host.empty() ? "locale" : p.host;
+    std::string server = p.host.empty() ? msg::kServerLocalHost : p.host;
     if (!p.port.empty()) server += ":" + p.port;
-    return "database '" + (p.dbname.empty() ? std::string("(predefinito)") : p.dbname) + "' sul server PostgreSQL " +
-           server + (p.user.empty() ? std::string() : ", utente '" + p.user + "'");
+    return filledText(msg::kServerDescription,
+                      {{"database", p.dbname.empty() ? msg::kServerDefaultDatabase : p.dbname}, {"server", server}}) +
+           (p.user.empty() ? std::string() : filledText(msg::kServerUser, {{"utente", p.user}}));
 }
 
 std::string withoutLineEnd(std::string s) {
@@ -102,9 +105,7 @@ ServerDescription describeServer(const std::string& uri) {
     UriParts parts = readUriParts(uri);
     // A password is refused before libpq reads the URI: libpq's text may repeat any part of it.
     if (parts.password) {
-        d.problem = "La password del server non va scritta nell'indirizzo del " + describe(parts) +
-                    ": va nel file delle password di PostgreSQL dell'utente (~/.pgpass; in Windows "
-                    "%APPDATA%\\postgresql\\pgpass.conf) o nella variabile d'ambiente PGPASSWORD.";
+        d.problem = filledText(msg::kPasswordInUri, {{"server", describe(parts)}});
         return d;
     }
     char* error = nullptr;
@@ -113,7 +114,7 @@ ServerDescription describeServer(const std::string& uri) {
         std::string why = withoutLineEnd(error ? error : "");
         PQfreemem(error);
         for (std::size_t at; (at = why.find(uri)) != std::string::npos;) why.replace(at, uri.size(), "...");
-        d.problem = "L'indirizzo del " + describe(parts) + " non è valido (" + why + ").";
+        d.problem = filledText(msg::kBadServerUri, {{"server", describe(parts)}, {"motivo", why}});
         return d;
     }
     UriParts read;
@@ -127,8 +128,7 @@ ServerDescription describeServer(const std::string& uri) {
         else if (key == "password" && !value.empty()) read.password = true;
     }
     if (read.password) {
-        d.problem = "La password del server non va scritta nell'indirizzo del " + describe(read) +
-                    ": va nel file delle password di PostgreSQL dell'utente o nella variabile d'ambiente PGPASSWORD.";
+        d.problem = filledText(msg::kPasswordInOptions, {{"server", describe(read)}});
         return d;
     }
     d.text = describe(read);

@@ -3,6 +3,8 @@
 // above the largest rowid the table held when the run began. A table WITHOUT
 // ROWID has no such order: reading its additions fails, and a run into it
 // cannot be undone.
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/SqliteConnection.h"
 
 #include <charconv>
@@ -36,8 +38,7 @@ long SqliteConnection::deleteRows(const std::string& table, const std::vector<Va
         } else {
             const std::string text = id.toText();
             if (std::from_chars(text.data(), text.data() + text.size(), rowid).ec != std::errc())
-                throw EngineError(engine_error::kOther, "Identità di riga non valida per la tabella '" + table +
-                                                            "': " + text + ".");
+                throw EngineError(engine_error::kOther, filledText(msg::kBadRowIdentity, {{"tabella", table}, {"valore", text}}));
         }
         sqlite3_bind_int64(stmt, 1, rowid);
         int rc = sqlite3_step(stmt);

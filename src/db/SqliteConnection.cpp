@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "db/FilledText.h"
 #include "db/ItalianCollation.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 #include "db/PathResolver.h"
 #include "db/SelectText.h"
@@ -38,26 +40,13 @@ struct Cause {
 };
 
 constexpr Cause kCauses[] = {
-    {{SQLITE_BUSY, SQLITE_LOCKED}, engine_error::kDatabaseLocked,
-     "Il database '{file}' è bloccato da un altro utente o programma: attendere che finisca, o chiuderlo, e "
-     "ripetere l'operazione"},
-    {{SQLITE_READONLY, SQLITE_PERM}, engine_error::kOther,
-     "Il database '{file}' è di sola lettura: controllare che il file non sia protetto dalla scrittura e di avere il "
-     "permesso di modificarlo"},
-    {{SQLITE_CANTOPEN, 0}, engine_error::kOther,
-     "Impossibile scrivere il database '{file}': nella cartella '{folder}' non si può creare il file di appoggio "
-     "(journal) che il database usa durante le scritture; controllare che la cartella non sia di sola lettura e di "
-     "avere il permesso di scriverci"},
-    {{SQLITE_FULL, 0}, engine_error::kOther,
-     "Spazio su disco esaurito scrivendo il database '{file}': liberare spazio sul disco che lo contiene e ripetere "
-     "l'operazione"},
-    {{SQLITE_IOERR, 0}, engine_error::kOther,
-     "Errore del disco leggendo o scrivendo il database '{file}': controllare il disco, o la rete, su cui si trova"},
-    {{SQLITE_NOTADB, 0}, engine_error::kOther,
-     "Il file '{file}' non è un database riconosciuto: controllare di aver indicato il file giusto"},
-    {{SQLITE_CORRUPT, 0}, engine_error::kOther,
-     "Il database '{file}' è danneggiato: ripristinarlo da una copia di sicurezza, o farlo riparare, prima di usarlo "
-     "ancora"},
+    {{SQLITE_BUSY, SQLITE_LOCKED}, engine_error::kDatabaseLocked, msg::kDatabaseLocked},
+    {{SQLITE_READONLY, SQLITE_PERM}, engine_error::kOther, msg::kDatabaseReadOnly},
+    {{SQLITE_CANTOPEN, 0}, engine_error::kOther, msg::kJournalNotCreated},
+    {{SQLITE_FULL, 0}, engine_error::kOther, msg::kDiskFull},
+    {{SQLITE_IOERR, 0}, engine_error::kOther, msg::kDiskError},
+    {{SQLITE_NOTADB, 0}, engine_error::kOther, msg::kNotADatabase},
+    {{SQLITE_CORRUPT, 0}, engine_error::kOther, msg::kDatabaseDamaged},
 };
 
 // The folder part of a database path as shown ("/home/ufficio/Archivio/Tessaro7.mdb").
@@ -67,17 +56,7 @@ std::string folderOf(const std::string& name) {
 }
 
 std::string causeText(std::string_view text, const std::string& file) {
-    std::string out;
-    while (!text.empty()) {
-        std::size_t open = text.find('{');
-        out += text.substr(0, open);
-        if (open == std::string_view::npos) break;
-        std::size_t close = text.find('}', open);
-        std::string_view key = text.substr(open + 1, close - open - 1);
-        out += key == "file" ? file : folderOf(file);
-        text.remove_prefix(close + 1);
-    }
-    return out;
+    return filledText(text, {{"file", file}, {"folder", folderOf(file)}});
 }
 
 }  // namespace
@@ -87,7 +66,7 @@ SqliteConnection::SqliteConnection(const std::string& databaseName, int busyTime
     std::error_code ec;
     if (databaseName.empty() || !std::filesystem::is_regular_file(file, ec))
         throw EngineError(engine_error::kFileNotFound,
-                          "Impossibile trovare il file di database '" + shownPath(databaseName) + "'.");
+                          filledText(msg::kDatabaseFileNotFound, {{"file", shownPath(databaseName)}}));
     // A connection is used by one thread at a time: without the per-call mutex
     // an import reads and writes its many values for less.
     int rc = sqlite3_open_v2(file.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -95,9 +74,8 @@ SqliteConnection::SqliteConnection(const std::string& databaseName, int busyTime
         std::string detail = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw EngineError(engine_error::kOther, "Impossibile aprire il database '" + shownPath(databaseName) +
-                                                    "': controllare di avere il permesso di leggere e scrivere il "
-                                                    "file (" + detail + ").");
+        throw EngineError(engine_error::kOther, filledText(msg::kDatabaseNotOpened,
+                                                               {{"file", shownPath(databaseName)}, {"motivo", detail}}));
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
@@ -145,7 +123,7 @@ const std::vector<TableColumn>& SqliteConnection::columnsOf(const std::string& t
     }
     if (columns.empty())
         throw EngineError(engine_error::kTableNotFound,
-                          "Tabella '" + table + "' non trovata nel database '" + shownPath(databaseName()) + "'.");
+                          filledText(msg::kTableNotFound, {{"tabella", table}, {"file", shownPath(databaseName())}}));
     return m_columns.emplace(key, std::move(columns)).first->second;
 }
 
@@ -154,16 +132,16 @@ void SqliteConnection::fail(int rc, const std::string& table) const {
     const std::string name = shownPath(databaseName());
     std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
     int extended = m_db ? sqlite3_extended_errcode(m_db) : rc;
-    std::string where = table.empty() ? "" : " della tabella '" + table + "'";
+    std::string where = table.empty() ? "" : filledText(msg::kOfTable, {{"tabella", table}});
     switch (extended) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
         throw EngineError(engine_error::kDuplicateValue,
-                          "Valore duplicato in un indice univoco o nella chiave primaria" + where + " (" +
+                          msg::kDuplicateValue + where + " (" +
                               nameAfter(message, "failed: ") + ").");
     case SQLITE_CONSTRAINT_NOTNULL:
         throw EngineError(engine_error::kNullNotAllowed,
-                          "Il campo " + nameAfter(message, "failed: ") + " non può contenere un valore Null.");
+                          filledText(msg::kNullNotAllowed, {{"campo", nameAfter(message, "failed: ")}}));
     default:
         break;
     }
@@ -174,12 +152,11 @@ void SqliteConnection::fail(int rc, const std::string& table) const {
             throw EngineError(cause.number, causeText(cause.text, name) + " (" + message + ").");
     if (message.rfind("no such table: ", 0) == 0)
         throw EngineError(engine_error::kTableNotFound,
-                          "Tabella '" + nameAfter(message, "no such table: ") + "' non trovata nel database '" +
-                              name + "'.");
+                          filledText(msg::kTableNotFound, {{"tabella", nameAfter(message, "no such table: ")}, {"file", name}}));
     if (message.rfind("no such column: ", 0) == 0)
         throw EngineError(engine_error::kFieldNotFound,
-                          "Campo '" + nameAfter(message, "no such column: ") + "' non trovato" + where + ".");
-    throw EngineError(engine_error::kOther, "Errore del database '" + name + "' (" + message + ").");
+                          filledText(msg::kFieldNotFound, {{"campo", nameAfter(message, "no such column: ")}}) + where + ".");
+    throw EngineError(engine_error::kOther, filledText(msg::kDatabaseError, {{"file", name}, {"motivo", message}}));
 }
 
 namespace {

@@ -29,9 +29,9 @@ int cellFormatIndex(int cellFont, Align align) {
 }
 
 // One cell in the given font and alignment, pointing at its XF.
-void writeCell(ExcelFile& xf, std::int32_t valueType, int cellFont, Align align, long row, int column,
+void writeCell(ExcelFile& writer, std::int32_t valueType, int cellFont, Align align, long row, int column,
                const db::Value& value) {
-    xf.WriteValue(valueType, cellFont, static_cast<int>(align), cellFormatIndex(cellFont, align), row, column, value);
+    writer.WriteValue(valueType, cellFont, static_cast<int>(align), cellFormatIndex(cellFont, align), row, column, value);
 }
 
 }  // namespace

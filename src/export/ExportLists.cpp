@@ -89,7 +89,8 @@ std::vector<ExportColumn> journalColumns() {
     return columns;
 }
 
-std::vector<ExportList> makeLists() {
+// The master data: customers, suppliers, articles.
+std::vector<ExportList> masterDataLists() {
     return {
         {1, "ExportCustomers", 1, 1, "Clienti", "XLSClienti.xls", "clienti", "Elenco Clienti",
          partyLines("Colonna K : Listino"), "select * from clienti order by [nominativo]", nullptr, false,
@@ -109,6 +110,12 @@ std::vector<ExportList> makeLists() {
              {15, "Esistenza", R, s::kEsistenza, Number, R, NullRule::Zero},
              text(80, "Ubicazione", s::kUbicazione, Empty),
          }},
+    };
+}
+
+// Municipalities and the documents of a year.
+std::vector<ExportList> documentLists() {
+    return {
         {4, "ExportMunicipalities", 2, 1, "Comuni", "XLSComuni.xls", "comuni", "Elenco Comuni",
          {"Colonna A : Codice Comune", "Colonna B : Nome del Comune"}, "Comuni", nullptr, true,
          {text(18, "Codice", s::kCodice, None), text(72, "Comune", s::kComune, None)}},
@@ -137,6 +144,12 @@ std::vector<ExportList> makeLists() {
                        "Colonna E : Totale dell'Ordine"),
          "select * from ordicli where [anno_fattura]=", " order by [fattura_n]", false,
          documentColumns("Ordine #", s::kTOrdine, L)},
+    };
+}
+
+// The address book, the journal and the payments.
+std::vector<ExportList> bookLists() {
+    return {
         {10, "ExportAddressBook", 2, 7, "Rubrica", "XLSRubrica.xls", "altrinomi", "Rubrica",
          {"Colonna A : Ragione Sociale", "Colonna B : Ragione Sociale", "Colonna C : Indirizzo", "Colonna D : Città",
           "Colonna E : CAP", "Colonna F : Provincia", "Colonna G : Nazione", "Colonna H : Telefono",
@@ -194,6 +207,13 @@ std::vector<ExportList> makeLists() {
              {15, "Da saldare", R, s::kDaPagare, Number, R, None},
          }},
     };
+}
+
+std::vector<ExportList> makeLists() {
+    std::vector<ExportList> lists = masterDataLists();
+    for (auto part : {documentLists(), bookLists()})
+        lists.insert(lists.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    return lists;
 }
 
 std::string lowered(std::string text) {

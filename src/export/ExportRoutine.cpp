@@ -7,6 +7,7 @@
 
 #include "app/Messages.h"
 #include "db/DataSource.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 #include "db/RegionalText.h"
 #include "export/Biff2Sheet.h"
@@ -25,9 +26,8 @@ std::vector<std::size_t> fieldPositions(const ExportList& list, const db::DataSo
     for (const ExportColumn& column : list.columns) {
         const int found = data.fieldIndex(column.field);
         if (found < 0)
-            throw db::EngineError(db::engine_error::kFieldNotFound, std::string("Campo '") + column.field +
-                                                                        "' non trovato nella tabella '" +
-                                                                        list.countTable + "'.");
+            throw db::EngineError(db::engine_error::kFieldNotFound, db::filledText(app::msg::kExportFieldNotFound,
+                                                 {{"campo", column.field}, {"tabella", list.countTable}}));
         positions.push_back(static_cast<std::size_t>(found));
     }
     return positions;
@@ -130,6 +130,41 @@ void removeFile(const std::string& path) {
     }
 }
 
+// Opens the list's selection and finds its fields before the file is
+// created, so a missing table or field leaves an earlier file in place.
+std::vector<std::size_t> openSelection(db::DataSource& data, const ExportList& list, const app::Archive& archive,
+                                       const Clock& clock, const std::string& path) {
+    try {
+        data.setDatabaseName(archive.DatabasePath);
+        data.setRecordSource(list.selectionFor(list.yearly() ? clock.currentYear() : 0));
+        data.refresh();
+        return fieldPositions(list, data);
+    } catch (const db::EngineError& e) {
+        throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(path) + kCrLf + e.what());
+    }
+}
+
+// Writes every row of the selection that fits the sheet; sheetRow follows
+// the row being written, for the message of a failure.
+void writeRows(db::DataSource& data, const ExportList& list, const std::vector<std::size_t>& positions,
+               CellWriter& cells, long lastRow, ExportOutcome& outcome, long& sheetRow) {
+    std::vector<db::Value> values(list.columns.size());
+    while (!data.eof()) {
+        ++sheetRow;
+        if (sheetRow > lastRow) {
+            ++outcome.rowsLeftOut;
+            data.moveNext();
+            continue;
+        }
+        // Every field of the row is read before any of its cells is written.
+        for (std::size_t c = 0; c < values.size(); ++c) values[c] = data.field(positions[c]);
+        for (std::size_t c = 0; c < values.size(); ++c)
+            cells.write(list.columns[c], sheetRow, static_cast<int>(c + 1), values[c]);
+        ++outcome.rowsWritten;
+        data.moveNext();
+    }
+}
+
 }  // namespace
 
 ExportOutcome exportList(const ExportList& list, const app::Archive& archive, const std::string& fileName,
@@ -138,18 +173,8 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
     ExportOutcome outcome;
     outcome.path = archive.fileInFolder(fileName);
 
-    // The selection is opened and its fields checked before the file is
-    // created, so a missing table or field leaves an earlier file in place.
     db::DataSource data;
-    std::vector<std::size_t> positions;
-    try {
-        data.setDatabaseName(archive.DatabasePath);
-        data.setRecordSource(list.selectionFor(list.yearly() ? clock.currentYear() : 0));
-        data.refresh();
-        positions = fieldPositions(list, data);
-    } catch (const db::EngineError& e) {
-        throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(outcome.path) + kCrLf + e.what());
-    }
+    const std::vector<std::size_t> positions = openSelection(data, list, archive, clock, outcome.path);
 
     const std::unique_ptr<SheetSink> sheet = makeSheetSink(format);
     if (!sheet->create(outcome.path, list.title)) {
@@ -158,24 +183,10 @@ ExportOutcome exportList(const ExportList& list, const app::Archive& archive, co
     }
 
     CellWriter cells(*sheet, format, outcome);
-    std::vector<db::Value> values(list.columns.size());
     long sheetRow = 1;
     try {
         sheet->begin(list);
-        while (!data.eof()) {
-            ++sheetRow;
-            if (sheetRow > rules.lastRow) {
-                ++outcome.rowsLeftOut;
-                data.moveNext();
-                continue;
-            }
-            // Every field of the row is read before any of its cells is written.
-            for (std::size_t c = 0; c < values.size(); ++c) values[c] = data.field(positions[c]);
-            for (std::size_t c = 0; c < values.size(); ++c)
-                cells.write(list.columns[c], sheetRow, static_cast<int>(c + 1), values[c]);
-            ++outcome.rowsWritten;
-            data.moveNext();
-        }
+        writeRows(data, list, positions, cells, rules.lastRow, outcome, sheetRow);
     } catch (const db::EngineError& e) {
         sheet->abandon();
         removeFile(outcome.path);

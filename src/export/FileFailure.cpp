@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "app/Messages.h"
 #include "db/EngineError.h"
 #include "db/PathResolver.h"
 #include "export/ExcelFile.h"
@@ -10,29 +11,30 @@
 namespace tessaro7::exporting {
 
 namespace fs = std::filesystem;
+namespace msg = app::msg;
 
 FileFailure createFailure(int err) {
     switch (err) {
     case ENOENT:
-    case ENOTDIR: return {ExcelFile::kPathNotFound, "cartella inesistente"};
+    case ENOTDIR: return {ExcelFile::kPathNotFound, msg::kWriteNoFolder};
     case EACCES:
-    case EPERM: return {ExcelFile::kPermissionDenied, "accesso negato"};
-    case EROFS: return {ExcelFile::kPermissionDenied, "accesso negato: disco di sola lettura"};
+    case EPERM: return {ExcelFile::kPermissionDenied, msg::kWriteAccessDenied};
+    case EROFS: return {ExcelFile::kPermissionDenied, msg::kWriteReadOnlyDisk};
     case EBUSY:
-    case ETXTBSY: return {ExcelFile::kPermissionDenied, "file in uso da un altro programma"};
-    case EISDIR: return {ExcelFile::kPathFileAccess, "il nome indica una cartella"};
-    case ENAMETOOLONG: return {ExcelFile::kPathFileAccess, "nome del file troppo lungo"};
+    case ETXTBSY: return {ExcelFile::kPermissionDenied, msg::kWriteFileBusy};
+    case EISDIR: return {ExcelFile::kPathFileAccess, msg::kWriteNameIsFolder};
+    case ENAMETOOLONG: return {ExcelFile::kPathFileAccess, msg::kWriteNameTooLong};
     case ENOSPC:
-    case EDQUOT: return {ExcelFile::kDiskFull, "disco pieno"};
+    case EDQUOT: return {ExcelFile::kDiskFull, msg::kWriteDiskFull};
     case EMFILE:
-    case ENFILE: return {ExcelFile::kTooManyFiles, "troppi file aperti"};
-    default: return {ExcelFile::kPathFileAccess, "errore di accesso al percorso o al file"};
+    case ENFILE: return {ExcelFile::kTooManyFiles, msg::kWriteTooManyFiles};
+    default: return {ExcelFile::kPathFileAccess, msg::kWritePathError};
     }
 }
 
 FileFailure writeFailure(int err) {
-    if (err == ENOSPC || err == EDQUOT || err == EFBIG) return {ExcelFile::kDiskFull, "disco pieno"};
-    return {ExcelFile::kDeviceIo, "errore di scrittura sul disco"};
+    if (err == ENOSPC || err == EDQUOT || err == EFBIG) return {ExcelFile::kDiskFull, msg::kWriteDiskFull};
+    return {ExcelFile::kDeviceIo, msg::kWriteDiskError};
 }
 
 std::FILE* replaceFile(const std::string& fileName, fs::path& path, FileFailure& failure) {
@@ -43,7 +45,7 @@ std::FILE* replaceFile(const std::string& fileName, fs::path& path, FileFailure&
         return nullptr;
     }
     if (path.empty()) {
-        failure = {ExcelFile::kPathFileAccess, "nome del file mancante"};
+        failure = {ExcelFile::kPathFileAccess, msg::kWriteNoName};
         return nullptr;
     }
     std::error_code ec;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "app/Messages.h"
 #include "export/FileFailure.h"
 
 namespace tessaro7::exporting {
@@ -48,7 +49,7 @@ bool XlsxSheet::create(const std::string& fileName, const std::string& sheetName
         abandon();
         std::error_code ec;
         std::filesystem::remove(m_path, ec);
-        m_failureReason = "impossibile creare il file temporaneo";
+        m_failureReason = app::msg::kWriteNoTemporary;
         return false;
     }
     return true;
@@ -107,7 +108,7 @@ bool XlsxSheet::finish(const ExportList& list, long lastRow) {
     // The rows went to the temporary file through stdio: a write it refused
     // (a full disk) shows only in its error flag.
     if (std::fflush(m_sheet->optimize_tmpfile) != 0 || std::ferror(m_sheet->optimize_tmpfile)) {
-        m_failureReason = "errore di scrittura del file temporaneo (disco pieno?)";
+        m_failureReason = app::msg::kWriteTemporaryFailed;
         abandon();
         return false;
     }

@@ -10,6 +10,8 @@
 #include <map>
 #include <optional>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/TextCodec.h"
 #include "import_excel/CellText.h"
 #include "import_excel/CompoundFile.h"
@@ -17,6 +19,8 @@
 #include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
+
+namespace msg = app::msg;
 
 namespace {
 
@@ -52,10 +56,10 @@ public:
     RecordCursor(std::string_view stream, std::size_t at) : m_stream(stream), m_at(at) {}
     std::optional<Record> next() {
         if (m_at >= m_stream.size()) return std::nullopt;
-        if (!fits(m_stream.size(), m_at, 4)) damaged(ReadFailure::Truncated, "record troncato");
+        if (!fits(m_stream.size(), m_at, 4)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
         Record r{le16(m_stream, m_at), {}, m_at};
         std::size_t length = le16(m_stream, m_at + 2);
-        if (!fits(m_stream.size(), m_at + 4, length)) damaged(ReadFailure::Truncated, "record troncato");
+        if (!fits(m_stream.size(), m_at + 4, length)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
         r.body = m_stream.substr(m_at + 4, length);
         m_at += 4 + length;
         return r;
@@ -71,7 +75,7 @@ private:
 };
 
 void need(std::string_view body, std::size_t n) {
-    if (body.size() < n) damaged(ReadFailure::Truncated, "record troppo corto");
+    if (body.size() < n) damaged(ReadFailure::Truncated, msg::kBiffRecordTooShort);
 }
 
 // The pieces of a BIFF8 string that may run over CONTINUE records: the
@@ -95,7 +99,7 @@ public:
         }
     }
     std::uint32_t read(std::size_t n) {  // n <= 4 little-endian bytes, within one piece
-        if (atEnd() || left() < n) damaged(ReadFailure::Truncated, "testo oltre la fine del record");
+        if (atEnd() || left() < n) damaged(ReadFailure::Truncated, msg::kBiffTextBeyondRecord);
         std::uint32_t v = 0;
         for (std::size_t i = 0; i < n; ++i) v |= std::uint32_t(byteAt(m_pieces[m_piece], m_at + i)) << (8 * i);
         m_at += n;
@@ -166,7 +170,7 @@ std::string unicodeString(ContinuedBytes& in, std::size_t countBytes) {
     return text;
 }
 
-struct Globals {
+struct WorkbookGlobals {
     int version = 8;  // 2, 3, 4, 5 or 8
     std::uint16_t codePageNumber = 1252;
     std::optional<db::CodePage> codePage = db::CodePage::open(1252);
@@ -179,26 +183,26 @@ struct Globals {
 };
 
 // The text of a BIFF2-5 byte string, in the workbook's code page.
-std::string byteText(const Globals& g, std::string_view bytes) {
-    if (g.codePageNumber == 1200 || !g.codePage) return db::latin1ToUtf8(bytes);  // compressed UTF-16
-    return g.codePage->toUtf8(bytes);
+std::string byteText(const WorkbookGlobals& book, std::string_view bytes) {
+    if (book.codePageNumber == 1200 || !book.codePage) return db::latin1ToUtf8(bytes);  // compressed UTF-16
+    return book.codePage->toUtf8(bytes);
 }
 
 // The code page of the CODEPAGE record. BIFF8 keeps its texts in UTF-16,
 // so only the older versions need to know the code page.
-void setCodePage(Globals& g, std::uint16_t number) {
-    g.codePageNumber = number;
+void setCodePage(WorkbookGlobals& book, std::uint16_t number) {
+    book.codePageNumber = number;
     if (number == 0 || number == 1200) return;
-    g.codePage = db::CodePage::open(number);
-    if (!g.codePage && g.version < 8) damaged(ReadFailure::UnknownCodePage, "code page " + std::to_string(number));
+    book.codePage = db::CodePage::open(number);
+    if (!book.codePage && book.version < 8) damaged(ReadFailure::UnknownCodePage, db::filledText(msg::kBiffCodePage, {{"n", std::to_string(number)}}));
 }
 
 // A byte string with a count of `countBytes` bytes at `at`; text past the
 // record's end is cut there.
-std::string byteString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes) {
+std::string byteString(const WorkbookGlobals& book, std::string_view body, std::size_t at, std::size_t countBytes) {
     need(body, at + countBytes);
     std::size_t count = countBytes == 1 ? byteAt(body, at) : le16(body, at);
-    return byteText(g, body.substr(at + countBytes, count));
+    return byteText(book, body.substr(at + countBytes, count));
 }
 
 // Whether a string at `at` fills the rest of the record exactly as a byte
@@ -215,10 +219,10 @@ bool isByteStringInBiff8(std::string_view body, std::size_t at, std::size_t coun
 
 // A string of a BIFF2-5 record with a count of `countBytes` bytes, or a BIFF8
 // string, whose characters may go on in the CONTINUE records of `more`.
-std::string recordString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes,
+std::string recordString(const WorkbookGlobals& book, std::string_view body, std::size_t at, std::size_t countBytes,
                          std::vector<std::string_view> more = {}) {
-    if (g.version < 8) return byteString(g, body, at, countBytes);
-    if (at > body.size()) damaged(ReadFailure::Truncated, "record troppo corto");
+    if (book.version < 8) return byteString(book, body, at, countBytes);
+    if (at > body.size()) damaged(ReadFailure::Truncated, msg::kBiffRecordTooShort);
     if (more.empty()) {
         ContinuedBytes in(body.substr(at));
         return unicodeString(in, countBytes);
@@ -230,11 +234,11 @@ std::string recordString(const Globals& g, std::string_view body, std::size_t at
 
 // A sheet name, number format or text laid out the BIFF8 way or, in a BIFF8
 // file of some other writers, as a byte string with a count of `byteCount` bytes.
-std::string flexibleString(const Globals& g, std::string_view body, std::size_t at, std::size_t countBytes,
+std::string flexibleString(const WorkbookGlobals& book, std::string_view body, std::size_t at, std::size_t countBytes,
                            std::size_t byteCount, std::vector<std::string_view> more = {}) {
-    if (g.version == 8 && more.empty() && isByteStringInBiff8(body, at, countBytes, byteCount))
-        return byteString(g, body, at, byteCount);
-    return recordString(g, body, at, countBytes, std::move(more));
+    if (book.version == 8 && more.empty() && isByteStringInBiff8(body, at, countBytes, byteCount))
+        return byteString(book, body, at, byteCount);
+    return recordString(book, body, at, countBytes, std::move(more));
 }
 
 bool isBof(std::uint16_t id) { return id == rec::kBof2 || id == rec::kBof3 || id == rec::kBof4 || id == rec::kBof; }
@@ -270,7 +274,7 @@ public:
     std::size_t opensFirst() const override { return m_opensFirst; }
 
     void readSheet(std::size_t index, CellSink& sink) override {
-        if (index >= m_offsets.size()) throw SheetReadError(ReadFailure::Damaged, "foglio inesistente");
+        if (index >= m_offsets.size()) throw SheetReadError(ReadFailure::Damaged, msg::kBiffNoSuchSheet);
         RecordCursor cursor(m_stream, sheetStart(index));
         cursor.next();  // its BOF
         CountingSink counted(sink);
@@ -296,7 +300,7 @@ public:
         // substream (a BOF without its EOF), is refused. A chart's values in
         // a sheet that ends are the chart's own.
         if (depth > 0 && counted.count == 0 && unread > 0)
-            damaged(ReadFailure::CellsUnreadable, std::to_string(unread) + " celle non lette");
+            damaged(ReadFailure::CellsUnreadable, db::filledText(msg::kBiffCellsNotRead, {{"n", std::to_string(unread)}}));
     }
 
 private:
@@ -317,7 +321,7 @@ private:
         if (!m_substreams) m_substreams = substreamStarts();
         std::size_t nth = m_listed[index];
         if (nth < m_substreams->size()) return (*m_substreams)[nth];
-        damaged(ReadFailure::BadOffset, "inizio del foglio «" + m_names[index] + "» non trovato");
+        damaged(ReadFailure::BadOffset, db::filledText(msg::kBiffSheetStartNotFound, {{"foglio", m_names[index]}}));
     }
 
     // The offsets of the substreams after the globals, walking the records;
@@ -339,25 +343,24 @@ private:
     void readGlobals() {
         RecordCursor cursor(m_stream, 0);
         std::optional<Record> bof = cursor.next();
-        if (!bof || !isBof(bof->id)) damaged(ReadFailure::NotThisFormat, "manca il record iniziale");
+        if (!bof || !isBof(bof->id)) damaged(ReadFailure::NotThisFormat, msg::kBiffNoBof);
         if (bof->id != rec::kBof) return readSingleSheet(*bof, cursor, bof->id == rec::kBof2 ? 2 : bof->id == rec::kBof3 ? 3 : 4);
         need(bof->body, 4);
         int version = le16(bof->body, 0) == 0x0600 ? 8 : 5;
         // A worksheet substream alone, without the workbook globals.
         if (le16(bof->body, 2) == 0x0010) return readSingleSheet(*bof, cursor, version);
-        m_g.version = version;
+        m_book.version = version;
         if (le16(bof->body, 2) != 0x0005)
-            damaged(ReadFailure::Damaged, "la cartella di lavoro non inizia con i suoi dati generali");
+            damaged(ReadFailure::Damaged, msg::kBiffNoGlobals);
         readWorkbookGlobals(cursor);
     }
 
     // BIFF2 to BIFF4, or a bare worksheet: the stream is one worksheet, its
     // formats standing among the cells, before them.
     void readSingleSheet(const Record& bof, RecordCursor& cursor, int version) {
-        m_g.version = version;
+        m_book.version = version;
         if (version < 5 && bof.body.size() >= 4 && le16(bof.body, 2) == 0x0100)
-            damaged(ReadFailure::Unsupported, "cartella di lavoro di Excel 4 con più fogli: salvarla in formato .xlsx "
-                                              "o .xls di Excel 97-2003");
+            damaged(ReadFailure::Unsupported, msg::kBiffExcel4Workbook);
         m_names.push_back("Foglio1");
         m_offsets.push_back(0);
         m_listed.push_back(0);
@@ -377,8 +380,8 @@ private:
             if (r->id == rec::kBoundSheet) {
                 need(r->body, 7);
                 if (sheets.size() == kMaxSheets)
-                    damaged(ReadFailure::TooLarge, "più di " + std::to_string(kMaxSheets) + " fogli");
-                sheets.push_back({byteAt(r->body, 5) == 0x00, flexibleString(m_g, r->body, 6, 1, 1), le32(r->body, 0)});
+                    damaged(ReadFailure::TooLarge, db::filledText(msg::kBiffOverSheets, {{"n", std::to_string(kMaxSheets)}}));
+                sheets.push_back({byteAt(r->body, 5) == 0x00, flexibleString(m_book, r->body, 6, 1, 1), le32(r->body, 0)});
             } else if (r->id == rec::kWindow1 && r->body.size() >= 12 && !active) {
                 active = le16(r->body, 10);
             } else {
@@ -393,7 +396,7 @@ private:
             m_offsets.push_back(sheets[i].offset);
             m_listed.push_back(i);
         }
-        if (m_names.empty()) damaged(ReadFailure::NotThisFormat, "la cartella di lavoro non contiene fogli di lavoro");
+        if (m_names.empty()) damaged(ReadFailure::NotThisFormat, msg::kNoWorksheets);
     }
 
     void globalRecord(const Record& r, RecordCursor& cursor) {
@@ -401,34 +404,34 @@ private:
         case rec::kFilePass: damaged(ReadFailure::Encrypted, "");
         case rec::kCodePage:
             need(r.body, 2);
-            setCodePage(m_g, le16(r.body, 0));
+            setCodePage(m_book, le16(r.body, 0));
             break;
         case rec::kDateMode:
             need(r.body, 2);
-            m_g.epoch1904 = le16(r.body, 0) == 1;
+            m_book.epoch1904 = le16(r.body, 0) == 1;
             break;
-        case rec::kFormat2: m_g.formats[m_g.formatCount++] = recordString(m_g, r.body, 0, 1); break;
+        case rec::kFormat2: m_book.formats[m_book.formatCount++] = recordString(m_book, r.body, 0, 1); break;
         case rec::kFormat:
             need(r.body, 2);
-            if (m_g.version == 8)
-                m_g.formats[le16(r.body, 0)] = flexibleString(m_g, r.body, 2, 2, 1);
-            else if (m_g.version == 5)
-                m_g.formats[le16(r.body, 0)] = recordString(m_g, r.body, 2, 1);
+            if (m_book.version == 8)
+                m_book.formats[le16(r.body, 0)] = flexibleString(m_book, r.body, 2, 2, 1);
+            else if (m_book.version == 5)
+                m_book.formats[le16(r.body, 0)] = recordString(m_book, r.body, 2, 1);
             else
-                m_g.formats[m_g.formatCount++] = recordString(m_g, r.body, 2, 1);
+                m_book.formats[m_book.formatCount++] = recordString(m_book, r.body, 2, 1);
             break;
         case rec::kXf2:
             need(r.body, 3);
-            m_g.xfFormats.push_back(byteAt(r.body, 2) & 0x3F);
+            m_book.xfFormats.push_back(byteAt(r.body, 2) & 0x3F);
             break;
         case rec::kXf3:
         case rec::kXf4:
             need(r.body, 2);
-            m_g.xfFormats.push_back(byteAt(r.body, 1));
+            m_book.xfFormats.push_back(byteAt(r.body, 1));
             break;
         case rec::kXf:
             need(r.body, 4);
-            m_g.xfFormats.push_back(le16(r.body, 2));
+            m_book.xfFormats.push_back(le16(r.body, 2));
             break;
         case rec::kSst: readSst(r, cursor); break;
         default: break;
@@ -452,22 +455,22 @@ private:
         // read, and a string cut by the end of the records ends there.
         try {
             for (std::size_t i = 0; i < declared && !in.atEnd(); ++i) {
-                appendUnicodeString(in, 2, m_g.sstText);
-                m_g.sstEnds.push_back(m_g.sstText.size());
+                appendUnicodeString(in, 2, m_book.sstText);
+                m_book.sstEnds.push_back(m_book.sstText.size());
             }
         } catch (const SheetReadError&) {
         }
     }
 
     FormatKind xfKind(unsigned xf) const {
-        if (xf >= m_g.xfFormats.size()) return FormatKind::Number;
-        return formatNumberKind(m_g.xfFormats[xf]);
+        if (xf >= m_book.xfFormats.size()) return FormatKind::Number;
+        return formatNumberKind(m_book.xfFormats[xf]);
     }
 
     FormatKind formatNumberKind(unsigned format) const {
-        auto found = m_g.formats.find(format);
-        if (found != m_g.formats.end()) return formatKind(found->second);
-        if (m_g.version < 4 || !isBuiltInDateFormat(format)) return FormatKind::Number;
+        auto found = m_book.formats.find(format);
+        if (found != m_book.formats.end()) return formatKind(found->second);
+        if (m_book.version < 4 || !isBuiltInDateFormat(format)) return FormatKind::Number;
         return format == 46 ? FormatKind::Elapsed : FormatKind::Date;  // 46: [h]:mm:ss
     }
 
@@ -477,7 +480,7 @@ private:
     // cell formats, the number format directly.
     FormatKind cellKind(std::string_view body, unsigned ixfe, bool biff2) const {
         if (!biff2) return xfKind(le16(body, 4));
-        if (m_g.xfFormats.empty()) return formatNumberKind(byteAt(body, 5) & 0x3F);
+        if (m_book.xfFormats.empty()) return formatNumberKind(byteAt(body, 5) & 0x3F);
         unsigned xf = byteAt(body, 4) & 0x3F;
         return xfKind(xf == 63 ? ixfe : xf);
     }
@@ -488,7 +491,7 @@ private:
                     : kind == FormatKind::Elapsed ? SheetCell::Type::Elapsed
                                                   : SheetCell::Type::Number;
         cell.number = value;
-        cell.epoch1904 = m_g.epoch1904;
+        cell.epoch1904 = m_book.epoch1904;
         sink.cell(row, col, cell);
     }
 
@@ -524,66 +527,79 @@ private:
     // cell attributes), whatever the file's version, except FORMULA, which
     // has it only in BIFF2.
     bool cellRecord(const Record& r, RecordCursor& cursor, unsigned ixfe, CellSink& sink) {
-        std::string_view b = r.body;
-        bool biff2 = r.id < 0x0100 && (r.id != rec::kFormula2 || m_g.version == 2);
+        std::string_view body = r.body;
+        bool biff2 = r.id < 0x0100 && (r.id != rec::kFormula2 || m_book.version == 2);
         std::size_t head = biff2 ? 7 : 6;  // row, column, cell attributes or format
-        auto at = [&](std::size_t n) {
-            need(b, n);
-            return std::pair<std::uint32_t, std::uint32_t>{le16(b, 0), le16(b, 2)};
-        };
+        auto at = [&](std::size_t n) { return cellPlace(body, n); };
         switch (r.id) {
-        case rec::kInteger2: {
-            auto [row, col] = at(9);
-            number(sink, row, col, le16(b, 7), cellKind(b, ixfe, true));
-            return true;
-        }
-        case rec::kNumber2:
-        case rec::kNumber: {
-            auto [row, col] = at(head + 8);
-            number(sink, row, col, leDouble(b, head), cellKind(b, ixfe, biff2));
-            return true;
-        }
-        case rec::kRk: {
-            auto [row, col] = at(10);
-            number(sink, row, col, rkValue(le32(b, 6)), xfKind(le16(b, 4)));
-            return true;
-        }
-        case rec::kMulRk: {
-            auto [row, first] = at(6);
-            for (std::size_t i = 0, off = 4; fits(b.size(), off, 6) && b.size() - off >= 8; ++i, off += 6)
-                number(sink, row, first + static_cast<std::uint32_t>(i), rkValue(le32(b, off + 2)), xfKind(le16(b, off)));
-            return true;
-        }
         case rec::kLabel2: {
             auto [row, col] = at(8);
-            text(sink, row, col, m_g.version == 8 ? byteString(m_g, b, 7, 1) : recordString(m_g, b, 7, 1));
+            text(sink, row, col,
+                 m_book.version == 8 ? byteString(m_book, body, 7, 1) : recordString(m_book, body, 7, 1));
             return true;
         }
         case rec::kLabel:
         case rec::kRString: {
             auto [row, col] = at(8);
-            text(sink, row, col, flexibleString(m_g, b, 6, 2, 2, continuations(cursor)));
+            text(sink, row, col, flexibleString(m_book, body, 6, 2, 2, continuations(cursor)));
             return true;
         }
         case rec::kLabelSst: {
             auto [row, col] = at(10);
-            std::size_t index = le32(b, 6);
-            if (index >= m_g.sstEnds.size()) damaged(ReadFailure::BadOffset, "testo condiviso inesistente");
-            std::size_t start = index ? m_g.sstEnds[index - 1] : 0;
-            text(sink, row, col, std::string_view(m_g.sstText).substr(start, m_g.sstEnds[index] - start));
+            std::size_t index = le32(body, 6);
+            if (index >= m_book.sstEnds.size()) damaged(ReadFailure::BadOffset, msg::kBiffNoSuchSharedText);
+            std::size_t start = index ? m_book.sstEnds[index - 1] : 0;
+            text(sink, row, col, std::string_view(m_book.sstText).substr(start, m_book.sstEnds[index] - start));
             return true;
         }
         case rec::kBoolErr2:
         case rec::kBoolErr: {
             auto [row, col] = at(head + 2);
-            boolOrError(sink, row, col, byteAt(b, head), byteAt(b, head + 1) != 0);
+            boolOrError(sink, row, col, byteAt(body, head), byteAt(body, head + 1) != 0);
             return true;
         }
         case rec::kFormula2:
         case rec::kFormula3:
         case rec::kFormula4: {
             auto [row, col] = at(head + 8);
-            formula(sink, row, col, b, head, biff2, ixfe, cursor);
+            formula(sink, row, col, body, head, biff2, ixfe, cursor);
+            return true;
+        }
+        default: return numberCellRecord(r.id, body, biff2, ixfe, sink);
+        }
+    }
+
+    // The row and column of a cell record that must hold at least n bytes.
+    static std::pair<std::uint32_t, std::uint32_t> cellPlace(std::string_view body, std::size_t n) {
+        need(body, n);
+        return {le16(body, 0), le16(body, 2)};
+    }
+
+    // The records that hold numbers: INTEGER, NUMBER, RK and MULRK.
+    bool numberCellRecord(std::uint16_t id, std::string_view body, bool biff2, unsigned ixfe, CellSink& sink) {
+        std::size_t head = biff2 ? 7 : 6;
+        switch (id) {
+        case rec::kInteger2: {
+            auto [row, col] = cellPlace(body, 9);
+            number(sink, row, col, le16(body, 7), cellKind(body, ixfe, true));
+            return true;
+        }
+        case rec::kNumber2:
+        case rec::kNumber: {
+            auto [row, col] = cellPlace(body, head + 8);
+            number(sink, row, col, leDouble(body, head), cellKind(body, ixfe, biff2));
+            return true;
+        }
+        case rec::kRk: {
+            auto [row, col] = cellPlace(body, 10);
+            number(sink, row, col, rkValue(le32(body, 6)), xfKind(le16(body, 4)));
+            return true;
+        }
+        case rec::kMulRk: {
+            auto [row, first] = cellPlace(body, 6);
+            for (std::size_t i = 0, off = 4; fits(body.size(), off, 6) && body.size() - off >= 8; ++i, off += 6)
+                number(sink, row, first + static_cast<std::uint32_t>(i), rkValue(le32(body, off + 2)),
+                       xfKind(le16(body, off)));
             return true;
         }
         default: return false;
@@ -591,17 +607,17 @@ private:
     }
 
     // A formula cell by its stored result.
-    void formula(CellSink& sink, std::uint32_t row, std::uint32_t col, std::string_view b, std::size_t head, bool biff2,
+    void formula(CellSink& sink, std::uint32_t row, std::uint32_t col, std::string_view body, std::size_t head, bool biff2,
                  unsigned ixfe, RecordCursor& cursor) {
-        if (le16(b, head + 6) != 0xFFFF) return number(sink, row, col, leDouble(b, head), cellKind(b, ixfe, biff2));
-        switch (byteAt(b, head)) {
+        if (le16(body, head + 6) != 0xFFFF) return number(sink, row, col, leDouble(body, head), cellKind(body, ixfe, biff2));
+        switch (byteAt(body, head)) {
         case 0: {  // text: the STRING record that follows holds it
             std::optional<std::string> result = followingString(cursor);
             if (!result) return text(sink, row, col, {}, SheetCell::Type::NoResult);
             return text(sink, row, col, *result);
         }
-        case 1: return boolOrError(sink, row, col, byteAt(b, head + 2), false);
-        case 2: return boolOrError(sink, row, col, byteAt(b, head + 2), true);
+        case 1: return boolOrError(sink, row, col, byteAt(body, head + 2), false);
+        case 2: return boolOrError(sink, row, col, byteAt(body, head + 2), true);
         case 3: return text(sink, row, col, {});
         default: return text(sink, row, col, {}, SheetCell::Type::NoResult);
         }
@@ -618,13 +634,13 @@ private:
             }
             if (id != rec::kString && id != rec::kString2) return std::nullopt;
             Record r = *cursor.next();
-            if (m_g.version < 8) return recordString(m_g, r.body, 0, r.id == rec::kString2 ? 1 : 2);
-            return recordString(m_g, r.body, 0, 2, continuations(cursor));
+            if (m_book.version < 8) return recordString(m_book, r.body, 0, r.id == rec::kString2 ? 1 : 2);
+            return recordString(m_book, r.body, 0, 2, continuations(cursor));
         }
     }
 
     std::string m_stream;
-    Globals m_g;
+    WorkbookGlobals m_book;
     std::vector<std::string> m_names;
     std::vector<std::size_t> m_offsets;  // of each worksheet's BOF, as BOUNDSHEET says
     std::vector<std::size_t> m_listed;   // each worksheet's place among the sheets BOUNDSHEET lists

@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/Messages.h"
 #include "import_excel/LittleEndian.h"
 #include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
+
+namespace msg = app::msg;
 
 namespace {
 
@@ -17,16 +20,16 @@ constexpr std::size_t kHeaderDifatEntries = 109;
 constexpr std::size_t kDirectoryEntrySize = 128;
 
 [[noreturn]] void damaged(ReadFailure cause, const std::string& why) {
-    throw SheetReadError(cause, "contenitore del file: " + why);
+    throw SheetReadError(cause, msg::kCompoundDetail + why);
 }
 
 class Container {
 public:
     explicit Container(std::string_view file) : m_file(file) {
-        if (file.size() < 512 || file.substr(0, 8) != kCompoundFileSignature) damaged(ReadFailure::Truncated, "intestazione mancante");
+        if (file.size() < 512 || file.substr(0, 8) != kCompoundFileSignature) damaged(ReadFailure::Truncated, msg::kCompoundNoHeader);
         unsigned shift = le16(file, 0x1E), miniShift = le16(file, 0x20);
-        if (shift != 9 && shift != 12) damaged(ReadFailure::Damaged, "dimensione dei settori non valida");
-        if (miniShift != 6) damaged(ReadFailure::Damaged, "dimensione dei mini settori non valida");
+        if (shift != 9 && shift != 12) damaged(ReadFailure::Damaged, msg::kCompoundBadSectorSize);
+        if (miniShift != 6) damaged(ReadFailure::Damaged, msg::kCompoundBadMiniSectorSize);
         m_sectorSize = std::size_t(1) << shift;
         m_miniCutoff = le32(file, 0x38);
         // Sectors beyond the end of the file cannot exist: every count is
@@ -35,7 +38,7 @@ public:
         readFat();
         m_directory = chain(m_fat, le32(file, 0x30), m_sectorSize, SIZE_MAX);
         m_miniFat = chain(m_fat, le32(file, 0x3C), m_sectorSize, SIZE_MAX);
-        if (m_directory.size() < kDirectoryEntrySize) damaged(ReadFailure::Truncated, "elenco dei flussi mancante");
+        if (m_directory.size() < kDirectoryEntrySize) damaged(ReadFailure::Truncated, msg::kCompoundNoDirectory);
         // The root entry holds the mini stream.
         std::uint64_t miniSize = le32(m_directory, 120);
         m_miniStream = chain(m_fat, le32(m_directory, 116), m_sectorSize, miniSize);
@@ -58,7 +61,7 @@ public:
 private:
     std::string_view sector(std::uint32_t n) const {
         std::size_t at = (std::size_t(n) + 1) * m_sectorSize;
-        if (n >= m_sectorCount || at >= m_file.size()) damaged(ReadFailure::BadOffset, "settore oltre la fine del file");
+        if (n >= m_sectorCount || at >= m_file.size()) damaged(ReadFailure::BadOffset, msg::kCompoundSectorBeyondEnd);
         return m_file.substr(at, m_sectorSize);
     }
 
@@ -70,16 +73,16 @@ private:
     // The allocation table, from the sector list in the header and its continuation sectors.
     void readFat() {
         std::size_t fatSectors = le32(m_file, 0x2C);
-        if (fatSectors > m_sectorCount) damaged(ReadFailure::TooLarge, "tabella di allocazione troppo grande");
+        if (fatSectors > m_sectorCount) damaged(ReadFailure::TooLarge, msg::kCompoundFatTooLarge);
         std::vector<std::uint32_t> fatList;
         appendTable(fatList, m_file.substr(0x4C), std::min(fatSectors, kHeaderDifatEntries));
         std::uint32_t next = le32(m_file, 0x44);
         std::size_t perSector = m_sectorSize / 4 - 1;
         for (std::size_t hops = 0; fatList.size() < fatSectors; ++hops) {
-            if (hops > m_sectorCount) damaged(ReadFailure::ChainLoop, "catena della tabella di allocazione");
-            if (next >= kFreeSector - 3) damaged(ReadFailure::BadOffset, "catena della tabella di allocazione interrotta");
+            if (hops > m_sectorCount) damaged(ReadFailure::ChainLoop, msg::kCompoundFatChain);
+            if (next >= kFreeSector - 3) damaged(ReadFailure::BadOffset, msg::kCompoundFatChainBroken);
             std::string_view s = sector(next);
-            if (s.size() < m_sectorSize) damaged(ReadFailure::Truncated, "tabella di allocazione troncata");
+            if (s.size() < m_sectorSize) damaged(ReadFailure::Truncated, msg::kCompoundFatTruncated);
             appendTable(fatList, s, std::min(perSector, fatSectors - fatList.size()));
             next = le32(s, perSector * 4);
         }
@@ -92,17 +95,17 @@ private:
         std::string out;
         std::vector<bool> seen(table.size());
         for (std::uint32_t n = start; n != kEndOfChain && out.size() < size; n = table[n]) {
-            if (n >= table.size()) damaged(ReadFailure::BadOffset, "catena di settori oltre la tabella");
-            if (seen[n]) damaged(ReadFailure::ChainLoop, "catena di settori");
+            if (n >= table.size()) damaged(ReadFailure::BadOffset, msg::kCompoundChainBeyondTable);
+            if (seen[n]) damaged(ReadFailure::ChainLoop, msg::kCompoundChain);
             seen[n] = true;
             std::string_view piece = unit == m_sectorSize ? sector(n) : miniSector(n);
             // Only the file's last sector may be short, and only where the data ends in it.
             if (piece.size() < unit && (size == SIZE_MAX ? table[n] != kEndOfChain : out.size() + piece.size() < size))
-                damaged(ReadFailure::Truncated, "settore troncato in mezzo a un flusso");
+                damaged(ReadFailure::Truncated, msg::kCompoundSectorCut);
             out.append(piece);
         }
         if (size != SIZE_MAX) {
-            if (out.size() < size) damaged(ReadFailure::Truncated, "flusso più corto della sua lunghezza");
+            if (out.size() < size) damaged(ReadFailure::Truncated, msg::kCompoundStreamShort);
             out.resize(static_cast<std::size_t>(size));
         }
         return out;
@@ -110,7 +113,7 @@ private:
 
     std::string_view miniSector(std::uint32_t n) const {
         std::size_t at = std::size_t(n) * 64;
-        if (at >= m_miniStream.size()) damaged(ReadFailure::BadOffset, "mini settore oltre la fine del flusso");
+        if (at >= m_miniStream.size()) damaged(ReadFailure::BadOffset, msg::kCompoundMiniBeyondEnd);
         return std::string_view(m_miniStream).substr(at, 64);
     }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Messages.h"
 #include "db/TextCodec.h"
 #include "import_excel/WorkbookReader.h"
 
@@ -144,7 +145,7 @@ char findSeparator(CsvSource& text) {
 class FileSource : public CsvSource {
 public:
     explicit FileSource(const std::string& path) : m_in(path, std::ios::binary), m_buffer(kPieceBytes) {
-        if (!m_in) throw SheetReadError("file non trovato o non leggibile");
+        if (!m_in) throw SheetReadError(app::msg::kFileNotFoundOrUnreadable);
     }
     void rewind() override {
         m_in.clear();
@@ -153,7 +154,7 @@ public:
     }
     std::string_view next() override {
         m_in.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
-        if (m_in.bad()) throw SheetReadError("errore di lettura del file");
+        if (m_in.bad()) throw SheetReadError(app::msg::kFileReadError);
         std::string_view piece(m_buffer.data(), static_cast<std::size_t>(m_in.gcount()));
         if (m_first && piece.substr(0, 3) == kBom) piece.remove_prefix(3);
         m_first = false;

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <optional>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/Names.h"
 #include "import_excel/CellReference.h"
 #include "import_excel/CellText.h"
@@ -19,6 +21,8 @@
 namespace tessaro7::import_excel {
 
 namespace {
+
+namespace msg = app::msg;
 
 constexpr std::string_view kFormat = ".ods";
 constexpr std::size_t kMaxSheets = 4096;
@@ -53,7 +57,8 @@ struct SheetNamesPart : XmlHandler {
         if (name == "spreadsheet") inSpreadsheet = true;
         if (!inSpreadsheet || name != "table" || tables++ > 0) return;
         if (names.size() >= kMaxSheets)
-            throw SheetReadError("la cartella di lavoro ha più di " + std::to_string(kMaxSheets) + " fogli");
+            throw SheetReadError::withReason(ReadFailure::TooLarge,
+                                             db::filledText(msg::kXlsxTooManySheets, {{"n", std::to_string(kMaxSheets)}}));
         names.emplace_back(xmlAttribute(a, "name"));
     }
     void close(std::string_view name) override {
@@ -273,7 +278,7 @@ private:
         } else if (m_type == "float" || m_type == "percentage" || m_type == "currency") {
             auto [end, ec] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), cell.number);
             if (m_value.empty() || ec != std::errc() || end != m_value.data() + m_value.size() || !std::isfinite(cell.number))
-                refuse("un numero non valido");
+                refuse(msg::kXlsxBadNumber);
             cell.type = SheetCell::Type::Number;
         } else if (m_type == "date") {
             auto date = parseOdsDate(m_value);
@@ -286,7 +291,7 @@ private:
         } else if (m_type == "boolean") {
             cell.type = SheetCell::Type::Boolean;
             if (m_value == "true" || m_value == "1") cell.number = 1;
-            else if (m_value != "false" && m_value != "0") refuse("un valore logico non valido");
+            else if (m_value != "false" && m_value != "0") refuse(msg::kXlsxBadBoolean);
         } else if (m_type == "string") {
             cell.text = m_hasString ? m_string : m_text;
         } else if (m_formula && m_type.empty()) {
@@ -297,10 +302,11 @@ private:
         return cell;
     }
 
+    // `what` names the cell as {cella}.
     [[noreturn]] void refuse(const char* what) const {
-        throw SheetReadError("non è un file .ods leggibile: la cella " +
-                             cellName(static_cast<std::uint32_t>(m_row), static_cast<std::uint32_t>(m_cellCol)) + " ha " +
-                             what);
+        unreadablePackage(kFormat, ReadFailure::Damaged,
+                          db::filledText(what, {{"cella", cellName(static_cast<std::uint32_t>(m_row),
+                                                                   static_cast<std::uint32_t>(m_cellCol))}}));
     }
 
     CellSink& m_sink;
@@ -331,7 +337,7 @@ public:
         ManifestPart manifest;
         readXmlPart(m_zip, "META-INF/manifest.xml", manifest, kFormat);
         if (manifest.encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
-        if (!m_zip.find("content.xml")) unreadablePackage(kFormat, "manca la parte content.xml");
+        if (!m_zip.find("content.xml")) contentMissing();
         SettingsPart settings;
         readXmlPart(m_zip, "settings.xml", settings, kFormat);
         if (settings.found) m_active = settings.active;
@@ -353,8 +359,8 @@ public:
     }
 
     void readSheet(std::size_t index, CellSink& sink) override {
-        if (m_names && index >= m_names->size()) throw SheetReadError("foglio inesistente");
-        if (!read(TableChoice{{}, false, index}, sink)) throw SheetReadError("foglio inesistente");
+        if (m_names && index >= m_names->size()) throw SheetReadError(msg::kBiffNoSuchSheet);
+        if (!read(TableChoice{{}, false, index}, sink)) throw SheetReadError(msg::kBiffNoSuchSheet);
     }
 
     std::size_t readChosenSheet(const std::string& sheet, CellSink& sink) override {
@@ -370,9 +376,14 @@ public:
     }
 
 private:
+    [[noreturn]] static void contentMissing() {
+        unreadablePackage(kFormat, ReadFailure::NotThisFormat,
+                          db::filledText(msg::kPackagePartMissing, {{"voce", "content.xml"}}));
+    }
+
     std::optional<std::size_t> read(const TableChoice& choice, CellSink& sink) {
         CellsPart cells(sink, choice, m_names.has_value());
-        if (!readXmlPart(m_zip, "content.xml", cells, kFormat)) unreadablePackage(kFormat, "manca la parte content.xml");
+        if (!readXmlPart(m_zip, "content.xml", cells, kFormat)) contentMissing();
         if (!m_names) m_names = std::move(cells.names());
         return cells.chosen();
     }

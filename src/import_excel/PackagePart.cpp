@@ -2,12 +2,16 @@
 
 #include <vector>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
 
-void unreadablePackage(std::string_view format, const std::string& reason) {
-    throw SheetReadError("non è un file " + std::string(format) + " leggibile: " + reason);
+namespace msg = app::msg;
+
+void unreadablePackage(std::string_view format, ReadFailure cause, const std::string& reason) {
+    throw SheetReadError::withReason(cause, db::filledText(msg::kPackageUnreadable, {{"formato", format}}) + reason);
 }
 
 std::string packagePartPath(std::string_view folder, std::string_view target) {
@@ -35,7 +39,7 @@ ZipArchive openPackage(std::string_view bytes, std::string_view format) {
     try {
         return ZipArchive(bytes);
     } catch (const ZipError& e) {
-        unreadablePackage(format, e.what());
+        unreadablePackage(format, e.cause(), e.what());
     }
 }
 
@@ -47,10 +51,12 @@ bool readXmlPart(const ZipArchive& zip, std::string_view path, XmlHandler& handl
         zip.read(*entry, [&](std::string_view piece) { return reader.feed(piece); });
         reader.finish();
     } catch (const ZipError& e) {
-        unreadablePackage(format, e.what());
+        unreadablePackage(format, e.cause(), e.what());
     } catch (const XmlError& e) {
-        if (e.truncated()) unreadablePackage(format, "la parte " + entry->name.substr(0, 60) + " è troncata");
-        unreadablePackage(format, "la parte " + entry->name.substr(0, 60) + " non è leggibile: " + e.what());
+        const std::string part = entry->name.substr(0, 60);
+        if (e.cause() == ReadFailure::Truncated)
+            unreadablePackage(format, e.cause(), db::filledText(msg::kPackagePartTruncated, {{"voce", part}}));
+        unreadablePackage(format, e.cause(), db::filledText(msg::kPackagePartUnreadable, {{"voce", part}}) + e.what());
     }
     return true;
 }

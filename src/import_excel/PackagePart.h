@@ -6,13 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "import_excel/WorkbookReader.h"
 #include "import_excel/XmlReader.h"
 #include "import_excel/ZipArchive.h"
 
 namespace tessaro7::import_excel {
 
-// Throws SheetReadError "non è un file FORMAT leggibile: REASON".
-[[noreturn]] void unreadablePackage(std::string_view format, const std::string& reason);
+// Throws SheetReadError "non è un file FORMAT leggibile: REASON" of that cause.
+[[noreturn]] void unreadablePackage(std::string_view format, ReadFailure cause, const std::string& reason);
 
 // The package path of a part named by a relationship of a part in `folder`:
 // relative ("worksheets/x.xml", "../x.xml") or from the root ("/xl/x.xml");

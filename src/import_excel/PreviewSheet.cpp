@@ -1,6 +1,7 @@
 #include "import_excel/PreviewSheet.h"
 
 #include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/RegionalText.h"
 #include "import_excel/SheetReader.h"
 
@@ -16,13 +17,13 @@ PreviewOutcome PreviewSheet(const std::string& file, const std::string& columns,
         grid = PreviewGrid();
         app::Notice notice;
         notice.lines[0] = app::msg::kPreviewTooLarge;
-        notice.lines[1] = "Numero Righe al massimo " + std::to_string(kMaxSheetRows) + ", Numero Colonne al massimo " +
-                          std::to_string(kMaxSheetCols) + ".";
+        notice.lines[1] = db::filledText(app::msg::kPreviewLimits, {{"righe", std::to_string(kMaxSheetRows)},
+                                                                    {"colonne", std::to_string(kMaxSheetCols)}});
         outcome.notice = notice;
         return outcome;
     }
     try {
-        if (file.empty()) throw SheetReadError("nessun file indicato");
+        if (file.empty()) throw SheetReadError(app::msg::kNoFileGiven);
         SheetRead read = readSheet(file, sheet, static_cast<long>(rowCount), static_cast<long>(cols));
         grid = std::move(read.grid);
         outcome.sheetRead = read.sheets[read.read];

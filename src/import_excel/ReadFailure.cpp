@@ -22,6 +22,14 @@ constexpr FailureText kFailureTexts[] = {
     {ReadFailure::UnknownCodePage, msg::kReadUnknownCodePage},
     {ReadFailure::Unsupported, msg::kReadUnsupported},
     {ReadFailure::CellsUnreadable, msg::kReadCellsUnreadable},
+    {ReadFailure::TwoEndRecords, msg::kReadTwoEndRecords},
+    {ReadFailure::EntriesOverlap, msg::kReadEntriesOverlap},
+    {ReadFailure::EntryTwice, msg::kReadEntryTwice},
+    {ReadFailure::SizesDisagree, msg::kReadSizesDisagree},
+    {ReadFailure::HeaderDisagrees, msg::kReadHeaderDisagrees},
+    {ReadFailure::BadChecksum, msg::kReadBadChecksum},
+    {ReadFailure::BadXml, msg::kReadBadXml},
+    {ReadFailure::Dtd, msg::kReadDtd},
 };
 
 std::string sentence(ReadFailure cause, const std::string& detail) {
@@ -39,5 +47,9 @@ const char* readFailureText(ReadFailure cause) {
 
 SheetReadError::SheetReadError(ReadFailure cause, const std::string& detail)
     : std::runtime_error(sentence(cause, detail)), m_cause(cause) {}
+
+SheetReadError SheetReadError::withReason(ReadFailure cause, const std::string& reason) {
+    return SheetReadError(Whole{}, cause, reason);
+}
 
 }  // namespace tessaro7::import_excel

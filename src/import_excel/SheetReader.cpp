@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/Names.h"
 #include "db/PathResolver.h"
 #include "import_excel/CellText.h"
@@ -11,6 +13,8 @@
 #include "import_excel/PackagePart.h"
 
 namespace tessaro7::import_excel {
+
+namespace msg = app::msg;
 
 namespace {
 
@@ -23,19 +27,19 @@ constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(512) << 20;
 // checks every file passes.
 std::string readFile(const fs::path& file, std::uintmax_t most = kMaxFileBytes) {
     std::error_code ec;
-    if (!fs::exists(file, ec)) throw SheetReadError("file non trovato");
-    if (fs::is_directory(file, ec)) throw SheetReadError("è una cartella, non un file");
+    if (!fs::exists(file, ec)) throw SheetReadError(msg::kFileNotFound);
+    if (fs::is_directory(file, ec)) throw SheetReadError(msg::kFileIsFolder);
     std::uintmax_t size = fs::file_size(file, ec);
-    if (ec) throw SheetReadError("file non leggibile");
+    if (ec) throw SheetReadError(msg::kFileUnreadable);
     if (size > kMaxFileBytes)
-        throw SheetReadError(ReadFailure::TooLarge, "più di " + std::to_string(kMaxFileBytes >> 20) + " MB");
+        throw SheetReadError(ReadFailure::TooLarge, db::filledText(msg::kFileOverMegabytes, {{"n", std::to_string(kMaxFileBytes >> 20)}}));
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw SheetReadError("file non trovato o non leggibile");
+    if (!in) throw SheetReadError(msg::kFileNotFoundOrUnreadable);
     std::string bytes(static_cast<std::size_t>(std::min(size, most)), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) throw SheetReadError("errore di lettura del file");
-    if (bytes.empty()) throw SheetReadError("il file è vuoto");
+    if (in.bad()) throw SheetReadError(msg::kFileReadError);
+    if (bytes.empty()) throw SheetReadError(msg::kFileEmpty);
     return bytes;
 }
 
@@ -60,7 +64,7 @@ public:
             m_grid.setCell(row, col, cellText(value), kind);
         if (m_grid.textBytes() > m_budget)
             throw SheetReadError(ReadFailure::TooLarge,
-                                 "il foglio contiene più testo di quanto un file di queste dimensioni possa contenere");
+                                 msg::kSheetTextTooLarge);
     }
 
 private:
@@ -75,7 +79,7 @@ private:
 // or an Office Open XML workbook (package relationships, or the workbook
 // part where such packages keep it).
 WorkbookFormat zipFormat(std::string_view bytes) {
-    ZipArchive zip = openPackage(bytes, ".xlsx o .ods");
+    ZipArchive zip = openPackage(bytes, msg::kZipOrOdsFormat);
     if (const ZipEntry* mimetype = zip.find("mimetype"); mimetype && mimetype->unpacked <= 256) {
         std::string type;
         zip.read(*mimetype, [&](std::string_view piece) {
@@ -84,11 +88,11 @@ WorkbookFormat zipFormat(std::string_view bytes) {
         });
         if (type == "application/vnd.oasis.opendocument.spreadsheet") return WorkbookFormat::Ods;
         if (type.starts_with("application/vnd.oasis.opendocument."))
-            throw SheetReadError("è un documento OpenDocument, ma non un foglio di calcolo");
+            throw SheetReadError(msg::kOdfNotSpreadsheet);
     }
     if (zip.find("_rels/.rels") || zip.find("xl/workbook.xml")) return WorkbookFormat::Xlsx;
     if (zip.find("content.xml")) return WorkbookFormat::Ods;
-    throw SheetReadError("è un archivio zip, ma non una cartella di lavoro (.xlsx, .ods)");
+    throw SheetReadError(msg::kZipNotWorkbook);
 }
 
 // A list saved as text holds no NUL byte (a binary file, or UTF-16, does);
@@ -100,7 +104,7 @@ std::string someNames(const std::vector<std::string>& names) {
     constexpr std::size_t kShown = 5;
     std::string list;
     for (std::size_t i = 0; i < names.size() && i < kShown; ++i) list += (i ? ", " : "") + names[i];
-    if (names.size() > kShown) list += " e altri " + std::to_string(names.size() - kShown);
+    if (names.size() > kShown) list += msg::kAndOthers + std::to_string(names.size() - kShown);
     return list;
 }
 
@@ -113,7 +117,7 @@ WorkbookFormat detectFormat(std::string_view bytes) {
         return WorkbookFormat::Biff;
     if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) return zipFormat(bytes);
     if (looksLikeText(bytes)) return WorkbookFormat::Csv;
-    throw SheetReadError("non è una cartella di lavoro (.xls, .xlsx, .ods) né un file di testo .csv");
+    throw SheetReadError(msg::kNotAWorkbook);
 }
 
 std::unique_ptr<WorkbookReader> openWorkbook(std::string bytes) {
@@ -127,10 +131,10 @@ std::unique_ptr<WorkbookReader> openWorkbook(std::string bytes) {
 }
 
 void refuseMissingSheet(const std::string& sheet, const std::vector<std::string>& names) {
-    throw SheetReadError("il foglio '" + sheet + "' non esiste (fogli: " + someNames(names) + ")");
+    throw SheetReadError(db::filledText(msg::kNoSuchSheet, {{"foglio", sheet}, {"fogli", someNames(names)}}));
 }
 
-void refuseNoSheets() { throw SheetReadError("la cartella di lavoro non contiene fogli di lavoro"); }
+void refuseNoSheets() { throw SheetReadError(msg::kNoWorksheets); }
 
 std::size_t WorkbookReader::readChosenSheet(const std::string& sheet, CellSink& sink) {
     const std::vector<std::string>& names = sheetNames();

@@ -24,6 +24,14 @@ enum class ReadFailure {
     UnknownCodePage,  // text in a code page no converter knows
     Unsupported,      // a variant of the format the program does not read
     CellsUnreadable,  // a worksheet holds cells in records the program cannot read
+    TwoEndRecords,    // a zip package with two end records: which one counts cannot be told
+    EntriesOverlap,   // two entries of a package share bytes
+    EntryTwice,       // two entries of a package have the same part name
+    SizesDisagree,    // an entry's sizes differ between its header, the directory and its data
+    HeaderDisagrees,  // an entry's local header names another entry or method than the directory
+    BadChecksum,      // an entry's data does not give its CRC-32
+    BadXml,           // a part is not well-formed XML
+    Dtd,              // a part declares a document type, which the formats do not allow
 };
 
 // The Italian sentence of a cause.
@@ -36,9 +44,15 @@ public:
     explicit SheetReadError(const std::string& reason) : std::runtime_error(reason) {}
     // The cause's sentence, then the detail in parentheses when there is one.
     SheetReadError(ReadFailure cause, const std::string& detail);
+    // A cause with a reason of its own, written out whole.
+    static SheetReadError withReason(ReadFailure cause, const std::string& reason);
     ReadFailure cause() const { return m_cause; }
 
 private:
+    struct Whole {};
+    SheetReadError(Whole, ReadFailure cause, const std::string& reason)
+        : std::runtime_error(reason), m_cause(cause) {}
+
     ReadFailure m_cause = ReadFailure::Damaged;
 };
 

@@ -12,6 +12,8 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "import_excel/CellReference.h"
 #include "import_excel/CellText.h"
 #include "import_excel/PackagePart.h"
@@ -19,15 +21,23 @@
 
 namespace tessaro7::import_excel {
 
+namespace msg = app::msg;
+
 namespace {
 
 constexpr std::string_view kFormat = ".xlsx";
 constexpr std::size_t kMaxSheets = 4096;
 
+// A cell that cannot be read, named by its reference.
+[[noreturn]] void cellFailure(ReadFailure cause, const char* text, std::uint32_t row, std::uint32_t col) {
+    throw SheetReadError::withReason(cause, db::filledText(text, {{"cella", cellName(row, col)}}));
+}
+
 std::string_view attribute(const XmlAttributes& attributes, std::string_view name) { return xmlAttribute(attributes, name); }
 
+// The whole text as a number of type T (whole or floating); nullopt when any of it is not.
 template <typename T>
-std::optional<T> whole(std::string_view text) {
+std::optional<T> numberFromText(std::string_view text) {
     T value{};
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
@@ -55,13 +65,14 @@ struct WorkbookPart : XmlHandler {
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "sheet") {
             if (sheets.size() >= kMaxSheets)
-                throw SheetReadError("la cartella di lavoro ha più di " + std::to_string(kMaxSheets) + " fogli");
+                throw SheetReadError::withReason(
+                    ReadFailure::TooLarge, db::filledText(msg::kXlsxTooManySheets, {{"n", std::to_string(kMaxSheets)}}));
             sheets.push_back({std::string(attribute(a, "name")), std::string(attribute(a, "id"))});
         } else if (name == "workbookPr") {
             dates1904 = xmlTrue(attribute(a, "date1904"));
         } else if (name == "workbookView" && !viewSeen) {
             viewSeen = true;
-            activeTab = whole<std::size_t>(attribute(a, "activeTab"));
+            activeTab = numberFromText<std::size_t>(attribute(a, "activeTab"));
         }
     }
     void close(std::string_view) override {}
@@ -159,11 +170,11 @@ class StylesPart : public XmlHandler {
 public:
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "numFmt") {
-            if (auto id = whole<unsigned>(attribute(a, "numFmtId"))) m_custom[*id] = formatKind(attribute(a, "formatCode"));
+            if (auto id = numberFromText<unsigned>(attribute(a, "numFmtId"))) m_custom[*id] = formatKind(attribute(a, "formatCode"));
         } else if (name == "cellXfs") {
             m_inCellFormats = true;
         } else if (name == "xf" && m_inCellFormats) {
-            m_formats.push_back(whole<unsigned>(attribute(a, "numFmtId")).value_or(0));
+            m_formats.push_back(numberFromText<unsigned>(attribute(a, "numFmtId")).value_or(0));
         }
     }
     void close(std::string_view name) override {
@@ -207,7 +218,7 @@ public:
 
     void open(std::string_view name, const XmlAttributes& a) override {
         if (name == "row") {
-            auto r = whole<std::uint32_t>(attribute(a, "r"));
+            auto r = numberFromText<std::uint32_t>(attribute(a, "r"));
             m_row = r && *r >= 1 && *r <= kMaxSheetRows ? *r - 1 : std::min<std::int64_t>(m_row + 1, kMaxSheetRows);
             m_nextCol = 0;
             m_done = m_row >= m_rowsWanted;
@@ -263,7 +274,7 @@ private:
         }
         m_nextCol = std::min(m_cellCol + 1, kMaxSheetCols);
         m_type = attribute(a, "t");
-        m_style = whole<std::size_t>(attribute(a, "s")).value_or(0);
+        m_style = numberFromText<std::size_t>(attribute(a, "s")).value_or(0);
         m_inCell = true;
         m_keep = m_cellRow < m_rowsWanted && m_cellCol < m_colsWanted;
         m_formula = m_valueSeen = false;
@@ -282,8 +293,8 @@ private:
             if (!m_formula) return;
             cell.type = SheetCell::Type::NoResult;
         } else if (m_type == "s") {
-            auto index = whole<std::size_t>(m_value);
-            if (!index) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " rimanda a un testo condiviso inesistente");
+            auto index = numberFromText<std::size_t>(m_value);
+            if (!index) cellFailure(ReadFailure::BadOffset, msg::kXlsxNoSuchSharedText, m_cellRow, m_cellCol);
             m_shared.push_back({m_cellRow, m_cellCol, *index});
             return;
         } else if (m_type == "str" || m_type == "d") {
@@ -292,13 +303,13 @@ private:
         } else if (m_type == "b") {
             cell.type = SheetCell::Type::Boolean;
             if (m_value == "1" || m_value == "true") cell.number = 1;
-            else if (m_value != "0" && m_value != "false") throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " ha un valore logico non valido");
+            else if (m_value != "0" && m_value != "false") cellFailure(ReadFailure::Damaged, msg::kXlsxBadBoolean, m_cellRow, m_cellCol);
         } else if (m_type == "e") {
             cell.type = SheetCell::Type::Error;
             cell.text = errorFromName(m_value);
         } else {
-            auto number = whole<double>(m_value);
-            if (!number || !std::isfinite(*number)) throw SheetReadError("la cella " + cellName(m_cellRow, m_cellCol) + " ha un numero non valido");
+            auto number = numberFromText<double>(m_value);
+            if (!number || !std::isfinite(*number)) cellFailure(ReadFailure::Damaged, msg::kXlsxBadNumber, m_cellRow, m_cellCol);
             cell.number = *number;
             const FormatKind kind = m_style < m_kinds.size() ? m_kinds[m_style] : FormatKind::Number;
             cell.type = kind == FormatKind::Date      ? SheetCell::Type::Date
@@ -365,7 +376,7 @@ public:
         strings.finishItem();
         for (const SharedCell& c : shared) {
             auto text = strings[c.index];
-            if (!text) throw SheetReadError("la cella " + cellName(c.row, c.col) + " rimanda a un testo condiviso inesistente");
+            if (!text) cellFailure(ReadFailure::BadOffset, msg::kXlsxNoSuchSharedText, c.row, c.col);
             SheetCell cell;
             cell.text = *text;
             sink.cell(c.row, c.col, cell);
@@ -379,13 +390,15 @@ private:
         RelationshipsPart package;
         if (!readXmlPart(m_zip, "_rels/.rels", package, kFormat)) return "xl/workbook.xml";
         std::string target = package.ofType("/officeDocument");
-        if (target.empty()) unreadablePackage(kFormat, "il pacchetto non indica la parte della cartella di lavoro");
+        if (target.empty()) unreadablePackage(kFormat, ReadFailure::NotThisFormat, msg::kPackageNoWorkbookPart);
         return packagePartPath("", target);
     }
 
     // Reads a part; a missing optional part has nothing to read.
     void part(const std::string& path, XmlHandler& handler, bool required) {
-        if (!readXmlPart(m_zip, path, handler, kFormat) && required) unreadablePackage(kFormat, "manca la parte " + path.substr(0, 60));
+        if (!readXmlPart(m_zip, path, handler, kFormat) && required)
+            unreadablePackage(kFormat, ReadFailure::NotThisFormat,
+                              db::filledText(msg::kPackagePartMissing, {{"voce", path.substr(0, 60)}}));
     }
 
     std::string m_bytes;

@@ -2,9 +2,13 @@
 
 #include <charconv>
 
+#include "app/Messages.h"
 #include "db/Cp1252.h"
+#include "db/FilledText.h"
 
 namespace tessaro7::import_excel {
+
+namespace msg = app::msg;
 
 namespace {
 
@@ -72,7 +76,7 @@ std::string_view decodeXmlText(std::string_view raw, std::string& out) {
         out.append(raw.substr(i, amp == std::string_view::npos ? raw.size() - i : amp - i));
         if (amp == std::string_view::npos) break;
         std::size_t end = raw.find(';', amp);
-        if (end == std::string_view::npos || end - amp > 12) throw XmlError("riferimento a carattere non chiuso", false);
+        if (end == std::string_view::npos || end - amp > 12) throw XmlError(ReadFailure::BadXml, msg::kXmlCharacterNotClosed);
         std::string_view name = raw.substr(amp + 1, end - amp - 1);
         i = end + 1;
         if (!name.empty() && name[0] == '#') {
@@ -81,7 +85,7 @@ std::string_view decodeXmlText(std::string_view raw, std::string& out) {
             std::uint32_t code = 0;
             auto [stop, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
             if (digits.empty() || ec != std::errc() || stop != digits.data() + digits.size())
-                throw XmlError("riferimento a carattere non valido", false);
+                throw XmlError(ReadFailure::BadXml, msg::kXmlCharacterInvalid);
             db::appendUtf8(out, code == 0 || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF ? 0xFFFD : code);
             continue;
         }
@@ -91,7 +95,7 @@ std::string_view decodeXmlText(std::string_view raw, std::string& out) {
                 out += c;
                 known = true;
             }
-        if (!known) throw XmlError("entità sconosciuta \"" + std::string(name) + "\"", false);
+        if (!known) throw XmlError(ReadFailure::BadXml, db::filledText(msg::kXmlUnknownEntity, {{"voce", name}}));
     }
     return out;
 }
@@ -114,8 +118,8 @@ void decodeOoxmlEscapes(std::string& text, std::size_t from) {
     text.replace(from, std::string::npos, out);
 }
 
-void XmlReader::fail(const char* why, std::size_t at) const {
-    throw XmlError(std::string(why) + ", al byte " + std::to_string(m_offset + at), false);
+void XmlReader::fail(const char* why, std::size_t at, ReadFailure cause) const {
+    throw XmlError(cause, std::string(why) + msg::kXmlAtByte + std::to_string(m_offset + at));
 }
 
 bool XmlReader::feed(std::string_view piece) {
@@ -147,12 +151,12 @@ bool XmlReader::feed(std::string_view piece) {
         m_offset += used;
         m_pending.assign(piece.substr(used));
     }
-    if (m_pending.size() > kMaxToken) fail("elemento troppo lungo", 0);
+    if (m_pending.size() > kMaxToken) fail(msg::kXmlTokenTooLong, 0);
     return !m_stopped;
 }
 
 void XmlReader::finish() {
-    if (!m_stopped && !m_rootClosed) throw XmlError("troncata", true);
+    if (!m_stopped && !m_rootClosed) throw XmlError(ReadFailure::Truncated, msg::kXmlTruncated);
 }
 
 std::size_t XmlReader::parse(std::string_view x) {
@@ -204,21 +208,21 @@ std::size_t XmlReader::markup(std::string_view x, std::size_t at) {
         if (used != 0 && !m_nameStarts.empty()) m_handler.text(inside);
         return used;
     }
-    if (startsWith(x, at, "<!DOCTYPE")) fail("contiene una dichiarazione del tipo di documento (DTD), che il formato non ammette", at);
-    fail("dichiarazione non ammessa", at);
+    if (startsWith(x, at, "<!DOCTYPE")) fail(msg::kXmlDtd, at, ReadFailure::Dtd);
+    fail(msg::kXmlDeclarationRefused, at);
 }
 
 std::size_t XmlReader::element(std::string_view x, std::size_t at) {
     std::size_t j = skipName(x, at + 1);
     if (j >= x.size()) return 0;
-    if (j == at + 1) fail("elemento senza nome", at);
+    if (j == at + 1) fail(msg::kXmlNoElementName, at);
     std::string_view name = localName(x.substr(at + 1, j - at - 1));
     m_attributes.clear();
     bool empty = false;
     j = m_handler.wantsAttributes(name) ? attributes(x, j, empty) : skimAttributes(x, j, empty);
     if (j == 0) return 0;
-    if (m_rootClosed) fail("contenuto dopo la fine dell'elemento radice", at);
-    if (m_nameStarts.size() >= kMaxDepth) fail("elementi annidati troppo a fondo", at);
+    if (m_rootClosed) fail(msg::kXmlAfterRoot, at);
+    if (m_nameStarts.size() >= kMaxDepth) fail(msg::kXmlTooDeep, at);
     m_nameStarts.push_back(m_names.size());
     m_names.append(name);
     m_handler.open(name, m_attributes);
@@ -241,20 +245,20 @@ std::size_t XmlReader::attributes(std::string_view x, std::size_t j, bool& empty
         if (x[j] == '>') return j + 1;
         if (x[j] == '/') {
             if (j + 1 >= x.size()) return 0;
-            if (x[j + 1] != '>') fail("elemento non terminato", j);
+            if (x[j + 1] != '>') fail(msg::kXmlElementNotEnded, j);
             empty = true;
             return j + 2;
         }
         std::size_t nameStart = j;
         j = skipName(x, j);
-        if (j == nameStart) fail("attributo senza nome", j);
+        if (j == nameStart) fail(msg::kXmlNoAttributeName, j);
         std::string_view attributeName = localName(x.substr(nameStart, j - nameStart));
         j = skipSpace(x, j);
         if (j >= x.size()) return 0;
-        if (x[j] != '=') fail("attributo senza valore", j);
+        if (x[j] != '=') fail(msg::kXmlNoAttributeValue, j);
         j = skipSpace(x, j + 1);
         if (j >= x.size()) return 0;
-        if (x[j] != '"' && x[j] != '\'') fail("valore di attributo senza virgolette", j);
+        if (x[j] != '"' && x[j] != '\'') fail(msg::kXmlValueNotQuoted, j);
         std::size_t end = x.find(x[j], j + 1);
         if (end == std::string_view::npos) return 0;
         if (m_attributes.size() < kMaxAttributes) {
@@ -282,7 +286,7 @@ std::size_t XmlReader::skimAttributes(std::string_view x, std::size_t j, bool& e
             empty = x[j - 1] == '/';
             return j + 1;
         } else if (c == '<') {
-            fail("elemento non terminato", j);
+            fail(msg::kXmlElementNotEnded, j);
         }
     }
     return 0;
@@ -294,9 +298,9 @@ std::size_t XmlReader::closing(std::string_view x, std::size_t at) {
     std::string_view name = localName(x.substr(at + 2, j - at - 2));
     j = skipSpace(x, j);
     if (j >= x.size()) return 0;
-    if (x[j] != '>') fail("chiusura di elemento non terminata", j);
+    if (x[j] != '>') fail(msg::kXmlCloseNotEnded, j);
     if (m_nameStarts.empty() || !sameName(std::string_view(m_names).substr(m_nameStarts.back()), name))
-        fail("chiusura di un elemento non aperto", at);
+        fail(msg::kXmlCloseNotOpened, at);
     m_names.resize(m_nameStarts.back());
     m_nameStarts.pop_back();
     m_rootClosed = m_nameStarts.empty();

@@ -14,17 +14,20 @@
 #include <utility>
 #include <vector>
 
+#include "import_excel/WorkbookReader.h"
+
 namespace tessaro7::import_excel {
 
-// The Italian reason an XML part cannot be read; `truncated` when the part
-// ends before its root element is closed.
+// Why an XML part cannot be read: Truncated when the part ends before its
+// root element is closed, Dtd for a document type, BadXml for any other
+// fault; what() is the Italian reason.
 class XmlError : public std::runtime_error {
 public:
-    XmlError(const std::string& reason, bool truncated) : std::runtime_error(reason), m_truncated(truncated) {}
-    bool truncated() const { return m_truncated; }
+    XmlError(ReadFailure cause, const std::string& reason) : std::runtime_error(reason), m_cause(cause) {}
+    ReadFailure cause() const { return m_cause; }
 
 private:
-    bool m_truncated;
+    ReadFailure m_cause;
 };
 
 // Local names and decoded values.
@@ -71,7 +74,7 @@ private:
     std::size_t text(std::string_view x, std::size_t at);
     std::size_t attributes(std::string_view x, std::size_t j, bool& empty);
     std::size_t skimAttributes(std::string_view x, std::size_t j, bool& empty);
-    [[noreturn]] void fail(const char* why, std::size_t at) const;
+    [[noreturn]] void fail(const char* why, std::size_t at, ReadFailure cause = ReadFailure::BadXml) const;
 
     XmlHandler& m_handler;
     std::string m_pending;       // the start of a token the last piece cut

@@ -6,11 +6,21 @@
 #include <climits>
 #include <memory>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "import_excel/LittleEndian.h"
 
 namespace tessaro7::import_excel {
 
 namespace {
+
+namespace msg = app::msg;
+using F = ReadFailure;
+
+// A failure naming one entry ({voce}), and a number ({n}) where the text has one.
+[[noreturn]] void entryFailure(ReadFailure cause, const char* text, std::string_view entry, const std::string& n = {}) {
+    throw ZipError(cause, db::filledText(text, {{"voce", entry.substr(0, 60)}, {"n", n}}));
+}
 
 constexpr std::uint32_t kEndSignature = 0x06054b50, kEntrySignature = 0x02014b50, kLocalSignature = 0x04034b50;
 constexpr std::size_t kEndSize = 22, kEntrySize = 46, kLocalSize = 30;
@@ -26,15 +36,15 @@ std::uint64_t unpackedLimit(std::size_t fileSize) { return (std::uint64_t(64) <<
 // comment, so it is the record whose comment ends exactly at the end of the
 // file. A second such record makes the package ambiguous.
 std::size_t findEnd(std::string_view file) {
-    if (file.size() < kEndSize) throw ZipError("il pacchetto è troncato (manca l'indice finale)");
+    if (file.size() < kEndSize) throw ZipError(F::Truncated, msg::kZipNoRoomForEnd);
     std::size_t found = std::string_view::npos;
     std::size_t lowest = file.size() - kEndSize > 0xFFFF ? file.size() - kEndSize - 0xFFFF : 0;
     for (std::size_t at = file.size() - kEndSize + 1; at-- > lowest;) {
         if (le32(file, at) != kEndSignature || at + kEndSize + le16(file, at + 20) != file.size()) continue;
-        if (found != std::string_view::npos) throw ZipError("il pacchetto ha due indici finali");
+        if (found != std::string_view::npos) throw ZipError(F::TwoEndRecords, msg::kReadTwoEndRecords);
         found = at;
     }
-    if (found == std::string_view::npos) throw ZipError("il pacchetto è troncato o danneggiato (manca l'indice finale)");
+    if (found == std::string_view::npos) throw ZipError(F::Truncated, msg::kZipNoEnd);
     return found;
 }
 
@@ -43,7 +53,7 @@ std::string shown(std::string_view name) { return std::string(name.substr(0, 60)
 struct Inflater {
     z_stream stream{};
     Inflater() {
-        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw ZipError("memoria insufficiente per decomprimere il pacchetto");
+        if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw ZipError(F::TooLarge, msg::kZipNoMemory);
     }
     ~Inflater() { inflateEnd(&stream); }
     Inflater(const Inflater&) = delete;
@@ -73,19 +83,19 @@ void ZipArchive::readDirectory(std::size_t end) {
     std::uint16_t here = le16(m_file, end + 8), count = le16(m_file, end + 10);
     std::uint32_t size = le32(m_file, end + 12), offset = le32(m_file, end + 16);
     if (count == 0xFFFF || size == 0xFFFFFFFF || offset == 0xFFFFFFFF)
-        throw ZipError("il pacchetto è in formato zip64, che una cartella di lavoro non richiede");
-    if (disk != 0 || directoryDisk != 0 || here != count) throw ZipError("il pacchetto è diviso in più parti");
+        throw ZipError(F::Unsupported, msg::kZip64);
+    if (disk != 0 || directoryDisk != 0 || here != count) throw ZipError(F::Unsupported, msg::kZipSplit);
     // The directory lies whole right before the end record: nothing hides between them.
-    if (std::uint64_t(offset) + size != end) throw ZipError("l'indice del pacchetto non è dove l'indice finale lo pone");
+    if (std::uint64_t(offset) + size != end) throw ZipError(F::BadOffset, msg::kZipDirectoryMisplaced);
     m_directory = offset;
     std::uint64_t unpacked = 0;
     std::size_t at = offset;
     for (std::size_t i = 0; i < count; ++i) {
         if (!fits(end, at, kEntrySize) || le32(m_file, at) != kEntrySignature)
-            throw ZipError("l'indice del pacchetto è danneggiato (voce " + std::to_string(i + 1) + ")");
+            entryFailure(F::Damaged, msg::kZipDirectoryDamaged, {}, std::to_string(i + 1));
         std::uint16_t flags = le16(m_file, at + 8), nameLength = le16(m_file, at + 28);
         std::size_t length = kEntrySize + nameLength + le16(m_file, at + 30) + le16(m_file, at + 32);
-        if (!fits(end, at, length)) throw ZipError("l'indice del pacchetto è danneggiato (voce " + std::to_string(i + 1) + ")");
+        if (!fits(end, at, length)) entryFailure(F::Damaged, msg::kZipDirectoryDamaged, {}, std::to_string(i + 1));
         ZipEntry entry;
         std::string_view rawName = m_file.substr(at + kEntrySize, nameLength);
         entry.name.assign(rawName);
@@ -95,40 +105,39 @@ void ZipArchive::readDirectory(std::size_t end) {
         entry.packed = le32(m_file, at + 20);
         entry.unpacked = le32(m_file, at + 24);
         entry.header = le32(m_file, at + 42);
-        if (le16(m_file, at + 34) != 0) throw ZipError("il pacchetto è diviso in più parti");
-        if (flags & kFlagEncrypted) throw ZipError("la voce " + shown(entry.name) + " è cifrata");
+        if (le16(m_file, at + 34) != 0) throw ZipError(F::Unsupported, msg::kZipSplit);
+        if (flags & kFlagEncrypted) entryFailure(F::Encrypted, msg::kZipEncrypted, entry.name);
         checkLocalHeader(entry, rawName, flags);
         unpacked += entry.unpacked;
         m_entries.push_back(std::move(entry));
         at += length;
     }
-    if (at != end) throw ZipError("l'indice del pacchetto contiene voci non contate dall'indice finale");
+    if (at != end) throw ZipError(F::Damaged, msg::kZipUncountedEntries);
     if (unpacked > unpackedLimit(m_file.size()))
-        throw ZipError("il pacchetto si espande a " + std::to_string(unpacked >> 20) +
-                       " MB, troppi per un file di queste dimensioni");
+        entryFailure(F::TooLarge, msg::kZipExpandsTo, {}, std::to_string(unpacked >> 20));
 }
 
 void ZipArchive::checkLocalHeader(ZipEntry& entry, std::string_view rawName, std::uint16_t flags) const {
     const std::string name = shown(entry.name);
     if (entry.method != kStored && entry.method != kDeflated)
-        throw ZipError("la voce " + name + " usa un metodo di compressione non gestito (" + std::to_string(entry.method) + ")");
+        entryFailure(F::Unsupported, msg::kZipUnknownMethod, name, std::to_string(entry.method));
     if (entry.method == kStored && entry.packed != entry.unpacked)
-        throw ZipError("la voce " + name + " ha dimensioni discordanti");
+        entryFailure(F::SizesDisagree, msg::kZipSizesDisagree, name);
     if (!fits(m_directory, entry.header, kLocalSize) || le32(m_file, entry.header) != kLocalSignature)
-        throw ZipError("la voce " + name + " non è dove l'indice la pone (oltre la fine del file o danneggiata)");
+        entryFailure(F::BadOffset, msg::kZipEntryMisplaced, name);
     std::size_t at = entry.header;
     std::uint16_t nameLength = le16(m_file, at + 26), extraLength = le16(m_file, at + 28);
     if (le16(m_file, at + 8) != entry.method || !fits(m_directory, at + kLocalSize, nameLength) ||
         m_file.substr(at + kLocalSize, nameLength) != rawName)
-        throw ZipError("l'intestazione della voce " + name + " non concorda con l'indice");
+        entryFailure(F::HeaderDisagrees, msg::kZipHeaderDisagrees, name);
     // With a data descriptor the local sizes may be left at zero; any other value must agree.
     std::uint32_t crc = le32(m_file, at + 14), packed = le32(m_file, at + 18), unpacked = le32(m_file, at + 22);
     bool deferred = (flags & kFlagDescriptor) && crc == 0 && packed == 0 && unpacked == 0;
     if (!deferred && (crc != entry.crc || packed != entry.packed || unpacked != entry.unpacked))
-        throw ZipError("la voce " + name + " ha dimensioni discordanti fra intestazione e indice");
+        entryFailure(F::SizesDisagree, msg::kZipHeaderSizesDisagree, name);
     entry.data = at + kLocalSize + nameLength + extraLength;
     if (!fits(m_directory, entry.data, entry.packed))
-        throw ZipError("la voce " + name + " va oltre la fine del file");
+        entryFailure(F::BadOffset, msg::kZipBeyondEnd, name);
 }
 
 // Entries in file order: each one's header and data end before the next begins.
@@ -138,12 +147,13 @@ void ZipArchive::checkLayout() {
     std::sort(order.begin(), order.end(), [](const ZipEntry* a, const ZipEntry* b) { return a->header < b->header; });
     for (std::size_t i = 1; i < order.size(); ++i)
         if (order[i - 1]->data + order[i - 1]->packed > order[i]->header)
-            throw ZipError("le voci " + shown(order[i - 1]->name) + " e " + shown(order[i]->name) + " si sovrappongono");
+            throw ZipError(F::EntriesOverlap, db::filledText(msg::kZipOverlap, {{"voce", shown(order[i - 1]->name)},
+                                                                               {"altra", shown(order[i]->name)}}));
     std::vector<std::string> keys;
     for (const ZipEntry& e : m_entries) keys.push_back(zipPartKey(e.name));
     std::sort(keys.begin(), keys.end());
     auto twice = std::adjacent_find(keys.begin(), keys.end());
-    if (twice != keys.end()) throw ZipError("la voce " + shown(*twice) + " compare due volte nel pacchetto");
+    if (twice != keys.end()) entryFailure(F::EntryTwice, msg::kZipTwice, *twice);
 }
 
 const ZipEntry* ZipArchive::find(std::string_view name) const {
@@ -160,7 +170,7 @@ void ZipArchive::read(const ZipEntry& entry, const std::function<bool(std::strin
     std::uint64_t total = 0;
     auto give = [&](std::string_view piece) {
         total += piece.size();
-        if (total > entry.unpacked) throw ZipError("la voce " + name + " si espande oltre la dimensione dichiarata");
+        if (total > entry.unpacked) entryFailure(F::SizesDisagree, msg::kZipExpandsBeyond, name);
         crc = crc32(crc, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(piece.size()));
         return take(piece);
     };
@@ -182,16 +192,16 @@ void ZipArchive::read(const ZipEntry& entry, const std::function<bool(std::strin
             left -= chunk - z.stream.avail_in;
             std::size_t produced = kPiece - z.stream.avail_out;
             if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR)
-                throw ZipError("la voce " + name + " è danneggiata (dati compressi non validi)");
+                entryFailure(F::Damaged, msg::kZipBadData, name);
             if (produced > 0 && !give(std::string_view(reinterpret_cast<const char*>(buffer.get()), produced))) return;
             if (status == Z_STREAM_END) break;
             if (status == Z_BUF_ERROR || (left == 0 && produced == 0))
-                throw ZipError("la voce " + name + " è troncata (dati compressi interrotti)");
+                entryFailure(F::Truncated, msg::kZipDataCut, name);
         }
     }
-    if (total != entry.unpacked) throw ZipError("la voce " + name + " ha dimensioni discordanti");
+    if (total != entry.unpacked) entryFailure(F::SizesDisagree, msg::kZipSizesDisagree, name);
 #ifndef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-    if (crc != entry.crc) throw ZipError("la voce " + name + " è danneggiata (somma di controllo errata)");
+    if (crc != entry.crc) entryFailure(F::BadChecksum, msg::kZipBadChecksum, name);
 #endif
 }
 

@@ -13,12 +13,18 @@
 #include <string_view>
 #include <vector>
 
+#include "import_excel/WorkbookReader.h"
+
 namespace tessaro7::import_excel {
 
-// The Italian reason a package cannot be read.
+// Why a package cannot be read: the cause, and what() the Italian reason.
 class ZipError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    ZipError(ReadFailure cause, const std::string& reason) : std::runtime_error(reason), m_cause(cause) {}
+    ReadFailure cause() const { return m_cause; }
+
+private:
+    ReadFailure m_cause;
 };
 
 struct ZipEntry {

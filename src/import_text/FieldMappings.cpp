@@ -3,9 +3,13 @@
 #include <cmath>
 #include <optional>
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/RegionalText.h"
 
 namespace tessaro7::import_text {
+
+namespace msg = app::msg;
 
 namespace {
 
@@ -33,17 +37,18 @@ std::string shown(const db::Value& value) {
 CheckedAssignment checkAssignment(const MappingRow& row, TextTable table, std::size_t index) {
     CheckedAssignment result;
     const TextTableFields& list = fieldsOf(table);
-    std::string field = index < list.fields.size() ? "campo " + std::string(list.fields[index].name) + ", " : "";
-    std::string where = "Riga " + std::to_string(index + 1) + " di " + mappingTableName(table) + " (" + field + "'" +
-                        row.visualizzato.toText() + "'): ";
+    std::string field =
+        index < list.fields.size() ? db::filledText(msg::kTextMappingField, {{"nome", list.fields[index].name}}) : "";
+    std::string where = db::filledText(msg::kTextMappingRow, {{"n", std::to_string(index + 1)},
+                                                              {"tabella", mappingTableName(table)},
+                                                              {"campo", field},
+                                                              {"nome", row.visualizzato.toText()}});
     std::optional<int> start = sixteenBit(row.colonna);
     std::optional<int> width = sixteenBit(row.qta);
     if (!start || *start < 1 || *start > kMaxColumn)
-        result.problems.push_back(where + "colonna di inizio " + shown(row.colonna) +
-                                  " non valida, deve essere tra 1 e 32767.");
+        result.problems.push_back(where + db::filledText(msg::kTextBadStart, {{"valore", shown(row.colonna)}}));
     if (!width || *width < 0 || *width > kMaxColumn)
-        result.problems.push_back(where + "numero di caratteri " + shown(row.qta) +
-                                  " non valido, deve essere tra 0 e 32767.");
+        result.problems.push_back(where + db::filledText(msg::kTextBadWidth, {{"valore", shown(row.qta)}}));
     if (result.problems.empty()) result.mapping = {true, *start, *width};
     return result;
 }
@@ -52,9 +57,9 @@ FieldMappings checkFieldMappings(const std::vector<MappingRow>& rows, TextTable 
     FieldMappings result;
     const TextTableFields& list = fieldsOf(table);
     if (rows.size() < list.fields.size()) {
-        result.problems.push_back("La tabella " + std::string(mappingTableName(table)) + " ha " +
-                                  std::to_string(rows.size()) + " righe: ne servono " +
-                                  std::to_string(list.fields.size()) + ", una per campo.");
+        result.problems.push_back(db::filledText(msg::kTextMappingRows, {{"tabella", mappingTableName(table)},
+                                                                         {"n", std::to_string(rows.size())},
+                                                                         {"servono", std::to_string(list.fields.size())}}));
         return result;
     }
     for (std::size_t k = 0; k < list.fields.size(); ++k) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/Messages.h"
+#include "db/FilledText.h"
 
 namespace tessaro7::import_text {
 
@@ -14,7 +15,7 @@ namespace {
 namespace msg = app::msg;
 
 std::string cannotRead(const std::string& path, const std::string& why) {
-    return "Impossibile leggere il file di testo '" + path + "': " + why + ".";
+    return db::filledText(msg::kTextCannotRead, {{"file", path}, {"motivo", why}});
 }
 
 std::string notText(const std::string& path, const TextScan& scan) {
@@ -45,11 +46,11 @@ TextFile openTextFile(const std::string& path) {
     std::error_code ec;
     std::filesystem::path p(path);
     if (!std::filesystem::exists(p, ec)) {
-        file.problem = cannotRead(path, "il file non esiste");
+        file.problem = cannotRead(path, msg::kTextFileMissing);
         return file;
     }
     if (std::filesystem::is_directory(p, ec)) {
-        file.problem = cannotRead(path, "è una cartella, non un file");
+        file.problem = cannotRead(path, msg::kTextFileIsFolder);
         return file;
     }
     file.in.open(p, std::ios::binary);
@@ -59,7 +60,7 @@ TextFile openTextFile(const std::string& path) {
     }
     file.scan = scanText(file.in, kMaxLines);
     if (file.scan.failed)
-        file.problem = cannotRead(path, "errore di lettura");
+        file.problem = cannotRead(path, msg::kTextReadError);
     else if (file.scan.flawedLine > 0)
         file.problem = notText(path, file.scan);
     return file;

@@ -1,5 +1,7 @@
 #include "import_text/TextPreview.h"
 
+#include "app/Messages.h"
+#include "db/FilledText.h"
 #include "import_text/FieldMappings.h"
 #include "import_text/FieldValue.h"
 #include "import_text/TextFields.h"
@@ -16,12 +18,12 @@ TextPreviewOutcome preview(TextTable table, const app::Archive& archive, const s
     try {
         mappings = readFieldMappings(archive.textMappingDatabasePath(), table);
     } catch (const db::EngineError& e) {
-        outcome.message = "Impossibile leggere le assegnazioni della tabella " + std::string(mappingTableName(table)) +
-                          ": " + e.what();
+        outcome.message =
+            db::filledText(app::msg::kTextMappingUnreadable, {{"tabella", mappingTableName(table)}}) + e.what();
         return outcome;
     }
     if (!mappings.usable()) {
-        outcome.message = "Assegnazioni non valide:";
+        outcome.message = app::msg::kTextMappingInvalid;
         for (const std::string& p : mappings.problems) outcome.message += "\n" + p;
         return outcome;
     }
@@ -35,7 +37,7 @@ TextPreviewOutcome preview(TextTable table, const app::Archive& archive, const s
     TextReader reader = text.lines(columnsNeeded(mappings.fields, list));
     bool emptyFile = text.scan.lines == 0 || !reader.next();
     if (reader.failed()) {
-        outcome.message = "Impossibile leggere il file di testo '" + file + "': errore di lettura.";
+        outcome.message = db::filledText(app::msg::kTextCannotRead, {{"file", file}, {"motivo", app::msg::kTextReadError}});
         return outcome;
     }
     outcome.lines.resize(kPreviewRows, app::PreviewLine{"", "", false, ""});

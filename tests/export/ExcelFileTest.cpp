@@ -76,10 +76,10 @@ protected:
     // they wrote between BOF and EOF.
     std::string records(const std::function<void(ExcelFile&)>& calls) {
         {
-            ExcelFile xf;
-            EXPECT_EQ(xf.CreateFile(file.string()), 0);
-            calls(xf);
-            EXPECT_EQ(xf.CloseFile(), 0);
+            ExcelFile writer;
+            EXPECT_EQ(writer.CreateFile(file.string()), 0);
+            calls(writer);
+            EXPECT_EQ(writer.CloseFile(), 0);
         }
         const std::string all = readFile(file);
         if (all.size() < 12) {
@@ -92,35 +92,35 @@ protected:
     }
 
     std::string record(const Call& call) {
-        return records([&](ExcelFile& xf) { EXPECT_EQ(call(xf), 0); });
+        return records([&](ExcelFile& writer) { EXPECT_EQ(call(writer), 0); });
     }
 
     // The call returns `number` and leaves no record behind.
     void expectRefused(std::int16_t number, const Call& call, const std::string& what) {
-        EXPECT_EQ(records([&](ExcelFile& xf) { EXPECT_EQ(call(xf), number) << what; }), "") << what;
+        EXPECT_EQ(records([&](ExcelFile& writer) { EXPECT_EQ(call(writer), number) << what; }), "") << what;
     }
 };
 
 // One cell at row 1, column 1 with zero attributes.
 Call cell(int valueType, Value v) {
-    return [valueType, v](ExcelFile& xf) { return xf.WriteValue(valueType, 0, 0, 0, 1, 1, v); };
+    return [valueType, v](ExcelFile& writer) { return writer.WriteValue(valueType, 0, 0, 0, 1, 1, v); };
 }
 
 std::vector<Call> everyOperation() {
     return {
-        [](ExcelFile& xf) { return xf.WriteValue(2, 0, 1, 0, 1, 1, "a"); },
-        [](ExcelFile& xf) { return xf.WriteValue(1, 0, 1, 0, 1, 1, 1.0); },
-        [](ExcelFile& xf) { return xf.WriteValue(0, 0, 1, 0, 1, 1, 1); },
-        [](ExcelFile& xf) { return xf.WriteValue(3, 0, 1, 0, 1, 1, 1); },
-        [](ExcelFile& xf) { return xf.SetMargin(38, 0.5); },
-        [](ExcelFile& xf) { return xf.SetColumnWidth(1, 1, 10); },
-        [](ExcelFile& xf) { return xf.SetFont("Arial", 10, 0); },
-        [](ExcelFile& xf) { return xf.SetHeader("h"); },
-        [](ExcelFile& xf) { return xf.SetFooter("f"); },
-        [](ExcelFile& xf) { return xf.SetFilePassword("p"); },
-        [](ExcelFile& xf) { return xf.SetCodePage(1252); },
-        [](ExcelFile& xf) { return xf.SetCellFormat(0, 0, 1); },
-        [](ExcelFile& xf) { return xf.CloseFile(); },
+        [](ExcelFile& writer) { return writer.WriteValue(2, 0, 1, 0, 1, 1, "a"); },
+        [](ExcelFile& writer) { return writer.WriteValue(1, 0, 1, 0, 1, 1, 1.0); },
+        [](ExcelFile& writer) { return writer.WriteValue(0, 0, 1, 0, 1, 1, 1); },
+        [](ExcelFile& writer) { return writer.WriteValue(3, 0, 1, 0, 1, 1, 1); },
+        [](ExcelFile& writer) { return writer.SetMargin(38, 0.5); },
+        [](ExcelFile& writer) { return writer.SetColumnWidth(1, 1, 10); },
+        [](ExcelFile& writer) { return writer.SetFont("Arial", 10, 0); },
+        [](ExcelFile& writer) { return writer.SetHeader("h"); },
+        [](ExcelFile& writer) { return writer.SetFooter("f"); },
+        [](ExcelFile& writer) { return writer.SetFilePassword("p"); },
+        [](ExcelFile& writer) { return writer.SetCodePage(1252); },
+        [](ExcelFile& writer) { return writer.SetCellFormat(0, 0, 1); },
+        [](ExcelFile& writer) { return writer.CloseFile(); },
     };
 }
 
@@ -130,26 +130,26 @@ TEST_F(ExcelFileTest, EmptySheetIsBofThenEof) {
 }
 
 TEST_F(ExcelFileTest, WorkedExamples) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(2, 64, 1, 0, 1, 1, "abc"); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(2, 64, 1, 0, 1, 1, "abc"); }),
               "04 00 0B 00 00 00 00 00 00 40 01 03 61 62 63");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(1, 0, 3, 0, 2, 5, 1.5); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(1, 0, 3, 0, 2, 5, 1.5); }),
               "03 00 0F 00 01 00 04 00 00 00 03 00 00 00 00 00 00 F8 3F");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFont("Arial", 10, 1); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFont("Arial", 10, 1); }),
               "31 00 0A 00 C8 00 01 00 05 41 72 69 61 6C");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetColumnWidth(1, 1, 80); }), "24 00 04 00 00 00 00 50");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetMargin(40, 1.5); }), "28 00 08 00 00 00 00 00 00 00 F8 3F");
-    EXPECT_EQ(records([](ExcelFile& xf) { xf.PrintGridLines(false); }), "2B 00 02 00 00 00");
-    EXPECT_EQ(records([](ExcelFile& xf) { xf.ProtectSpreadsheet(true); }), "12 00 02 00 01 00");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetColumnWidth(1, 1, 80); }), "24 00 04 00 00 00 00 50");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetMargin(40, 1.5); }), "28 00 08 00 00 00 00 00 00 00 F8 3F");
+    EXPECT_EQ(records([](ExcelFile& writer) { writer.PrintGridLines(false); }), "2B 00 02 00 00 00");
+    EXPECT_EQ(records([](ExcelFile& writer) { writer.ProtectSpreadsheet(true); }), "12 00 02 00 01 00");
 }
 
 TEST_F(ExcelFileTest, RecordsFollowCallOrder) {
-    EXPECT_EQ(records([](ExcelFile& xf) {
-                  xf.SetCodePage(1252);
-                  xf.PrintGridLines(true);
-                  xf.SetFont("Arial", 10, 1);
-                  xf.WriteValue(2, 0, 1, 0, 1, 1, "a");
-                  xf.WriteValue(1, 0, 3, 0, 1, 2, 2.0);
-                  xf.ProtectSpreadsheet(false);
+    EXPECT_EQ(records([](ExcelFile& writer) {
+                  writer.SetCodePage(1252);
+                  writer.PrintGridLines(true);
+                  writer.SetFont("Arial", 10, 1);
+                  writer.WriteValue(2, 0, 1, 0, 1, 1, "a");
+                  writer.WriteValue(1, 0, 3, 0, 1, 2, 2.0);
+                  writer.ProtectSpreadsheet(false);
               }),
               "42 00 02 00 E4 04 "
               "2B 00 02 00 01 00 "
@@ -170,7 +170,7 @@ TEST_F(ExcelFileTest, IntegerCellsRoundHalvesToEven) {
         EXPECT_EQ(record(cell(0, value)), head + bytes) << value.toText();
 
     // Address and the three attribute bytes, in the order HiddenLocked, CellFontUsed, Alignment.
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(0, 128, 3, 64, 3, 2, 7); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(0, 128, 3, 64, 3, 2, 7); }),
               "02 00 09 00 02 00 01 00 40 80 03 07 00");
 }
 
@@ -184,9 +184,9 @@ TEST_F(ExcelFileTest, IntegerCellRefusals) {
     expectRefused(13, cell(0, ""), "empty text");
     expectRefused(13, cell(0, DateTime{2026, 3, 5}), "date");
     expectRefused(94, cell(0, Null{}), "Null");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(0, 256, 0, 0, 1, 1, 1); }, "CellFontUsed 256");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(0, 0, -1, 0, 1, 1, 1); }, "Alignment -1");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(0, 0, 0, 256, 1, 1, 1); }, "HiddenLocked 256");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(0, 256, 0, 0, 1, 1, 1); }, "CellFontUsed 256");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(0, 0, -1, 0, 1, 1, 1); }, "Alignment -1");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(0, 0, 0, 256, 1, 1, 1); }, "HiddenLocked 256");
 }
 
 TEST_F(ExcelFileTest, NumberCells) {
@@ -209,7 +209,7 @@ TEST_F(ExcelFileTest, NumberCellRefusals) {
     expectRefused(13, cell(1, "1.500"), "ambiguous separator");
     expectRefused(13, cell(1, DateTime{2026, 3, 5}), "date");
     expectRefused(94, cell(1, Null{}), "Null");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(1, 300, 0, 0, 1, 1, 1.5); }, "CellFontUsed 300");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(1, 300, 0, 0, 1, 1, 1.5); }, "CellFontUsed 300");
 }
 
 TEST_F(ExcelFileTest, LabelCellsInRegionalFormAndWindows1252) {
@@ -236,7 +236,7 @@ TEST_F(ExcelFileTest, LabelCellsInRegionalFormAndWindows1252) {
 
 TEST_F(ExcelFileTest, LabelLengthCountsWindows1252Characters) {
     for (const std::string ch : {"x", "à"}) {
-        const std::string full = records([&](ExcelFile& xf) { EXPECT_EQ(cell(2, repeat(ch, 255))(xf), 0); });
+        const std::string full = records([&](ExcelFile& writer) { EXPECT_EQ(cell(2, repeat(ch, 255))(writer), 0); });
         const std::string byte = ch == "x" ? "78" : "E0";
         EXPECT_EQ(full, "04 00 07 01 00 00 00 00 00 00 00 FF " + repeat(byte + " ", 254) + byte) << ch;
         expectRefused(6, cell(2, repeat(ch, 256)), "256 characters");
@@ -245,97 +245,97 @@ TEST_F(ExcelFileTest, LabelLengthCountsWindows1252Characters) {
 
 TEST_F(ExcelFileTest, LabelCellRefusals) {
     expectRefused(94, cell(2, Null{}), "Null");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 0, 256, 1, 1, "a"); }, "HiddenLocked 256");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(2, 0, 0, 256, 1, 1, "a"); }, "HiddenLocked 256");
     // The value is converted before the attributes.
-    expectRefused(94, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 0, 256, 1, 1, Null{}); }, "Null first");
+    expectRefused(94, [](ExcelFile& writer) { return writer.WriteValue(2, 0, 0, 256, 1, 1, Null{}); }, "Null first");
 }
 
 TEST_F(ExcelFileTest, CellAddressesAndOtherValueTypes) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(2, 0, 0, 0, 32767, 256, "a"); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(2, 0, 0, 0, 32767, 256, "a"); }),
               "04 00 09 00 FE 7F FF 00 00 00 00 01 61");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 0, 0, 32768, 1, "a"); }, "lrow 32768");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 0, 0, 1, 32768, "a"); }, "lcol 32768");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 0, 0, -32768, 1, "a"); }, "lrow -32768");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(1, 0, 0, 0, 5'000'000'000, 1, 1.0); }, "huge lrow");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(2, 0, 0, 0, 32768, 1, "a"); }, "lrow 32768");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(2, 0, 0, 0, 1, 32768, "a"); }, "lcol 32768");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(2, 0, 0, 0, -32768, 1, "a"); }, "lrow -32768");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(1, 0, 0, 0, 5'000'000'000, 1, 1.0); }, "huge lrow");
     expectRefused(0, cell(3, "a"), "ValueType 3");
     expectRefused(0, cell(-1, 1.0), "ValueType -1");
     expectRefused(0, cell(3, Null{}), "ValueType 3 with Null");
 }
 
 TEST_F(ExcelFileTest, ColumnWidths) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetColumnWidth(1, 1, 127); }), "24 00 04 00 00 00 00 7F");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetColumnWidth(3, 22, 10); }), "24 00 04 00 02 15 00 0A");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetColumnWidth(256, 256, -128); }), "24 00 04 00 FF FF 00 80");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetColumnWidth(1, 1, 128); }, "width 128");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetColumnWidth(1, 1, -129); }, "width -129");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetColumnWidth(0, 1, 10); }, "first column 0");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetColumnWidth(1, 0, 10); }, "last column 0");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetColumnWidth(1, 257, 10); }, "last column 257");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetColumnWidth(1, 1, 127); }), "24 00 04 00 00 00 00 7F");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetColumnWidth(3, 22, 10); }), "24 00 04 00 02 15 00 0A");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetColumnWidth(256, 256, -128); }), "24 00 04 00 FF FF 00 80");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetColumnWidth(1, 1, 128); }, "width 128");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetColumnWidth(1, 1, -129); }, "width -129");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetColumnWidth(0, 1, 10); }, "first column 0");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetColumnWidth(1, 0, 10); }, "last column 0");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetColumnWidth(1, 257, 10); }, "last column 257");
 }
 
 TEST_F(ExcelFileTest, Fonts) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFont("Arial", 1638, 15); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFont("Arial", 1638, 15); }),
               "31 00 0A 00 F8 7F 0F 00 05 41 72 69 61 6C");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFont("", 8, 0); }), "31 00 05 00 A0 00 00 00 00");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFont(repeat("a", 255), 10, 0); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFont("", 8, 0); }), "31 00 05 00 A0 00 00 00 00");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFont(repeat("a", 255), 10, 0); }),
               "31 00 04 01 C8 00 00 00 FF " + repeat("61 ", 254) + "61");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetFont("Arial", 1639, 0); }, "height 1639");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetFont("Arial", 10, 256); }, "format 256");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetFont("Arial", 10, -1); }, "format -1");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetFont(repeat("a", 256), 10, 0); }, "256-character name");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetFont("Arial", 1639, 0); }, "height 1639");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetFont("Arial", 10, 256); }, "format 256");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetFont("Arial", 10, -1); }, "format -1");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetFont(repeat("a", 256), 10, 0); }, "256-character name");
 }
 
 TEST_F(ExcelFileTest, CellFormats) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCellFormat(0, 0, 1); }), "43 00 04 00 00 00 00 01");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCellFormat(1, 0, 3); }), "43 00 04 00 01 00 00 03");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCellFormat(3, 0xC5, 2); }), "43 00 04 00 03 00 C5 02");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetCellFormat(256, 0, 1); }, "font 256");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetCellFormat(0, -1, 1); }, "format -1");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetCellFormat(0, 0, 256); }, "alignment 256");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetCellFormat(0, 0, 1); }), "43 00 04 00 00 00 00 01");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetCellFormat(1, 0, 3); }), "43 00 04 00 01 00 00 03");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetCellFormat(3, 0xC5, 2); }), "43 00 04 00 03 00 C5 02");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetCellFormat(256, 0, 1); }, "font 256");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetCellFormat(0, -1, 1); }, "format -1");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetCellFormat(0, 0, 256); }, "alignment 256");
 }
 
 TEST_F(ExcelFileTest, FirstAttributeByteHoldsTheCellFormatAndTheProtectionBits) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(2, 64, 3, 3, 1, 1, "a"); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(2, 64, 3, 3, 1, 1, "a"); }),
               "04 00 09 00 00 00 00 00 03 40 03 01 61");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(1, 0, 3, 0x42, 1, 1, 1.0); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(1, 0, 3, 0x42, 1, 1, 1.0); }),
               "03 00 0F 00 00 00 00 00 42 00 03 00 00 00 00 00 00 F0 3F");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.WriteValue(0, 192, 1, 0xBF, 1, 1, 7); }),
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.WriteValue(0, 192, 1, 0xBF, 1, 1, 7); }),
               "02 00 09 00 00 00 00 00 BF C0 01 07 00");
-    expectRefused(6, [](ExcelFile& xf) { return xf.WriteValue(2, 0, 1, 256, 1, 1, "a"); }, "attribute byte 256");
+    expectRefused(6, [](ExcelFile& writer) { return writer.WriteValue(2, 0, 1, 256, 1, 1, "a"); }, "attribute byte 256");
 }
 
 TEST_F(ExcelFileTest, HeaderAndFooter) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetHeader("Pag"); }), "14 00 04 00 03 50 61 67");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetHeader(""); }), "14 00 01 00 00");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFooter("Città"); }), "15 00 06 00 05 43 69 74 74 E0");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFooter(""); }), "15 00 01 00 00");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetHeader(repeat("h", 256)); }, "256-character header");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetFooter(repeat("f", 256)); }, "256-character footer");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetHeader("Pag"); }), "14 00 04 00 03 50 61 67");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetHeader(""); }), "14 00 01 00 00");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFooter("Città"); }), "15 00 06 00 05 43 69 74 74 E0");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFooter(""); }), "15 00 01 00 00");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetHeader(repeat("h", 256)); }, "256-character header");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetFooter(repeat("f", 256)); }, "256-character footer");
 }
 
 TEST_F(ExcelFileTest, FilePasswordIsStoredAsItStands) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFilePassword("abc"); }), "2F 00 03 00 61 62 63");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetFilePassword(""); }), "2F 00 00 00");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetFilePassword(repeat("p", 32768)); }, "32768 characters");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFilePassword("abc"); }), "2F 00 03 00 61 62 63");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetFilePassword(""); }), "2F 00 00 00");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetFilePassword(repeat("p", 32768)); }, "32768 characters");
 }
 
 TEST_F(ExcelFileTest, GridLinesAndProtection) {
-    EXPECT_EQ(records([](ExcelFile& xf) { xf.PrintGridLines(true); }), "2B 00 02 00 01 00");
-    EXPECT_EQ(records([](ExcelFile& xf) { xf.ProtectSpreadsheet(false); }), "12 00 02 00 00 00");
+    EXPECT_EQ(records([](ExcelFile& writer) { writer.PrintGridLines(true); }), "2B 00 02 00 01 00");
+    EXPECT_EQ(records([](ExcelFile& writer) { writer.ProtectSpreadsheet(false); }), "12 00 02 00 00 00");
 }
 
 TEST_F(ExcelFileTest, Margins) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetMargin(38, 0.75); }), "26 00 08 00 00 00 00 00 00 00 E8 3F");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetMargin(39, 0.75); }), "27 00 08 00 00 00 00 00 00 00 E8 3F");
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetMargin(41, 1.0); }), "29 00 08 00 00 00 00 00 00 00 F0 3F");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetMargin(32768, 1.0); }, "record number 32768");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetMargin(-32769, 1.0); }, "record number -32769");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetMargin(38, 0.75); }), "26 00 08 00 00 00 00 00 00 00 E8 3F");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetMargin(39, 0.75); }), "27 00 08 00 00 00 00 00 00 00 E8 3F");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetMargin(41, 1.0); }), "29 00 08 00 00 00 00 00 00 00 F0 3F");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetMargin(32768, 1.0); }, "record number 32768");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetMargin(-32769, 1.0); }, "record number -32769");
 }
 
 TEST_F(ExcelFileTest, CodePage) {
-    EXPECT_EQ(record([](ExcelFile& xf) { return xf.SetCodePage(1252); }), "42 00 02 00 E4 04");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetCodePage(65536); }, "65536");
-    expectRefused(6, [](ExcelFile& xf) { return xf.SetCodePage(-1); }, "-1");
+    EXPECT_EQ(record([](ExcelFile& writer) { return writer.SetCodePage(1252); }), "42 00 02 00 E4 04");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetCodePage(65536); }, "65536");
+    expectRefused(6, [](ExcelFile& writer) { return writer.SetCodePage(-1); }, "-1");
 }
 
 TEST_F(ExcelFileTest, NothingIsWrittenWithoutAnOpenFile) {
@@ -357,16 +357,16 @@ TEST_F(ExcelFileTest, NothingIsWrittenWithoutAnOpenFile) {
 
 TEST_F(ExcelFileTest, DestructorWritesTheOnlyEof) {
     {
-        ExcelFile xf;
-        ASSERT_EQ(xf.CreateFile(file.string()), 0);
-        ASSERT_EQ(xf.SetCodePage(1252), 0);
+        ExcelFile writer;
+        ASSERT_EQ(writer.CreateFile(file.string()), 0);
+        ASSERT_EQ(writer.SetCodePage(1252), 0);
     }
     EXPECT_EQ(hex(readFile(file)), kBof + " 42 00 02 00 E4 04 " + kEof);
 
     {
-        ExcelFile xf;
-        ASSERT_EQ(xf.CreateFile(file.string()), 0);
-        ASSERT_EQ(xf.CloseFile(), 0);
+        ExcelFile writer;
+        ASSERT_EQ(writer.CreateFile(file.string()), 0);
+        ASSERT_EQ(writer.CloseFile(), 0);
     }
     EXPECT_EQ(hex(readFile(file)), kBof + " " + kEof);
 }
@@ -385,9 +385,9 @@ TEST_F(ExcelFileTest, CreateFileReplacesAnExistingFile) {
 
 TEST_F(ExcelFileTest, CreateFileResolvesBackslashPathsWhateverTheCase) {
     fs::create_directory(dir.path() / "Archivio");
-    ExcelFile xf;
-    ASSERT_EQ(xf.CreateFile(dir.path().string() + "\\archivio\\\\XLSClienti.xls"), 0);
-    ASSERT_EQ(xf.CloseFile(), 0);
+    ExcelFile writer;
+    ASSERT_EQ(writer.CreateFile(dir.path().string() + "\\archivio\\\\XLSClienti.xls"), 0);
+    ASSERT_EQ(writer.CloseFile(), 0);
     EXPECT_EQ(hex(readFile(dir.path() / "Archivio" / "XLSClienti.xls")), kBof + " " + kEof);
 }
 
@@ -401,12 +401,12 @@ TEST_F(ExcelFileTest, CreateFileFailures) {
     for (const Case& c : {Case{dir.path() / "manca" / "x.xls", 76, "cartella inesistente"},
                           Case{dir.path() / "cartella", 75, "il nome indica una cartella"},
                           Case{"", 75, "nome del file mancante"}}) {
-        ExcelFile xf;
-        EXPECT_EQ(xf.CreateFile(c.path.string()), c.number) << c.path;
-        EXPECT_EQ(xf.failureReason(), c.reason) << c.path;
-        EXPECT_FALSE(xf.isOpen());
-        EXPECT_EQ(xf.WriteValue(2, 0, 1, 0, 1, 1, "a"), 52);
-        EXPECT_EQ(xf.CloseFile(), 52);
+        ExcelFile writer;
+        EXPECT_EQ(writer.CreateFile(c.path.string()), c.number) << c.path;
+        EXPECT_EQ(writer.failureReason(), c.reason) << c.path;
+        EXPECT_FALSE(writer.isOpen());
+        EXPECT_EQ(writer.WriteValue(2, 0, 1, 0, 1, 1, "a"), 52);
+        EXPECT_EQ(writer.CloseFile(), 52);
     }
     EXPECT_FALSE(fs::exists(dir.path() / "manca"));
     EXPECT_TRUE(fs::is_directory(dir.path() / "cartella"));
@@ -422,25 +422,25 @@ TEST_F(ExcelFileTest, CreateFileInAReadOnlyFolderIsPermissionDenied) {
         GTEST_SKIP() << "folder permissions are not enforced for this user";
     }
     for (const char* name : {"nuovo.xls", "vecchio.xls"}) {
-        ExcelFile xf;
-        EXPECT_EQ(xf.CreateFile((locked / name).string()), 70) << name;
-        EXPECT_EQ(xf.failureReason(), "accesso negato") << name;
-        EXPECT_FALSE(xf.isOpen());
+        ExcelFile writer;
+        EXPECT_EQ(writer.CreateFile((locked / name).string()), 70) << name;
+        EXPECT_EQ(writer.failureReason(), "accesso negato") << name;
+        EXPECT_FALSE(writer.isOpen());
     }
     EXPECT_EQ(readFile(locked / "vecchio.xls"), "old");
 }
 
 TEST_F(ExcelFileTest, CreateFileClosesThePreviousFile) {
     const fs::path second = dir.path() / "secondo.xls";
-    ExcelFile xf;
-    ASSERT_EQ(xf.CreateFile(file.string()), 0);
-    ASSERT_EQ(xf.WriteValue(2, 0, 1, 0, 1, 1, "a"), 0);
-    ASSERT_EQ(xf.CreateFile(second.string()), 0);
+    ExcelFile writer;
+    ASSERT_EQ(writer.CreateFile(file.string()), 0);
+    ASSERT_EQ(writer.WriteValue(2, 0, 1, 0, 1, 1, "a"), 0);
+    ASSERT_EQ(writer.CreateFile(second.string()), 0);
     EXPECT_EQ(hex(readFile(file)), kBof + " 04 00 09 00 00 00 00 00 00 00 01 01 61 " + kEof);
 
     // A failed create leaves no file open, and the one before is complete.
-    EXPECT_EQ(xf.CreateFile((dir.path() / "manca" / "x.xls").string()), 76);
-    EXPECT_FALSE(xf.isOpen());
+    EXPECT_EQ(writer.CreateFile((dir.path() / "manca" / "x.xls").string()), 76);
+    EXPECT_FALSE(writer.isOpen());
     EXPECT_EQ(hex(readFile(second)), kBof + " " + kEof);
 }
 
@@ -448,18 +448,18 @@ TEST_F(ExcelFileTest, FullSizeSheetIsStreamedExactly) {
     constexpr int kRows = 32767, kCols = 22;
     std::string expected = "\x09\x00\x04\x00\x02\x00\x10\x00"s;
     {
-        ExcelFile xf;
-        ASSERT_EQ(xf.CreateFile(file.string()), 0);
+        ExcelFile writer;
+        ASSERT_EQ(writer.CreateFile(file.string()), 0);
         for (int r = 1; r <= kRows; ++r)
             for (int c = 1; c <= kCols; ++c) {
-                ASSERT_EQ(xf.WriteValue(2, 0, 1, 0, r, c, "abc"), 0);
+                ASSERT_EQ(writer.WriteValue(2, 0, 1, 0, r, c, "abc"), 0);
                 const std::string rec = {'\x04', '\x00', '\x0B', '\x00',
                                          static_cast<char>((r - 1) & 0xFF), static_cast<char>((r - 1) >> 8),
                                          static_cast<char>(c - 1), '\x00', '\x00', '\x00', '\x01', '\x03',
                                          'a', 'b', 'c'};
                 expected += rec;
             }
-        ASSERT_EQ(xf.CloseFile(), 0);
+        ASSERT_EQ(writer.CloseFile(), 0);
     }
     expected += "\x0A\x00\x00\x00"s;
     const std::string actual = readFile(file);
@@ -480,12 +480,12 @@ TEST_F(ExcelFileTest, AFailedWriteIsReportedUntilClose) {
     std::int16_t after = 0, close = 0;
     std::string reason;
     {
-        ExcelFile xf;
-        ASSERT_EQ(xf.CreateFile(file.string()), 0);
-        for (int r = 1; r <= 32767 && failure == 0; ++r) failure = xf.WriteValue(2, 0, 1, 0, r, 1, "abcdefgh");
-        after = xf.SetCodePage(1252);
-        close = xf.CloseFile();
-        reason = xf.failureReason();
+        ExcelFile writer;
+        ASSERT_EQ(writer.CreateFile(file.string()), 0);
+        for (int r = 1; r <= 32767 && failure == 0; ++r) failure = writer.WriteValue(2, 0, 1, 0, r, 1, "abcdefgh");
+        after = writer.SetCodePage(1252);
+        close = writer.CloseFile();
+        reason = writer.failureReason();
     }
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);

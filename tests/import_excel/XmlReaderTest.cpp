@@ -28,7 +28,7 @@ struct Recorder : XmlHandler {
     bool done() const override { return stopped; }
 };
 
-// The events, or "!" and the reason ("!troncata" when cut).
+// The events, or "!" and the cause: "!Truncated", "!Dtd", or "!BadXml" and the reason.
 std::string read(std::string_view xml, std::size_t piece, const std::string& stopAt = "", bool skim = false) {
     Recorder r;
     r.stopAt = stopAt;
@@ -39,7 +39,12 @@ std::string read(std::string_view xml, std::size_t piece, const std::string& sto
             if (!reader.feed(xml.substr(at, piece))) break;
         reader.finish();
     } catch (const XmlError& e) {
-        return "!" + std::string(e.what());
+        switch (e.cause()) {
+        case ReadFailure::Truncated: return "!Truncated";
+        case ReadFailure::Dtd: return "!Dtd";
+        case ReadFailure::BadXml: return "!BadXml " + std::string(e.what());
+        default: return "!other cause " + std::string(e.what());
+        }
     }
     return r.events;
 }
@@ -74,22 +79,22 @@ TEST(XmlReader, DamagedPartsAreRefusedWithTheReason) {
         const char* reason;  // the start of the reason
     };
     const Case cases[] = {
-        {"", "!troncata"},
-        {"<a>", "!troncata"},
-        {"<a><b></b>", "!troncata"},
-        {"<a b=\"1", "!troncata"},
-        {"<a>&amp", "!troncata"},
-        {"<?xml version=\"1.0\"?>", "!troncata"},
-        {"<!DOCTYPE a [<!ENTITY e \"<b>INJECTED</b>\">]><a>&e;</a>", "!contiene una dichiarazione del tipo di documento"},
-        {"<a>&e;</a>", "!entità sconosciuta \"e\""},
-        {"<a>&#xZZ;</a>", "!riferimento a carattere non valido"},
-        {"<a>&amp</a>", "!riferimento a carattere non chiuso"},
-        {"<a></b>", "!chiusura di un elemento non aperto"},
-        {"<a b=1/>", "!valore di attributo senza virgolette"},
-        {"<a b/>", "!attributo senza valore"},
-        {"< a/>", "!elemento senza nome"},
-        {"<a/><b/>", "!contenuto dopo la fine dell'elemento radice"},
-        {"<a><!ELEMENT a ANY></a>", "!dichiarazione non ammessa"},
+        {"", "!Truncated"},
+        {"<a>", "!Truncated"},
+        {"<a><b></b>", "!Truncated"},
+        {"<a b=\"1", "!Truncated"},
+        {"<a>&amp", "!Truncated"},
+        {"<?xml version=\"1.0\"?>", "!Truncated"},
+        {"<!DOCTYPE a [<!ENTITY e \"<b>INJECTED</b>\">]><a>&e;</a>", "!Dtd"},
+        {"<a>&e;</a>", "!BadXml entità sconosciuta \"e\""},
+        {"<a>&#xZZ;</a>", "!BadXml riferimento a carattere non valido"},
+        {"<a>&amp</a>", "!BadXml riferimento a carattere non chiuso"},
+        {"<a></b>", "!BadXml chiusura di un elemento non aperto"},
+        {"<a b=1/>", "!BadXml valore di attributo senza virgolette"},
+        {"<a b/>", "!BadXml attributo senza valore"},
+        {"< a/>", "!BadXml elemento senza nome"},
+        {"<a/><b/>", "!BadXml contenuto dopo la fine dell'elemento radice"},
+        {"<a><!ELEMENT a ANY></a>", "!BadXml dichiarazione non ammessa"},
     };
     for (const Case& c : cases)
         for (std::size_t piece : {std::size_t(1), std::size_t(1000)}) {
@@ -97,20 +102,20 @@ TEST(XmlReader, DamagedPartsAreRefusedWithTheReason) {
             EXPECT_EQ(got.substr(0, std::string(c.reason).size()), c.reason) << c.xml << " in pieces of " << piece << ": " << got;
         }
     // The reason names the byte where the part went wrong.
-    EXPECT_EQ(read("<a>\n<b c=d/></a>", 1000), "!valore di attributo senza virgolette, al byte 9");
+    EXPECT_EQ(read("<a>\n<b c=d/></a>", 1000), "!BadXml valore di attributo senza virgolette, al byte 9");
 }
 
 TEST(XmlReader, BoundsOnNestingAndTokenLength) {
     std::string deep;
     for (std::size_t i = 0; i <= XmlReader::kMaxDepth; ++i) deep += "<a>";
-    EXPECT_EQ(read(deep, 4096).substr(0, 33), "!elementi annidati troppo a fondo");
+    EXPECT_EQ(read(deep, 4096).rfind("!BadXml elementi annidati troppo a fondo", 0), 0u);
     std::string deepEnough;
     for (std::size_t i = 0; i < XmlReader::kMaxDepth; ++i) deepEnough += "<a>";
     for (std::size_t i = 0; i < XmlReader::kMaxDepth; ++i) deepEnough += "</a>";
     EXPECT_EQ(read(deepEnough, 4096).substr(0, 1), "<");
     // A tag that never ends is not kept beyond the longest token.
     std::string endless = "<a b=\"" + std::string(XmlReader::kMaxToken + 10, 'x');
-    EXPECT_EQ(read(endless, 65536).substr(0, 22), "!elemento troppo lungo");
+    EXPECT_EQ(read(endless, 65536).rfind("!BadXml elemento troppo lungo", 0), 0u);
     // Text of any length passes through in pieces.
     EXPECT_EQ(read("<a>" + std::string(XmlReader::kMaxToken + 10, 'y') + "</a>", 65536).size(), XmlReader::kMaxToken + 10 + 7);
     // More attributes than kept: the first ones are given.
@@ -125,7 +130,7 @@ TEST(XmlReader, AHandlerThatIsDoneStopsTheReading) {
     // Once done, the rest of the part (even a damaged rest) is not read.
     EXPECT_EQ(read("<a><b/><c>never", 2, "b"), "<a><b></b>");
     EXPECT_EQ(read("<a><b/><c>never", 2, "c"), "<a><b></b><c>");
-    EXPECT_EQ(read("<a><b/><c>never", 2, "d"), "!troncata");
+    EXPECT_EQ(read("<a><b/><c>never", 2, "d"), "!Truncated");
 }
 
 TEST(XmlReader, SkimmedElementsKeepTheirFormButGiveNoAttributesOrText) {
@@ -137,9 +142,9 @@ TEST(XmlReader, SkimmedElementsKeepTheirFormButGiveNoAttributesOrText) {
         {"<a b=\"1\"><k c=\"2\"/>text</a>", "<a><k c=2></k></a>"},
         {"<a b='>' c=\"/\"><d e=\"&lt;\"/></a>", "<a><d></d></a>"},
         {"<a><b x=\"1\"/><b/></a>", "<a><b></b><b></b></a>"},
-        {"<a b=\"1\" <c/></a>", "!elemento non terminato"},
-        {"<a b=\"1></a>", "!troncata"},
-        {"<a><b></a>", "!chiusura di un elemento non aperto"},
+        {"<a b=\"1\" <c/></a>", "!BadXml elemento non terminato"},
+        {"<a b=\"1></a>", "!Truncated"},
+        {"<a><b></a>", "!BadXml chiusura di un elemento non aperto"},
     };
     for (const Case& c : cases)
         for (std::size_t piece : {std::size_t(1), std::size_t(5), std::size_t(1000)}) {

@@ -68,24 +68,8 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     bold.setBold(true);
     m_title->setFont(bold);
 
-    auto* frame = named(new QGroupBox, "Frame1");
-    auto* fields = new QFormLayout(frame);
-    fields->addRow(named(new QLabel(app::msg::kExportFileLabel), "Label1_0"), m_fileName);
-    fields->addRow(named(new QLabel(app::msg::kExportCountLabel), "Label1_1"), m_count);
-    m_format->addItem(app::msg::kExportFormatXls, static_cast<int>(SheetFormat::Xls));
-    m_format->addItem(app::msg::kExportFormatXlsx, static_cast<int>(SheetFormat::Xlsx));
-    const QString remembered = QSettings(kSettingsOrganization, kSettingsApplication).value(kFormatKey).toString();
-    if (remembered == rulesOf(SheetFormat::Xlsx).name) m_format->setCurrentIndex(1);
-    fields->addRow(named(new QLabel(app::msg::kExportFormatLabel), "LabelFormato"), m_format);
-
-    auto* exportButton = m_exportButton = named(new QPushButton(app::msg::kExportButton), "CBT_1");
-    auto* closeButton = named(new QPushButton(app::msg::kClose), "CBT_0");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_number);
-    buttons->addStretch();
-    buttons->addWidget(exportButton);
-    buttons->addWidget(closeButton);
-
+    auto* frame = buildFileFrame();
+    auto* buttons = buildButtonRow();
     auto* side = new QVBoxLayout;
     side->addWidget(m_title);
     side->addWidget(named(new QLabel(app::msg::kExportFieldsHeading), "Label3"));
@@ -109,12 +93,38 @@ MainForm::MainForm(const app::Archive& archive, app::Dialogs& dialogs, QWidget* 
     updateExportCaption();
 
     connect(m_nav, &app::ui::NavBar::itemClickedAt, this, &MainForm::onNavItemClick);
-    connect(exportButton, &QPushButton::clicked, this, [this] { onButtonClick(1); });
+    auto* closeButton = findChild<QPushButton*>("CBT_0");
+    connect(m_exportButton, &QPushButton::clicked, this, [this] { onButtonClick(1); });
     connect(closeButton, &QPushButton::clicked, this, [this] { onButtonClick(0); });
     connect(m_format, &QComboBox::currentIndexChanged, this, &MainForm::onFormatChosen);
     app::ui::withoutDefaultButtons(this);
     app::ui::installHelpKey(this, m_dialogs, app::guide::kExportPage);
-    app::ui::chainTabOrder({m_nav, m_lines, m_fileName, m_count, m_format, exportButton, closeButton});
+    app::ui::chainTabOrder({m_nav, m_lines, m_fileName, m_count, m_format, m_exportButton, closeButton});
+}
+
+// Frame1: the file's name, the count of records and the format.
+QGroupBox* MainForm::buildFileFrame() {
+    auto* frame = named(new QGroupBox, "Frame1");
+    auto* fields = new QFormLayout(frame);
+    fields->addRow(named(new QLabel(app::msg::kExportFileLabel), "Label1_0"), m_fileName);
+    fields->addRow(named(new QLabel(app::msg::kExportCountLabel), "Label1_1"), m_count);
+    m_format->addItem(app::msg::kExportFormatXls, static_cast<int>(SheetFormat::Xls));
+    m_format->addItem(app::msg::kExportFormatXlsx, static_cast<int>(SheetFormat::Xlsx));
+    const QString remembered = QSettings(kSettingsOrganization, kSettingsApplication).value(kFormatKey).toString();
+    if (remembered == rulesOf(SheetFormat::Xlsx).name) m_format->setCurrentIndex(1);
+    fields->addRow(named(new QLabel(app::msg::kExportFormatLabel), "LabelFormato"), m_format);
+    return frame;
+}
+
+QHBoxLayout* MainForm::buildButtonRow() {
+    m_exportButton = named(new QPushButton(app::msg::kExportButton), "CBT_1");
+    auto* closeButton = named(new QPushButton(app::msg::kClose), "CBT_0");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_number);
+    buttons->addStretch();
+    buttons->addWidget(m_exportButton);
+    buttons->addWidget(closeButton);
+    return buttons;
 }
 
 void MainForm::showNoList() {

@@ -8,6 +8,8 @@
 #include "export/SheetFormat.h"
 
 class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -38,6 +40,8 @@ public:
     void onButtonClick(int index);
 
 private:
+    QGroupBox* buildFileFrame();
+    QHBoxLayout* buildButtonRow();
     void showNoList();
     void exportChosenList();
     SheetFormat chosenFormat() const;

@@ -20,13 +20,13 @@
 #include "app/ui/ImportRegisterUi.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
-#include "db/PathResolver.h"
 #include "db/Names.h"
+#include "db/PathResolver.h"
 #include "import_excel/ExcelImport.h"
 #include "import_excel/HeadingMatch.h"
-#include "import_excel/RowPlan.h"
 #include "import_excel/ImportChecks.h"
 #include "import_excel/PreviewSheet.h"
+#include "import_excel/RowPlan.h"
 #include "import_excel/ui/DigitsOnly.h"
 #include "import_excel/ui/MappingGridModel.h"
 #include "import_excel/ui/PreviewGridModel.h"
@@ -106,6 +106,16 @@ void FormImport::refreshMapping() {
 }
 
 void FormImport::buildControls() {
+    createLabelsAndButtons();
+    createFields();
+    createGrids();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(layOutMappingSide(), 2);
+    layout->addLayout(layOutFileSide(), 3);
+    resize(1000, 640);
+}
+
+void FormImport::createLabelsAndButtons() {
     auto label = [this](int index, const QString& text) {
         m_label1[static_cast<std::size_t>(index)] = new QLabel(text, this);
         m_label1[static_cast<std::size_t>(index)]->setObjectName(QString("Label1_%1").arg(index));
@@ -116,11 +126,6 @@ void FormImport::buildControls() {
         b->setObjectName(QString("PB_%1").arg(index));
         m_pb[static_cast<std::size_t>(index)] = b;
         return b;
-    };
-    auto field = [this](const QString& name) {
-        auto* f = new QLineEdit(this);
-        f->setObjectName(name);
-        return f;
     };
 
     label(0, msg::kExcelFileLabel);
@@ -142,7 +147,14 @@ void FormImport::buildControls() {
     button(4, msg::kClearAssignments);
     button(5, msg::kUnassign);
     button(6, msg::kPreview);
+}
 
+void FormImport::createFields() {
+    auto field = [this](const QString& name) {
+        auto* f = new QLineEdit(this);
+        f->setObjectName(name);
+        return f;
+    };
     for (int i = 0; i < 3; ++i) m_text1[static_cast<std::size_t>(i)] = field(QString("text1_%1").arg(i));
     for (int i = 0; i < 2; ++i) {
         m_text2[static_cast<std::size_t>(i)] = field(QString("Text2_%1").arg(i));
@@ -163,17 +175,15 @@ void FormImport::buildControls() {
 
     m_foglio = new QComboBox(this);
     m_foglio->setObjectName("Foglio");
-    auto* foglioLabel = new QLabel(msg::kSheetChoiceLabel, this);
-    foglioLabel->setObjectName("FoglioLabel");
+}
 
+void FormImport::createGrids() {
     m_p1 = new QLabel(msg::kWaitingPanel, this);
     m_p1->setObjectName("P1");
     m_p1->setFrameShape(QFrame::Panel);
     m_p1->setFrameShadow(QFrame::Sunken);
     m_p1->setAlignment(Qt::AlignCenter);
 
-    auto* gridCaption = new QLabel(msg::kGridCaption, this);
-    gridCaption->setObjectName("gridCaption");
     m_grid = new QTableView(this);
     m_grid->setObjectName("grid");
     m_gridModel = new MappingGridModel(m_mapping, this);
@@ -191,13 +201,18 @@ void FormImport::buildControls() {
     // Fixed row heights let the view place 25000 rows without measuring them.
     m_fg1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_fg1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+}
 
+// The table, its mapping grid and the buttons that change the mapping.
+QBoxLayout* FormImport::layOutMappingSide() {
     auto* left = new QVBoxLayout;
     auto* choice = new QHBoxLayout;
     choice->addWidget(m_label1[6]);
     choice->addWidget(m_combo1, 1);
     left->addLayout(choice);
     left->addWidget(m_p1);
+    auto* gridCaption = new QLabel(msg::kGridCaption, this);
+    gridCaption->setObjectName("gridCaption");
     left->addWidget(gridCaption);
     left->addWidget(m_grid, 1);
     left->addWidget(m_label1[8]);
@@ -213,7 +228,13 @@ void FormImport::buildControls() {
     auto* fromHeadings = new QPushButton(QString::fromUtf8(msg::kAssignFromHeadings), this);
     fromHeadings->setObjectName("AssegnaTitoli");
     left->addWidget(fromHeadings);
+    return left;
+}
 
+// The file, its rows, the preview grid and the buttons that read it.
+QBoxLayout* FormImport::layOutFileSide() {
+    auto* foglioLabel = new QLabel(msg::kSheetChoiceLabel, this);
+    foglioLabel->setObjectName("FoglioLabel");
     auto* fields = new QGridLayout;
     fields->addWidget(m_label1[1], 0, 0);
     fields->addWidget(m_label1[2], 0, 1, 1, 3);
@@ -244,11 +265,7 @@ void FormImport::buildControls() {
     actions->addStretch();
     actions->addWidget(m_pb[0]);
     right->addLayout(actions);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 2);
-    layout->addLayout(right, 3);
-    resize(1000, 640);
+    return right;
 }
 
 void FormImport::showEngineFailure(const db::EngineError& e) {

@@ -11,6 +11,7 @@
 #include "import_excel/ExcelMappingStore.h"
 #include "import_excel/PreviewGrid.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -36,6 +37,11 @@ protected:
 
 private:
     void buildControls();
+    void createLabelsAndButtons();
+    void createFields();
+    void createGrids();
+    QBoxLayout* layOutMappingSide();
+    QBoxLayout* layOutFileSide();
     void chooseTable(int position);
     void followCurrentRow();
     void assignColumn();

@@ -46,24 +46,7 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     auto* image = new QLabel("Tessaro 7", page);
     image->setObjectName("Image1");
 
-    auto* rows = new QGridLayout;
-    rows->setVerticalSpacing(0);
-    for (int i = 0; i < kPreviewRows; ++i) {
-        auto* caption = new QLabel(page);
-        caption->setObjectName(QString("Label1_%1").arg(i));
-        auto* text = new QLineEdit(page);
-        text->setObjectName(QString("Text1_%1").arg(i));
-        text->setReadOnly(true);
-        text->setMinimumWidth(360);
-        caption->setFixedHeight(kRowPitch);
-        text->setFixedHeight(kRowPitch);
-        caption->hide();
-        text->hide();
-        rows->addWidget(caption, i, 0);
-        rows->addWidget(text, i, 1);
-        m_captions.push_back(caption);
-        m_texts.push_back(text);
-    }
+    QGridLayout* rows = buildRows(page);
 
     // The reason of a refused field, readable without hovering: the field
     // with the cursor, or else the first refused one.
@@ -89,6 +72,36 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
     layout->addWidget(close, 0, Qt::AlignRight);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
+    showLines(lines);
+    showReason(nullptr);
+    if (!panelCaption.empty()) panel->setText(QString::fromStdString(panelCaption));
+    app::ui::withoutDefaultButtons(this);
+}
+
+// One caption and one read-only text per field the preview can show, all hidden.
+QGridLayout* AnteprimaTXT::buildRows(QWidget* page) {
+    auto* rows = new QGridLayout;
+    rows->setVerticalSpacing(0);
+    for (int i = 0; i < kPreviewRows; ++i) {
+        auto* caption = new QLabel(page);
+        caption->setObjectName(QString("Label1_%1").arg(i));
+        auto* text = new QLineEdit(page);
+        text->setObjectName(QString("Text1_%1").arg(i));
+        text->setReadOnly(true);
+        text->setMinimumWidth(360);
+        caption->setFixedHeight(kRowPitch);
+        text->setFixedHeight(kRowPitch);
+        caption->hide();
+        text->hide();
+        rows->addWidget(caption, i, 0);
+        rows->addWidget(text, i, 1);
+        m_captions.push_back(caption);
+        m_texts.push_back(text);
+    }
+    return rows;
+}
+
+void AnteprimaTXT::showLines(const std::vector<app::PreviewLine>& lines) {
     for (std::size_t i = 0; i < lines.size() && i < m_texts.size(); ++i) {
         if (!lines[i].visible) continue;
         m_texts[i]->setText(QString::fromStdString(lines[i].text));
@@ -108,9 +121,6 @@ AnteprimaTXT::AnteprimaTXT(const std::string& panelCaption, const std::vector<ap
             m_texts[i]->installEventFilter(this);
         }
     }
-    showReason(nullptr);
-    if (!panelCaption.empty()) panel->setText(QString::fromStdString(panelCaption));
-    app::ui::withoutDefaultButtons(this);
 }
 
 void AnteprimaTXT::showReason(const QWidget* field) {

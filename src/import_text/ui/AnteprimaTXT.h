@@ -11,6 +11,7 @@
 
 #include "app/Dialogs.h"
 
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
@@ -29,6 +30,8 @@ protected:
 
 private:
     // The reason of `field` when it is refused, otherwise of the first refused field.
+    QGridLayout* buildRows(QWidget* page);
+    void showLines(const std::vector<app::PreviewLine>& lines);
     void showReason(const QWidget* field);
 
     std::vector<QLabel*> m_captions;

@@ -26,6 +26,7 @@
 #include "app/ui/ImportRegisterUi.h"
 #include "app/ui/WaitCursor.h"
 #include "app/ui/WindowParts.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 #include "import_text/TextFile.h"
 #include "import_text/TextImport.h"
@@ -70,8 +71,26 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     auto* tabs = new QTabWidget(this);
     auto* page = new QWidget(tabs);
     tabs->addTab(page, QString::fromUtf8(msg::kTextImportTab));
+    buildMappingFrame(page);
+    buildFileFrame(page);
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->addWidget(m_frame2, 1);
+    pageLayout->addWidget(m_frame1);
 
-    // Frame2: the table choice and the mapping editor.
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs, 1);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("progress");
+    m_progress->hide();
+    layout->addWidget(m_progress);
+    layout->addLayout(buildBottomRow());
+    resize(560, 640);
+    connectControls();
+    fitGridColumns();
+}
+
+// Frame2: the table choice and the mapping editor.
+void ImportaTXT::buildMappingFrame(QWidget* page) {
     m_frame2 = new QGroupBox(page);
     m_frame2->setObjectName("Frame2");
     m_combo = new QComboBox(m_frame2);
@@ -119,8 +138,10 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     frame2Layout->addWidget(label(9, msg::kTextColumnNumber, m_frame2));
     frame2Layout->addLayout(boxes);
     frame2Layout->addLayout(editButtons);
+}
 
-    // Frame1: the file to read and the business database it goes into.
+// Frame1: the file to read and the business database it goes into.
+void ImportaTXT::buildFileFrame(QWidget* page) {
     m_frame1 = new QGroupBox(page);
     m_frame1->setObjectName("Frame1");
     m_file = new QLineEdit(m_frame1);
@@ -140,53 +161,45 @@ ImportaTXT::ImportaTXT(const app::Archive& archive, app::Dialogs& dialogs, QWidg
     frame1Layout->addWidget(label(5, msg::kTextSheetLabel, m_frame1), 2, 0);
     m_skipExisting = app::ui::skipExistingBox(m_frame1);
     frame1Layout->addWidget(m_skipExisting, 3, 0, 1, 3);
+}
 
-    auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->addWidget(m_frame2, 1);
-    pageLayout->addWidget(m_frame1);
-
+// The panel and the buttons under the tabs.
+QHBoxLayout* ImportaTXT::buildBottomRow() {
     m_panel = new QLabel(QString::fromUtf8(msg::kTextWaiting), this);
     m_panel->setObjectName("P1");
     m_panel->setFrameShape(QFrame::Panel);
     m_panel->setFrameShadow(QFrame::Sunken);
     m_panel->setAlignment(Qt::AlignCenter);
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName("progress");
-    m_progress->hide();
-
     auto* previewButton = button(6, msg::kTextPreview, this);
     auto* importButton = button(1, msg::kTextImport, this);
     auto* closeButton = button(0, msg::kClose, this);
     auto* undoButton = new QPushButton(QString::fromUtf8(msg::kUndoLastImport), this);
     undoButton->setObjectName("AnnullaImportazione");
-    connect(undoButton, &QPushButton::clicked, this, &ImportaTXT::undoImport);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_panel, 1);
     bottom->addWidget(undoButton);
     bottom->addWidget(previewButton);
     bottom->addWidget(importButton);
     bottom->addWidget(closeButton);
+    return bottom;
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs, 1);
-    layout->addWidget(m_progress);
-    layout->addLayout(bottom);
-    resize(560, 640);
-
-    int index = 0;
-    for (QPushButton* b : {closeButton, importButton, fileButton, assignButton, clearButton, unassignButton,
-                           previewButton}) {
-        connect(b, &QPushButton::clicked, this, [this, index] { onButtonClick(index); });
-        ++index;
-    }
+void ImportaTXT::connectControls() {
+    auto named = [this](const char* name) { return findChild<QPushButton*>(name); };
+    QPushButton* undoButton = named("AnnullaImportazione");
+    connect(undoButton, &QPushButton::clicked, this, &ImportaTXT::undoImport);
+    // CBT_n clicks go to onButtonClick(n), as the control array's event did.
+    for (int index = 0; index <= 6; ++index)
+        connect(named(("CBT_" + std::to_string(index)).c_str()), &QPushButton::clicked, this,
+                [this, index] { onButtonClick(index); });
     connect(m_combo, &QComboBox::currentIndexChanged, this, &ImportaTXT::onTableChosen);
     connect(m_grid, &QTableView::clicked, this, &ImportaTXT::onGridClick);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, &ImportaTXT::onGridClick);
     app::ui::withoutDefaultButtons(this);
     app::ui::installHelpKey(this, m_dialogs, app::guide::kImportTextPage);
-    app::ui::chainTabOrder({m_combo, m_grid, m_start, m_width, assignButton, unassignButton, clearButton, m_file,
-                            fileButton, previewButton, m_skipExisting, importButton, undoButton, closeButton});
-    fitGridColumns();
+    app::ui::chainTabOrder({m_combo, m_grid, m_start, m_width, named("CBT_3"), named("CBT_5"), named("CBT_4"), m_file,
+                            named("CBT_2"), named("CBT_6"), m_skipExisting, named("CBT_1"), undoButton,
+                            named("CBT_0")});
 }
 
 void ImportaTXT::fitGridColumns() {
@@ -242,8 +255,8 @@ void ImportaTXT::onTableChosen(int position) {
     } catch (const db::EngineError& e) {
         m_model->reload();
         m_panel->setText(QString::fromUtf8(msg::kTextWaiting));
-        m_dialogs.message("Impossibile leggere la tabella " + std::string(mappingTableName(table)) +
-                              " del database delle assegnazioni: errore " + std::to_string(e.number()) + " - " +
+        m_dialogs.message(db::filledText(msg::kTextMappingTableUnreadable,
+                                         {{"tabella", mappingTableName(table)}, {"n", std::to_string(e.number())}}) +
                               e.what(),
                           msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
         return;
@@ -284,9 +297,9 @@ void ImportaTXT::editMapping(Edit edit) {
     try {
         edit();
     } catch (const db::EngineError& e) {
-        m_dialogs.message("Assegnazione non salvata nella tabella " +
-                              std::string(mappingTableName(*m_store.table())) + ": errore " +
-                              std::to_string(e.number()) + " - " + e.what(),
+        m_dialogs.message(db::filledText(msg::kTextAssignmentNotSaved, {{"tabella", mappingTableName(*m_store.table())},
+                                                                         {"n", std::to_string(e.number())}}) +
+                              e.what(),
                           msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
     }
     m_model->valuesChanged();
@@ -347,7 +360,7 @@ void ImportaTXT::preview() {
     } catch (const std::exception& e) {
         // Whatever happens, the user is told and the window stays usable.
         outcome.ok = false;
-        outcome.message = "Anteprima del file " + db::quotePath(file) + " non riuscita: " + e.what();
+        outcome.message = db::filledText(msg::kTextPreviewFailed, {{"file", db::quotePath(file)}}) + e.what();
     }
     if (!outcome.ok) {
         m_dialogs.message(outcome.message, msg::kTitleWarning, app::Buttons::Ok, app::Icon::Warning);
@@ -389,7 +402,7 @@ void ImportaTXT::runImport() {
     } catch (const std::exception& e) {
         // Whatever happens, the window is given back to the user with a message.
         outcome.completed = false;
-        outcome.message = "Importazione del file " + db::quotePath(file) + " non riuscita: " + e.what();
+        outcome.message = db::filledText(msg::kTextImportFailed, {{"file", db::quotePath(file)}}) + e.what();
     }
     m_progress->hide();
     if (outcome.completed)

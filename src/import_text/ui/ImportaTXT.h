@@ -8,6 +8,7 @@
 #include "import_text/TextMappingStore.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -47,6 +48,10 @@ private:
     // Reads the mapping afresh, so the grid shows what the preview and the import will use.
     void refreshMapping();
     void fitGridColumns();
+    void buildMappingFrame(QWidget* page);
+    void buildFileFrame(QWidget* page);
+    QHBoxLayout* buildBottomRow();
+    void connectControls();
     // Runs an edit of the mapping store; an engine failure is shown.
     template <typename Edit>
     void editMapping(Edit edit);

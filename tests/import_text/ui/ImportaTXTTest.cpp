@@ -154,26 +154,32 @@ TEST_F(ImportaTXTTest, ClickingARowFillsTheBoxesAndArrowKeysFollow) {
     EXPECT_EQ(find<QLineEdit>("Text2_0")->text(), "7");
 }
 
-TEST_F(ImportaTXTTest, BoxesTakeOnlyDigitsAndBackspace) {
-    auto* box = find<QLineEdit>("Text2_0");
-    box->clear();
-    tessaro7::testing::keyClicks(box, "1a2-b3 ");
-    EXPECT_EQ(box->text(), "123");
-    tessaro7::testing::keyClick(box, Qt::Key_Backspace, "\b");
-    EXPECT_EQ(box->text(), "12");
-    auto* start = find<QLineEdit>("Text2_3");
-    start->clear();
-    tessaro7::testing::keyClicks(start, "x9");
-    EXPECT_EQ(start->text(), "9");
-}
+// The start and width boxes: digits and Backspace only, and the focus empties the clipboard.
+TEST_F(ImportaTXTTest, BoxesTakeOnlyDigitsAndEmptyTheClipboard) {
+    struct Case {
+        const char* name;
+        const char* typed;
+        const char* shown;
+        const char* afterBackspace;
+    };
+    const Case cases[] = {
+        {"Text2_0", "1a2-b3 ", "123", "12"},
+        {"Text2_3", "x9", "9", ""},
+        {"Text2_3", ",.+-", "", ""},
+    };
+    for (const Case& c : cases) {
+        auto* box = find<QLineEdit>(c.name);
+        box->clear();
+        tessaro7::testing::keyClicks(box, c.typed);
+        EXPECT_EQ(box->text(), c.shown) << c.name << " " << c.typed;
+        tessaro7::testing::keyClick(box, Qt::Key_Backspace, "\b");
+        EXPECT_EQ(box->text(), c.afterBackspace) << c.name << " " << c.typed;
 
-TEST_F(ImportaTXTTest, FocusOnABoxEmptiesTheClipboard) {
-    for (const char* name : {"Text2_3", "Text2_0"}) {
         QApplication::clipboard()->setText("incolla");
         ASSERT_EQ(QApplication::clipboard()->text(), "incolla");
         QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
-        QApplication::sendEvent(find<QLineEdit>(name), &focus);
-        EXPECT_EQ(QApplication::clipboard()->text(), "") << name;
+        QApplication::sendEvent(box, &focus);
+        EXPECT_EQ(QApplication::clipboard()->text(), "") << c.name;
     }
 }
 
