@@ -155,6 +155,8 @@ inline constexpr const char* kNotCheckable = "non verificabile";
 inline constexpr const char* kSelectExcelFile = "Selezionare un file di Excel !";
 inline constexpr const char* kExcelRowsWrong = "Valori di riga del file excel errati !";
 inline constexpr const char* kExcelRowsBeyondPreview = "Le righe scelte non sono tutte nell'anteprima.";
+inline constexpr const char* kExcelRowsAsked =
+    "Righe chieste: dalla {da} alla {a} del foglio; l'anteprima mostra le righe da 1 a {righe}.";
 inline constexpr const char* kExcelRowsWiderPreview =
     "Aumentare «Numero Righe» e premere «Anteprima», oppure scegliere righe dell'anteprima.";
 inline constexpr const char* kPreviewFirst =
@@ -428,6 +430,20 @@ inline constexpr const char* kTextNotBegunEnd = "' non iniziata: ";
 inline constexpr const char* kTextNotSaved = "Salvataggio nel database '";
 inline constexpr const char* kTextNotSavedEnd = "' non riuscito: ";
 
+// Why a run is refused before it writes ({tabella}, {file}, {n} an engine
+// error's number and {testo} its text).
+inline constexpr const char* kTextMappingsUnreadable = "Impossibile leggere le assegnazioni della tabella {tabella}: {testo}";
+inline constexpr const char* kTextMappingsInvalid = "Assegnazioni non valide:";
+inline constexpr const char* kTextFileReadFailed = "Impossibile leggere il file di testo '{file}': errore di lettura.";
+inline constexpr const char* kTextInvalidValues = "Il file {file} contiene valori non validi:";
+// "Riga 3, campo Cap: 'abc' non è un numero."
+inline constexpr const char* kTextRefusedValue = "Riga {riga}, campo {campo}: {valore} {perché}.";
+inline constexpr const char* kTextMoreProblems = "... e altri {n} problemi.";
+inline constexpr const char* kTextTableUnreadable = "Impossibile leggere la tabella {tabella}: errore {n} - {testo}";
+inline constexpr const char* kTextTableUnopenable = "Impossibile aprire la tabella {tabella}: errore {n} - {testo}";
+inline constexpr const char* kTextEngineError = "errore {n} - {testo}";
+inline constexpr const char* kTextOfFile = " del file ";
+inline constexpr const char* kTextRowsUpTo = "alla riga {n} del file";
 inline constexpr const char* kTextFileChanged = "il file di testo non si rilegge come all'inizio dell'importazione";
 // A text file that cannot be read: "Impossibile leggere il file di testo '…': il file non esiste."
 inline constexpr const char* kTextCannotRead = "Impossibile leggere il file di testo '{file}': {motivo}.";

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/Messages.h"
+#include "db/FilledText.h"
 #include "db/RegionalText.h"
 
 namespace tessaro7::import_excel {
@@ -18,8 +19,9 @@ RowChoice chooseImportRows(long previewRows, std::string_view firstRow, std::str
     if (last > previewRows || from > last) {
         app::Notice notice;
         notice.lines[0] = app::msg::kExcelRowsBeyondPreview;
-        notice.lines[1] = "Righe chieste: dalla " + std::to_string(from) + " alla " + std::to_string(last) +
-                          " del foglio; l'anteprima mostra le righe da 1 a " + std::to_string(previewRows) + ".";
+        notice.lines[1] = db::filledText(app::msg::kExcelRowsAsked, {{"da", std::to_string(from)},
+                                                                     {"a", std::to_string(last)},
+                                                                     {"righe", std::to_string(previewRows)}});
         notice.lines[2] = app::msg::kExcelRowsWiderPreview;
         notice.lines[3] = app::msg::kNothingImported;
         return {{1, 0}, notice};

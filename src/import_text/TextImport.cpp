@@ -10,6 +10,7 @@
 #include "app/WrittenRows.h"
 #include "db/Names.h"
 #include "db/DataSource.h"
+#include "db/FilledText.h"
 #include "db/PathResolver.h"
 #include "db/QuotedText.h"
 #include "import_text/FieldMappings.h"
@@ -30,7 +31,8 @@ std::string refused(const std::string& what) { return what + "\n" + msg::kTextNo
 std::string listed(const std::string& heading, const std::vector<std::string>& problems, std::size_t total) {
     std::string text = heading;
     for (const std::string& p : problems) text += "\n" + p;
-    if (total > problems.size()) text += "\n... e altri " + std::to_string(total - problems.size()) + " problemi.";
+    if (total > problems.size())
+        text += "\n" + db::filledText(msg::kTextMoreProblems, {{"n", std::to_string(total - problems.size())}});
     return text;
 }
 
@@ -57,8 +59,10 @@ std::vector<std::string> checkLines(TextReader& reader, long lines, const TextTa
             FieldValue value = fieldValue(reader.line(), mappings[k], field);
             if (value.refusal == Refusal::None) continue;
             if (++total <= kMaxListedProblems)
-                problems.push_back("Riga " + std::to_string(i + 1) + ", campo " + field.name + ": " +
-                                   db::quoteValue(shownValue(value.text)) + " " + refusalReason(value, field) + ".");
+                problems.push_back(db::filledText(msg::kTextRefusedValue, {{"riga", std::to_string(i + 1)},
+                                                                           {"campo", field.name},
+                                                                           {"valore", db::quoteValue(shownValue(value.text))},
+                                                                           {"perché", refusalReason(value, field)}}));
         }
     }
     return problems;
@@ -94,11 +98,10 @@ std::optional<std::string> readMappings(const app::Archive& archive, TextTable t
     try {
         mappings = readFieldMappings(archive.textMappingDatabasePath(), table);
     } catch (const db::EngineError& e) {
-        return refused("Impossibile leggere le assegnazioni della tabella " + std::string(mappingTableName(table)) +
-                       ": " + e.what());
+        return refused(db::filledText(msg::kTextMappingsUnreadable, {{"tabella", mappingTableName(table)}, {"testo", e.what()}}));
     }
     if (!mappings.usable())
-        return refused(listed("Assegnazioni non valide:", mappings.problems, mappings.problems.size()));
+        return refused(listed(msg::kTextMappingsInvalid, mappings.problems, mappings.problems.size()));
     return std::nullopt;
 }
 
@@ -110,8 +113,8 @@ std::optional<std::string> checkFile(TextFile& text, std::size_t keep, const Tex
     std::size_t total = 0;
     TextReader checked = text.lines(keep);
     std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings, total, plan, existing);
-    if (checked.failed()) return refused("Impossibile leggere il file di testo '" + file + "': errore di lettura.");
-    if (total > 0) return refused(listed("Il file " + db::quotePath(file) + " contiene valori non validi:", problems, total));
+    if (checked.failed()) return refused(db::filledText(msg::kTextFileReadFailed, {{"file", file}}));
+    if (total > 0) return refused(listed(db::filledText(msg::kTextInvalidValues, {{"file", db::quotePath(file)}}), problems, total));
     return std::nullopt;
 }
 
@@ -140,17 +143,17 @@ std::string stoppedRunMessage(const std::exception& e, const db::RunCounts& coun
                               app::RunRegistration& registration) {
     std::string why = e.what();
     if (const auto* engine = dynamic_cast<const db::EngineError*>(&e))
-        why = "errore " + std::to_string(engine->number()) + " - " + why;
+        why = db::filledText(msg::kTextEngineError, {{"n", std::to_string(engine->number())}, {"testo", why}});
     // The engine may answer for a line after the next ones were sent, and
     // counts only the lines written.
     if (counts.failedRow > 0) current = app::positionOfWrittenRow(run.plan, LineAction::Write, counts.failedRow);
     const std::string database = archive.businessDatabaseShown();
     std::string where = !counts.begun ? msg::kTextNotBegun + database + msg::kTextNotBegunEnd
                         : current >= run.lines ? msg::kTextNotSaved + database + msg::kTextNotSavedEnd
-                                               : msg::kTextStoppedAt + std::to_string(current + 1) + " del file " +
+                                               : msg::kTextStoppedAt + std::to_string(current + 1) + msg::kTextOfFile +
                                                      db::quotePath(run.file) + ": ";
     app::KeptRecords kept =
-        app::keptByRun(counts, run.list.recordSource, "alla riga " + std::to_string(current) + " del file");
+        app::keptByRun(counts, run.list.recordSource, db::filledText(msg::kTextRowsUpTo, {{"n", std::to_string(current)}}));
     if (kept.kept) outcome.added = *kept.kept;
     outcome.duplicates = counts.duplicates;
     std::string message = where + why + "\n" + kept.what + "\n" + kept.count;
@@ -217,8 +220,9 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     try {
         existing = existingRecords(archive, table, list, options);
     } catch (const db::EngineError& e) {
-        outcome.message = refused("Impossibile leggere la tabella " + std::string(list.recordSource) + ": errore " +
-                                  std::to_string(e.number()) + " - " + e.what());
+        outcome.message = refused(db::filledText(msg::kTextTableUnreadable, {{"tabella", list.recordSource},
+                                                                              {"n", std::to_string(e.number())},
+                                                                              {"testo", e.what()}}));
         return outcome;
     }
     std::vector<LineAction> plan;
@@ -243,8 +247,9 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         target.setRecordSource(list.recordSource);
         target.openForAppending();
     } catch (const db::EngineError& e) {
-        outcome.message = refused("Impossibile aprire la tabella " + std::string(list.recordSource) + ": errore " +
-                                  std::to_string(e.number()) + " - " + e.what());
+        outcome.message = refused(db::filledText(msg::kTextTableUnopenable, {{"tabella", list.recordSource},
+                                                                              {"n", std::to_string(e.number())},
+                                                                              {"testo", e.what()}}));
         return outcome;
     }
     TextReader reader = text.lines(keep);

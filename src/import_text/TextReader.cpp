@@ -87,7 +87,7 @@ bool TextReader::refill() {
     return !m_piece.empty();
 }
 
-void TextReader::take(const char* p, std::size_t n) {
+void TextReader::keepPartOfLine(const char* p, std::size_t n) {
     if (n == 0) return;
     if (std::memchr(p, kNulMark, n)) m_nul = true;
     bool nonAscii = anyNonAscii(p, n);
@@ -132,11 +132,11 @@ bool TextReader::next() {
         std::size_t end = std::min(m_nextCr, m_nextLf);
         any = true;
         if (end == std::string::npos) {
-            take(m_piece.data() + m_at, m_piece.size() - m_at);
+            keepPartOfLine(m_piece.data() + m_at, m_piece.size() - m_at);
             m_at = m_piece.size();
             continue;
         }
-        take(m_piece.data() + m_at, end - m_at);
+        keepPartOfLine(m_piece.data() + m_at, end - m_at);
         m_at = end + 1;
         m_skipLf = m_piece[end] == '\r';
         break;

@@ -37,7 +37,8 @@ public:
 
 private:
     bool refill();
-    void take(const char* p, std::size_t n);
+    // Notes what a stretch of the line holds and keeps what fits of it.
+    void keepPartOfLine(const char* p, std::size_t n);
 
     std::istream& m_in;
     Utf8Transcoder m_transcoder;
