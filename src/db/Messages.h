@@ -76,4 +76,35 @@ inline constexpr const char* kCopyCountDiffers =
 inline constexpr const char* kServerHasTable =
     "Il {server} contiene già la tabella '{tabella}': l'archivio va caricato in un database vuoto.";
 
+// The PostgreSQL server: {server} is how the server is named ("server PostgreSQL mario@host/ditta"),
+// {dettaglio} the server's or libpq's own text, {tabella} and {campo} what a failure concerns.
+inline constexpr const char* kServerPasswordFileIgnored =
+    "il server chiede una password, e il file {file} è leggibile da altri: libpq lo ignora; renderlo leggibile solo "
+    "dall'utente (chmod 600 {file})";
+inline constexpr const char* kServerAsksPassword =
+    "il server chiede una password: scriverla nel file delle password di PostgreSQL dell'utente "
+    "(~/.pgpass; in Windows %APPDATA%\\postgresql\\pgpass.conf) o nella variabile PGPASSWORD";
+inline constexpr const char* kServerRefusedLogin = "il server ha rifiutato l'accesso: controllare l'utente e la password";
+inline constexpr const char* kServerNoDatabase = "il database non esiste sul server";
+inline constexpr const char* kServerNotAnswering = "il server non risponde: controllare che sia acceso e raggiungibile dalla rete";
+inline constexpr const char* kOutOfMemory = "memoria esaurita";
+inline constexpr const char* kServerCannotConnect = "Impossibile collegarsi al {server}: {perché}.";
+inline constexpr const char* kServerNotUtf8 =
+    "Il {server} usa la codifica {codifica}: il programma richiede un database in UTF8. Crearne uno nuovo in UTF8 "
+    "(createdb -E UTF8 -T template0 NOME) e copiarvi l'archivio.";
+inline constexpr const char* kServerNoCollation =
+    "Il server del {server} non ha la collazione \"{collazione}\" dell'ordine italiano: serve PostgreSQL compilato "
+    "con ICU.";
+inline constexpr const char* kServerConnectionLost = "Collegamento interrotto con il {server}: controllare il server e la rete";
+inline constexpr const char* kServerTableNotFound = "Tabella '{tabella}' non trovata nel {server}.";
+inline constexpr const char* kServerLocked = "Il {server} è bloccato da un altro utente o programma";
+inline constexpr const char* kValueNotConvertible = "Valore non convertibile nel tipo del campo";
+inline constexpr const char* kServerTransactionAborted = "La transazione sul {server} è stata annullata da un errore precedente";
+inline constexpr const char* kServerPermissionDenied = "Permesso negato dal {server}";
+inline constexpr const char* kServerError = "Errore del {server}";
+inline constexpr const char* kRecordChangedByOthers =
+    "Il record della tabella '{tabella}' è stato modificato o eliminato da un altro utente.";
+inline constexpr const char* kServerRolledBack =
+    "La transazione sul {server} è stata annullata dal server: nessuna riga è stata salvata.";
+
 }  // namespace tessaro7::db::msg

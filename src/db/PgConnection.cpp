@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "db/FilledText.h"
+#include "db/Messages.h"
 #include "db/Names.h"
 #include "db/PasswordFile.h"
 #include "db/ServerName.h"
@@ -97,20 +99,17 @@ std::string connectionProblem(PGconn* conn, const std::optional<std::string>& ig
     std::string detail = trimmedMessage(PQerrorMessage(conn));
     std::string why;
     if (PQconnectionNeedsPassword(conn) && ignoredPasswordFile)
-        why = "il server chiede una password, e il file " + *ignoredPasswordFile +
-              " è leggibile da altri: libpq lo ignora; renderlo leggibile solo dall'utente (chmod 600 " +
-              *ignoredPasswordFile + ")";
+        why = filledText(msg::kServerPasswordFileIgnored, {{"file", *ignoredPasswordFile}});
     else if (PQconnectionNeedsPassword(conn))
-        why = "il server chiede una password: scriverla nel file delle password di PostgreSQL dell'utente "
-              "(~/.pgpass; in Windows %APPDATA%\\postgresql\\pgpass.conf) o nella variabile PGPASSWORD";
+        why = msg::kServerAsksPassword;
     else if (detail.find("authentication failed") != std::string::npos ||
              detail.find("no pg_hba.conf entry") != std::string::npos ||
              (detail.find("role") != std::string::npos && detail.find("does not exist") != std::string::npos))
-        why = "il server ha rifiutato l'accesso: controllare l'utente e la password";
+        why = msg::kServerRefusedLogin;
     else if (detail.find("database") != std::string::npos && detail.find("does not exist") != std::string::npos)
-        why = "il database non esiste sul server";
+        why = msg::kServerNoDatabase;
     else
-        why = "il server non risponde: controllare che sia acceso e raggiungibile dalla rete";
+        why = msg::kServerNotAnswering;
     return why + " (" + detail + ")";
 }
 
@@ -146,8 +145,9 @@ void PgConnection::connect(const std::string& uri) {
     values.push_back(nullptr);
     m_conn.reset(PQconnectdbParams(keywords.data(), values.data(), 1));
     if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK) {
-        std::string why = m_conn ? connectionProblem(m_conn.get(), m_ignoredPasswordFile) : std::string("memoria esaurita");
-        throw EngineError(engine_error::kConnectionFailed, "Impossibile collegarsi al " + m_server + ": " + why + ".");
+        std::string why = m_conn ? connectionProblem(m_conn.get(), m_ignoredPasswordFile) : std::string(msg::kOutOfMemory);
+        throw EngineError(engine_error::kConnectionFailed,
+                          filledText(msg::kServerCannotConnect, {{"server", m_server}, {"perché", why}}));
     }
     PQsetNoticeReceiver(m_conn.get(), &PgConnection::receiveNotice, this);
 }
@@ -169,13 +169,10 @@ void PgConnection::checkDatabase() {
     std::string encoding = PQgetvalue(result.get(), 0, 0);
     if (encoding != "UTF8")
         throw EngineError(engine_error::kOther,
-                          "Il " + m_server + " usa la codifica " + encoding +
-                              ": il programma richiede un database in UTF8. Crearne uno nuovo in UTF8 "
-                              "(createdb -E UTF8 -T template0 NOME) e copiarvi l'archivio.");
+                          filledText(msg::kServerNotUtf8, {{"server", m_server}, {"codifica", encoding}}));
     if (std::string_view(PQgetvalue(result.get(), 0, 1)) != "t")
-        throw EngineError(engine_error::kOther, "Il server del " + m_server + " non ha la collazione \"" +
-                                                    kServerCollation +
-                                                    "\" dell'ordine italiano: serve PostgreSQL compilato con ICU.");
+        throw EngineError(engine_error::kOther,
+                          filledText(msg::kServerNoCollation, {{"server", m_server}, {"collazione", kServerCollation}}));
 }
 
 EngineError PgConnection::errorOf(const PGresult* result, const std::string& table) const {
@@ -183,34 +180,36 @@ EngineError PgConnection::errorOf(const PGresult* result, const std::string& tab
     std::string message = trimmedMessage(result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr);
     std::string column = field(result, PG_DIAG_COLUMN_NAME);
     if (message.empty()) message = trimmedMessage(PQerrorMessage(m_conn.get()));
-    std::string where = table.empty() ? "" : " della tabella '" + table + "'";
+    std::string where = table.empty() ? "" : filledText(msg::kOfTable, {{"tabella", table}});
     std::string in = " (" + message + ")";
     if (state.empty() || PQstatus(m_conn.get()) == CONNECTION_BAD || state.rfind("08", 0) == 0 ||
         state.rfind("57P", 0) == 0)
         return EngineError(engine_error::kConnectionFailed,
-                           "Collegamento interrotto con il " + m_server + ": controllare il server e la rete" + in + ".");
+                           filledText(msg::kServerConnectionLost, {{"server", m_server}}) + in + ".");
     if (state == "23505")
         return EngineError(engine_error::kDuplicateValue,
-                           "Valore duplicato in un indice univoco o nella chiave primaria" + where + in + ".");
+                           msg::kDuplicateValue + where + in + ".");
     if (state == "23502")
-        return EngineError(engine_error::kNullNotAllowed, "Il campo " + column + " non può contenere un valore Null.");
+        return EngineError(engine_error::kNullNotAllowed, filledText(msg::kNullNotAllowed, {{"campo", column}}));
     if (state == "42P01")
         return EngineError(engine_error::kTableNotFound,
-                           "Tabella '" + quotedIn(message) + "' non trovata nel " + m_server + ".");
+                           filledText(msg::kServerTableNotFound, {{"tabella", quotedIn(message)}, {"server", m_server}}));
     if (state == "42703")
-        return EngineError(engine_error::kFieldNotFound, "Campo '" + quotedIn(message) + "' non trovato" + where + ".");
+        return EngineError(engine_error::kFieldNotFound,
+                           filledText(msg::kFieldNotFound, {{"campo", quotedIn(message)}}) + where + ".");
     if (state == "55P03" || state == "40P01")
         return EngineError(engine_error::kDatabaseLocked,
-                           "Il " + m_server + " è bloccato da un altro utente o programma" + in + ".");
+                           filledText(msg::kServerLocked, {{"server", m_server}}) + in + ".");
     if (state.rfind("22", 0) == 0)
         return EngineError(engine_error::kNotConvertible,
-                           "Valore non convertibile nel tipo del campo" + where + in + ".");
+                           msg::kValueNotConvertible + where + in + ".");
     if (state == "25P02")
         return EngineError(engine_error::kOther,
-                           "La transazione sul " + m_server + " è stata annullata da un errore precedente" + in + ".");
+                           filledText(msg::kServerTransactionAborted, {{"server", m_server}}) + in + ".");
     if (state == "42501")
-        return EngineError(engine_error::kOther, "Permesso negato dal " + m_server + where + in + ".");
-    return EngineError(engine_error::kOther, "Errore del " + m_server + in + ".");
+        return EngineError(engine_error::kOther,
+                           filledText(msg::kServerPermissionDenied, {{"server", m_server}}) + where + in + ".");
+    return EngineError(engine_error::kOther, filledText(msg::kServerError, {{"server", m_server}}) + in + ".");
 }
 
 PgResult PgConnection::query(const std::string& sql, const std::string& table) {
@@ -466,8 +465,7 @@ EngineError PgConnection::duplicateError(const std::string& table) {
     std::string keys;
     if (const Table* t = findTable(table))
         for (const std::string& key : t->uniqueKeys) keys += (keys.empty() ? " (" : " o ") + key;
-    return EngineError(engine_error::kDuplicateValue, "Valore duplicato in un indice univoco o nella chiave primaria "
-                                                      "della tabella '" + table + "'" +
+    return EngineError(engine_error::kDuplicateValue, msg::kDuplicateValue + filledText(msg::kOfTable, {{"tabella", table}}) +
                                                           (keys.empty() ? std::string() : keys + ")") + ".");
 }
 
@@ -552,8 +550,7 @@ Value PgConnection::update(const std::string& table, const Value& rowId, const F
                       "::tid returning ctid";
     PgResult result = write(sql, std::vector<const char*>(v, v + p.count()), table);
     if (PQntuples(result.get()) != 1)
-        throw EngineError(engine_error::kRowChanged, "Il record della tabella '" + table +
-                                                         "' è stato modificato o eliminato da un altro utente.");
+        throw EngineError(engine_error::kRowChanged, filledText(msg::kRecordChangedByOthers, {{"tabella", table}}));
     return std::string(PQgetvalue(result.get(), 0, 0));
 }
 
@@ -573,8 +570,7 @@ void PgConnection::commit() {
     if (PQstatus(m_conn.get()) != CONNECTION_OK) fail(nullptr, {});
     if (PQtransactionStatus(m_conn.get()) == PQTRANS_INERROR) {
         rollback();
-        throw EngineError(engine_error::kOther, "La transazione sul " + m_server +
-                                                    " è stata annullata dal server: nessuna riga è stata salvata.");
+        throw EngineError(engine_error::kOther, filledText(msg::kServerRolledBack, {{"server", m_server}}));
     }
     PgResult result(PQexec(m_conn.get(), "commit"));
     if (PQresultStatus(result.get()) == PGRES_COMMAND_OK) return;
