@@ -78,6 +78,10 @@ TEST(TextCodec, Windows1252BothWays) {
     EXPECT_EQ(cp1252ToUtf8("Citt\xE0 \x80 \x9C \x81"), "Città € œ \xC2\x81");
     EXPECT_EQ(utf8ToCp1252("Città € œ 中"), "Citt\xE0 \x80 \x9C ?");
     EXPECT_EQ(utf8ToCp1252("a\xC3"), "a?");
+    // Long runs of ASCII around the characters that change, and a broken
+    // sequence between them: a '?' for each of its bytes.
+    EXPECT_EQ(utf8ToCp1252("Via Garibaldi 12, Città di Castello \xE2\x82 fine del testo"),
+              "Via Garibaldi 12, Citt\xE0 di Castello ?? fine del testo");
     EXPECT_EQ(latin1ToUtf8("\x80\xE0"), "\xC2\x80\xC3\xA0");
 }
 
