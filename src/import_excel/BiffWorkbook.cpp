@@ -262,11 +262,11 @@ private:
 
 class BiffWorkbook : public WorkbookReader {
 public:
-    explicit BiffWorkbook(std::string bytes) {
-        if (bytes.substr(0, 8) == kCompoundFileSignature)
-            m_stream = compoundFileStream(bytes, {"Workbook", "Book"});
+    explicit BiffWorkbook(std::string bytes) : m_file(std::move(bytes)) {
+        if (m_file.substr(0, 8) == kCompoundFileSignature)
+            m_stream = compoundFileStream(m_file, {"Workbook", "Book"}, m_copied);
         else
-            m_stream = std::move(bytes);
+            m_stream = m_file;
         readGlobals();
     }
 
@@ -639,7 +639,9 @@ private:
         }
     }
 
-    std::string m_stream;
+    std::string m_file;
+    std::string m_copied;       // the workbook stream gathered from sectors scattered in the file
+    std::string_view m_stream;  // the workbook stream: in the file itself, or copied
     WorkbookGlobals m_book;
     std::vector<std::string> m_names;
     std::vector<std::size_t> m_offsets;  // of each worksheet's BOF, as BOUNDSHEET says

@@ -1,7 +1,9 @@
 #include "import_excel/CompoundFile.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "app/Messages.h"
@@ -44,14 +46,17 @@ public:
         m_miniStream = chain(m_fat, le32(m_directory, 116), m_sectorSize, miniSize);
     }
 
-    std::string stream(std::initializer_list<std::string_view> names) const {
+    // The stream's bytes: a view of the file when its sectors follow each
+    // other there (as most writers lay them out), else gathered into `copy`.
+    std::string_view stream(std::initializer_list<std::string_view> names, std::string& copy) const {
         for (std::string_view wanted : names)
             for (std::size_t at = 0; at + kDirectoryEntrySize <= m_directory.size(); at += kDirectoryEntrySize) {
                 if (m_directory[at + 66] != 2 || !sameName(at, wanted)) continue;  // 2: a stream
                 std::uint64_t size = le32(m_directory, at + 120);
                 std::uint32_t start = le32(m_directory, at + 116);
-                if (size < m_miniCutoff) return miniChain(start, size);
-                return chain(m_fat, start, m_sectorSize, size);
+                if (size < m_miniCutoff) return copy = miniChain(start, size);
+                if (auto inPlace = contiguous(start, size)) return *inPlace;
+                return copy = chain(m_fat, start, m_sectorSize, size);
             }
         // A package protected by password is kept in a compound file too.
         if (hasEntry("EncryptionInfo")) damaged(ReadFailure::Encrypted, "");
@@ -111,6 +116,24 @@ private:
         return out;
     }
 
+    // Where a chain's first `size` bytes lie when its sectors follow each
+    // other in the file; nothing otherwise, and nothing for a damaged chain,
+    // which the full walk then reports.
+    std::optional<std::string_view> contiguous(std::uint32_t start, std::uint64_t size) const {
+        std::vector<bool> seen(m_fat.size());
+        std::size_t begin = 0, length = 0;
+        for (std::uint32_t n = start; n != kEndOfChain && length < size; n = m_fat[n]) {
+            const std::size_t at = (std::size_t(n) + 1) * m_sectorSize;
+            if (n >= m_fat.size() || seen[n] || n >= m_sectorCount || at >= m_file.size()) return std::nullopt;
+            seen[n] = true;
+            if (length == 0) begin = at;
+            else if (at != begin + length) return std::nullopt;
+            length += std::min(m_sectorSize, m_file.size() - at);
+        }
+        if (length < size) return std::nullopt;
+        return m_file.substr(begin, static_cast<std::size_t>(size));
+    }
+
     std::string_view miniSector(std::uint32_t n) const {
         std::size_t at = std::size_t(n) * 64;
         if (at >= m_miniStream.size()) damaged(ReadFailure::BadOffset, msg::kCompoundMiniBeyondEnd);
@@ -151,8 +174,15 @@ private:
 
 }  // namespace
 
+std::string_view compoundFileStream(std::string_view file, std::initializer_list<std::string_view> names,
+                                    std::string& copy) {
+    return Container(file).stream(names, copy);
+}
+
 std::string compoundFileStream(std::string_view file, std::initializer_list<std::string_view> names) {
-    return Container(file).stream(names);
+    std::string copy;
+    std::string_view stream = compoundFileStream(file, names, copy);
+    return stream.data() == copy.data() ? std::move(copy) : std::string(stream);
 }
 
 }  // namespace tessaro7::import_excel

@@ -15,5 +15,9 @@ inline constexpr std::string_view kCompoundFileSignature("\xD0\xCF\x11\xE0\xA1\x
 // ignored, in the order given); throws SheetReadError when the container is
 // damaged or holds none of them.
 std::string compoundFileStream(std::string_view file, std::initializer_list<std::string_view> names);
+// The same without a copy when the stream's sectors follow each other in the
+// file: a view of `file`, or else of `copy`, which receives the bytes.
+std::string_view compoundFileStream(std::string_view file, std::initializer_list<std::string_view> names,
+                                    std::string& copy);
 
 }  // namespace tessaro7::import_excel

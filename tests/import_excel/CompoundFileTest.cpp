@@ -37,6 +37,33 @@ TEST(CompoundFile, ReadsTheStreamWholeAndWithAShortLastSector) {
     EXPECT_EQ(file.bytes(true).size() % 512, 100u);
 }
 
+// A stream whose sectors follow each other in the file is read in place; one
+// whose sectors are scattered is gathered into a copy. Both read the same.
+TEST(CompoundFile, AStreamInOrderIsReadInPlaceAScatteredOneIsGathered) {
+    for (bool scattered : {false, true}) {
+        CompoundFileBytes built(payload(9 * 512));  // the stream in file sectors 2 to 10
+        std::string file;
+        if (scattered) {  // its second part in sector 4, its third in sector 3
+            built.fat[2] = 4;
+            built.fat[4] = 3;
+            built.fat[3] = 5;
+            file = built.bytes();
+            const std::size_t second = (3 + 1) * 512, third = (4 + 1) * 512;
+            const std::string moved = file.substr(second, 512);
+            file.replace(second, 512, file.substr(third, 512));
+            file.replace(third, 512, moved);
+        } else {
+            file = built.bytes();
+        }
+        std::string copy;
+        const std::string_view stream = compoundFileStream(file, {"Workbook"}, copy);
+        EXPECT_EQ(stream, built.stream) << scattered;
+        const bool inFile = stream.data() >= file.data() && stream.data() < file.data() + file.size();
+        EXPECT_EQ(inFile, !scattered) << scattered;
+        EXPECT_EQ(copy.empty(), !scattered) << scattered;
+    }
+}
+
 TEST(CompoundFile, EachFaultIsRefusedWithItsCause) {
     struct Case {
         const char* what;
