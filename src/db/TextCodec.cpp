@@ -124,15 +124,9 @@ Utf8Sequence utf8SequenceAt(const unsigned char* p, std::size_t n) {
 std::size_t asciiPrefixLength(std::string_view bytes) { return asciiRunEnd(bytesOf(bytes), 0, bytes.size()); }
 
 bool isValidUtf8(std::string_view text) {
-    const unsigned char* p = bytesOf(text);
-    for (std::size_t i = 0, n = text.size(); i < n;) {
-        i = asciiRunEnd(p, i, n);
-        if (i == n) break;
-        Utf8Sequence s = utf8SequenceAt(p + i, n - i);
-        if (s.kind != Utf8Sequence::Kind::Character) return false;
-        i += s.length;
-    }
-    return true;
+    Utf8Check check;
+    check.add(text);
+    return check.valid();
 }
 
 void Utf8Check::add(std::string_view piece) {

@@ -38,8 +38,20 @@ std::string_view TextLine::columns(std::size_t from, std::size_t count) const {
     return m_text.substr(begin, end - begin);
 }
 
+// Its bytes less the continuation bytes (10xxxxxx), counted eight at a time.
 std::size_t columnCount(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), startsCharacter));
+    const char* p = utf8.data();
+    const std::size_t n = utf8.size();
+    std::size_t continuations = 0, i = 0;
+    for (std::uint64_t word; i + 8 <= n; i += 8) {
+        std::memcpy(&word, p + i, 8);
+        // One bit 7 per continuation byte, moved to bit 0 and summed by a
+        // multiplication (the processor may have no population count).
+        const std::uint64_t marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;
+        continuations += static_cast<std::size_t>((marks * 0x0101010101010101ULL) >> 56);
+    }
+    for (; i < n; ++i) continuations += !startsCharacter(p[i]);
+    return n - continuations;
 }
 
 std::string_view cutField(const TextLine& line, int start, int width, int maximum) {

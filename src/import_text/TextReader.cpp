@@ -20,21 +20,6 @@ bool anyNonAscii(const char* p, std::size_t n) {
     return false;
 }
 
-// The characters of p (UTF-8): its bytes less the continuation bytes
-// (10xxxxxx), counted eight at a time.
-std::size_t characterCount(const char* p, std::size_t n) {
-    std::size_t continuations = 0, i = 0;
-    for (std::uint64_t word; i + 8 <= n; i += 8) {
-        std::memcpy(&word, p + i, 8);
-        // One bit 7 per continuation byte, moved to bit 0 and summed by a
-        // multiplication (the processor may have no population count).
-        const std::uint64_t marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;
-        continuations += static_cast<std::size_t>((marks * 0x0101010101010101ULL) >> 56);
-    }
-    for (; i < n; ++i) continuations += (static_cast<unsigned char>(p[i]) & 0xC0) == 0x80;
-    return n - continuations;
-}
-
 // The bytes that make up the first `characters` characters of p (UTF-8).
 std::size_t bytesOfCharacters(const char* p, std::size_t n, std::size_t characters, std::size_t& taken) {
     taken = 0;
@@ -101,7 +86,7 @@ void TextReader::keepPartOfLine(const char* p, std::size_t n) {
         std::size_t bytes = std::min(n, wanted);
         m_kept.append(p, bytes);
         m_keptColumns += bytes;
-    } else if (std::size_t characters = characterCount(p, n); characters <= wanted) {
+    } else if (std::size_t characters = columnCount(std::string_view(p, n)); characters <= wanted) {
         m_kept.append(p, n);
         m_keptColumns += characters;
     } else {
