@@ -3,9 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <optional>
 
 #include "app/Messages.h"
 #include "app/Sha256.h"
@@ -37,6 +39,11 @@ public:
 
     Statement& bind(int i, const std::string& text) {
         sqlite3_bind_text(m_stmt.get(), i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    // A text that outlives the statement's next step is not copied.
+    Statement& bindKept(int i, const std::string& text) {
+        sqlite3_bind_text(m_stmt.get(), i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
         return *this;
     }
     Statement& bind(int i, std::int64_t n) {
@@ -81,6 +88,31 @@ RegisterRun runOf(const Statement& s) {
     return r;
 }
 
+// A run's records, many rows to a statement: one statement per record
+// would cost more than the rows themselves.
+void writeRecords(db::SqliteConnection& connection, long number, const std::vector<AddedRecord>& records) {
+    constexpr std::size_t kRowsPerStatement = 100;
+    auto insertOf = [](std::size_t rows) {
+        std::string sql = "insert into registro_righe (numero, identita, impronta) values ";
+        for (std::size_t i = 0; i < rows; ++i) sql += i == 0 ? "(?,?,?)" : ",(?,?,?)";
+        return sql;
+    };
+    std::optional<Statement> full;
+    for (std::size_t first = 0; first < records.size(); first += kRowsPerStatement) {
+        const std::size_t rows = std::min(kRowsPerStatement, records.size() - first);
+        std::optional<Statement> last;
+        if (rows == kRowsPerStatement && !full) full.emplace(connection, insertOf(rows));
+        Statement& s = rows == kRowsPerStatement ? *full : last.emplace(connection, insertOf(rows));
+        s.again();
+        for (std::size_t i = 0; i < rows; ++i) {
+            const AddedRecord& r = records[first + i];
+            const int at = static_cast<int>(3 * i);
+            s.bind(at + 1, std::int64_t{number}).bindKept(at + 2, r.identity).bindKept(at + 3, r.fingerprint);
+        }
+        s.step();
+    }
+}
+
 }  // namespace
 
 struct ImportRegister::Database {
@@ -121,11 +153,7 @@ long ImportRegister::record(RegisterRun run, const std::vector<AddedRecord>& rec
         Statement last(d.connection, "select last_insert_rowid()");
         last.step();
         const auto number = static_cast<long>(last.whole(0));
-        Statement row(d.connection, "insert into registro_righe (numero, identita, impronta) values (?,?,?)");
-        for (const AddedRecord& r : records) {
-            row.again();
-            row.bind(1, std::int64_t{number}).bind(2, r.identity).bind(3, r.fingerprint).step();
-        }
+        writeRecords(d.connection, number, records);
         d.connection.execute("commit");
         return number;
     } catch (...) {

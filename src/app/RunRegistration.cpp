@@ -26,7 +26,10 @@ std::string rowFingerprint(const std::vector<db::Value>& row) {
 }
 
 RunRegistration::RunRegistration(RunSource source, std::string table)
-    : m_source(std::move(source)), m_table(std::move(table)) {}
+    : m_source(std::move(source)), m_table(std::move(table)) {
+    if (!m_source.mappingDatabasePath.empty())
+        m_file = std::async(std::launch::async, [file = m_source.file] { return fingerprintOf(file); });
+}
 
 void RunRegistration::begin(db::DataSource& target) noexcept {
     try {
@@ -64,7 +67,7 @@ std::string RunRegistration::finish(long kept, bool completed) {
     run.outcome = completed ? kRunCompleted : kRunStopped;
     run.undoable = m_collected && static_cast<long>(m_records.size()) == kept;
     try {
-        if (auto file = fingerprintOf(m_source.file)) {
+        if (auto file = m_file.valid() ? m_file.get() : fingerprintOf(m_source.file)) {
             run.size = file->size;
             run.sha256 = file->sha256;
         }

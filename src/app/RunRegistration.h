@@ -5,6 +5,8 @@
 // register of the mapping database. The mapping database is another file, so
 // that write comes after the business rows are saved: when it fails the rows
 // stay, and the final message says the run is not registered.
+#include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,8 @@ private:
     bool m_marked = false;
     bool m_collected = false;
     std::vector<AddedRecord> m_records;
+    // The file's size and SHA-256, taken on another thread while the run works.
+    std::future<std::optional<FileFingerprint>> m_file;
 };
 
 // Inside the transaction: reads the run's rows back when the row loop ends,
