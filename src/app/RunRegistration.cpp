@@ -7,22 +7,51 @@
 
 namespace tessaro7::app {
 
-std::string rowFingerprint(const std::vector<db::Value>& row) {
-    // The bytes of a row are gathered first and hashed at once: an import
-    // fingerprints every row it adds, and one call per value costs more than
-    // the hashing itself.
-    thread_local std::string bytes;
-    bytes.clear();
+namespace {
+
+// Each value's kind, the length of its text and the text, one after another.
+void appendRowBytes(std::string& bytes, const std::vector<db::Value>& row) {
     char length[24];
+    std::string converted;
     for (const db::Value& v : row) {
         bytes += static_cast<char>('0' + static_cast<int>(v.kind()));
-        std::string converted;
         const std::string& text = v.kind() == db::Value::Kind::Text ? v.text() : (converted = v.toText());
         const auto end = std::to_chars(length, length + sizeof length, text.size()).ptr;
         bytes.append(length, end) += ':';
         bytes += text;
     }
-    return sha256Hex(bytes).substr(0, 32);
+}
+
+std::string fingerprintOfBytes(std::string_view bytes) { return sha256Hex(bytes).substr(0, 32); }
+
+// Rows read back, waiting to be fingerprinted: their identities and their
+// bytes, one after another.
+struct RowBatch {
+    std::vector<std::string> identities;
+    std::string bytes;
+    std::vector<std::size_t> ends;
+
+    std::vector<AddedRecord> fingerprinted() const {
+        std::vector<AddedRecord> records;
+        records.reserve(identities.size());
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < identities.size(); ++i) {
+            records.push_back({identities[i], fingerprintOfBytes(std::string_view(bytes).substr(start, ends[i] - start))});
+            start = ends[i];
+        }
+        return records;
+    }
+};
+
+}  // namespace
+
+std::string rowFingerprint(const std::vector<db::Value>& row) {
+    // The bytes of a row are gathered first and hashed at once: one call per
+    // value costs more than the hashing itself.
+    thread_local std::string bytes;
+    bytes.clear();
+    appendRowBytes(bytes, row);
+    return fingerprintOfBytes(bytes);
 }
 
 RunRegistration::RunRegistration(RunSource source, std::string table)
@@ -44,12 +73,32 @@ void RunRegistration::collect(db::DataSource& target) noexcept {
     m_records.clear();
     m_collected = false;
     if (!m_marked) return;
+    // The rows are hashed a batch at a time on another thread while the next
+    // batch is read: at most two batches are held.
+    constexpr std::size_t kBatchRows = 1024;
+    RowBatch batch;
+    std::future<std::vector<AddedRecord>> hashing;
+    auto handOver = [&] {
+        if (hashing.valid()) {
+            std::vector<AddedRecord> done = hashing.get();
+            m_records.insert(m_records.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
+        }
+        if (batch.identities.empty()) return;
+        hashing = std::async(std::launch::async, [b = std::move(batch)] { return b.fingerprinted(); });
+        batch = RowBatch();
+    };
     try {
         target.readAdded(m_mark, [&](const db::Value& rowId, const std::vector<db::Value>& row) {
-            m_records.push_back({rowId.toText(), rowFingerprint(row)});
+            batch.identities.push_back(rowId.toText());
+            appendRowBytes(batch.bytes, row);
+            batch.ends.push_back(batch.bytes.size());
+            if (batch.identities.size() == kBatchRows) handOver();
         });
+        handOver();
+        handOver();
         m_collected = true;
     } catch (...) {
+        if (hashing.valid()) hashing.wait();
         m_records.clear();
     }
 }

@@ -8,6 +8,7 @@
 
 #include "app/Messages.h"
 #include "db/FilledText.h"
+#include "import_excel/Crc32.h"
 #include "import_excel/LittleEndian.h"
 
 namespace tessaro7::import_excel {
@@ -166,12 +167,12 @@ const ZipEntry* ZipArchive::find(std::string_view name) const {
 void ZipArchive::read(const ZipEntry& entry, const std::function<bool(std::string_view)>& take) const {
     std::string_view packed = m_file.substr(entry.data, entry.packed);
     const std::string name = shown(entry.name);
-    uLong crc = crc32(0, nullptr, 0);
+    std::uint32_t crc = 0;
     std::uint64_t total = 0;
     auto give = [&](std::string_view piece) {
         total += piece.size();
         if (total > entry.unpacked) entryFailure(F::SizesDisagree, msg::kZipExpandsBeyond, name);
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(piece.size()));
+        crc = crc32Of(crc, piece);
         return take(piece);
     };
     if (entry.method == kStored) {
