@@ -1,6 +1,12 @@
 #include "import_excel/XmlReader.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/Messages.h"
 #include "db/Cp1252.h"
@@ -26,11 +32,6 @@ constexpr NameBytes kNameBytes;
 
 bool nameChar(char c) { return kNameBytes.table[static_cast<unsigned char>(c)]; }
 
-std::string_view localName(std::string_view qualified) {
-    std::size_t colon = qualified.rfind(':');
-    return colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
-}
-
 // True when what is left of `x` from `at` is shorter than `literal` and
 // could still become it once the next piece comes.
 bool couldBecome(std::string_view x, std::size_t at, std::string_view literal) {
@@ -53,9 +54,69 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::size_t skipName(std::string_view x, std::size_t j) {
-    while (j < x.size() && nameChar(x[j])) ++j;
+// The end of a name that is longer than its first eight bytes, sixteen
+// bytes at a time where the piece holds that many.
+std::size_t skipLongName(std::string_view x, std::size_t j, std::size_t& local) {
+#if defined(__SSE2__)
+    const char* p = x.data();
+    while (x.size() - j >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j));
+        auto is = [&](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+        const __m128i stop = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(is(' '), is('\t')), _mm_or_si128(is('\r'), is('\n'))),
+            _mm_or_si128(_mm_or_si128(_mm_or_si128(is('/'), is('>')), _mm_or_si128(is('='), is('<'))),
+                         _mm_or_si128(is('"'), is('\''))));
+        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(stop));
+        const unsigned before = stops ? (1u << __builtin_ctz(stops)) - 1 : 0xFFFFu;
+        const unsigned colons = static_cast<unsigned>(_mm_movemask_epi8(is(':'))) & before;
+        if (colons) local = j + 32 - static_cast<std::size_t>(__builtin_clz(colons));
+        if (stops) return j + static_cast<std::size_t>(__builtin_ctz(stops));
+        j += 16;
+    }
+#endif
+    for (; j < x.size() && nameChar(x[j]); ++j)
+        if (x[j] == ':') local = j + 1;
     return j;
+}
+
+// The end of the name from `j`; `local` receives where its local part starts
+// (after the last `:`), found in the same pass.
+inline std::size_t skipName(std::string_view x, std::size_t j, std::size_t& local) {
+    local = j;
+    // Most names are short: their first bytes are looked at one by one.
+    for (const std::size_t shortEnd = std::min(x.size(), j + 8); j < shortEnd; ++j) {
+        if (!nameChar(x[j])) return j;
+        if (x[j] == ':') local = j + 1;
+    }
+    return j < x.size() ? skipLongName(x, j, local) : j;
+}
+
+// The closing quote of the attribute value whose opening quote is at `j`
+// (npos when the piece ends first); `references` tells whether the value
+// holds a `&`. Most values are short: their first bytes are looked at one by one.
+inline std::size_t valueEnd(std::string_view x, std::size_t j, bool& references) {
+    const char quote = x[j];
+    std::size_t k = j + 1;
+    for (const std::size_t shortEnd = std::min(x.size(), k + 16); k < shortEnd; ++k) {
+        if (x[k] == quote) return k;
+        references = references || x[k] == '&';
+    }
+    const std::size_t end = x.find(quote, k);
+    if (end != std::string_view::npos && !references) references = x.substr(k, end - k).find('&') != std::string_view::npos;
+    return end;
+}
+
+// Names are short: compared in place, eight bytes at a time, without a call.
+inline bool sameStart(const char* a, const char* b, std::size_t n) {
+    for (; n >= 8; a += 8, b += 8, n -= 8) {
+        std::uint64_t u, v;
+        std::memcpy(&u, a, 8);
+        std::memcpy(&v, b, 8);
+        if (u != v) return false;
+    }
+    for (; n > 0; --n)
+        if (*a++ != *b++) return false;
+    return true;
 }
 
 }  // namespace
@@ -212,28 +273,35 @@ std::size_t XmlReader::markup(std::string_view x, std::size_t at) {
     fail(msg::kXmlDeclarationRefused, at);
 }
 
+inline void XmlReader::closeTop() {
+    const OpenName top = m_nameStarts.back();
+    // The handler sees the name before it leaves the stack of open names.
+    m_handler.close(std::string_view(m_names).substr(top.local));
+    m_names.resize(top.start);
+    m_nameStarts.pop_back();
+    m_rootClosed = m_nameStarts.empty();
+}
+
 std::size_t XmlReader::element(std::string_view x, std::size_t at) {
-    std::size_t j = skipName(x, at + 1);
+    std::size_t local = 0;
+    std::size_t j = skipName(x, at + 1, local);
     if (j >= x.size()) return 0;
     if (j == at + 1) fail(msg::kXmlNoElementName, at);
-    std::string_view name = localName(x.substr(at + 1, j - at - 1));
+    const std::string_view qualified = x.substr(at + 1, j - at - 1);
+    const std::string_view name = x.substr(local, j - local);
     m_attributes.clear();
     bool empty = false;
     j = m_handler.wantsAttributes(name) ? attributes(x, j, empty) : skimAttributes(x, j, empty);
     if (j == 0) return 0;
     if (m_rootClosed) fail(msg::kXmlAfterRoot, at);
     if (m_nameStarts.size() >= kMaxDepth) fail(msg::kXmlTooDeep, at);
-    m_nameStarts.push_back(m_names.size());
-    m_names.append(name);
+    m_nameStarts.push_back({m_names.size(), m_names.size() + (qualified.size() - name.size())});
+    m_names.append(qualified);
     m_handler.open(name, m_attributes);
-    if (empty) {
-        m_names.resize(m_nameStarts.back());
-        m_nameStarts.pop_back();
-        m_rootClosed = m_nameStarts.empty();
-        m_handler.close(name);
-    }
+    if (empty) closeTop();
     return j - at;
 }
+
 
 // The attributes from `j` to the end of the tag into m_attributes; the
 // position after the tag, or 0 when the tag is not complete yet.
@@ -249,22 +317,24 @@ std::size_t XmlReader::attributes(std::string_view x, std::size_t j, bool& empty
             empty = true;
             return j + 2;
         }
-        std::size_t nameStart = j;
-        j = skipName(x, j);
+        std::size_t nameStart = j, local = 0;
+        j = skipName(x, j, local);
         if (j == nameStart) fail(msg::kXmlNoAttributeName, j);
-        std::string_view attributeName = localName(x.substr(nameStart, j - nameStart));
+        std::string_view attributeName = x.substr(local, j - local);
         j = skipSpace(x, j);
         if (j >= x.size()) return 0;
         if (x[j] != '=') fail(msg::kXmlNoAttributeValue, j);
         j = skipSpace(x, j + 1);
         if (j >= x.size()) return 0;
         if (x[j] != '"' && x[j] != '\'') fail(msg::kXmlValueNotQuoted, j);
-        std::size_t end = x.find(x[j], j + 1);
+        bool references = false;
+        std::size_t end = valueEnd(x, j, references);
         if (end == std::string_view::npos) return 0;
         if (m_attributes.size() < kMaxAttributes) {
+            const std::string_view raw = x.substr(j + 1, end - j - 1);
             try {
                 std::string& value = m_values[m_attributes.size()];
-                m_attributes.emplace_back(attributeName, decodeXmlText(x.substr(j + 1, end - j - 1), value));
+                m_attributes.emplace_back(attributeName, references ? decodeXmlText(raw, value) : raw);
             } catch (const XmlError& e) {
                 fail(e.what(), j);
             }
@@ -293,18 +363,31 @@ std::size_t XmlReader::skimAttributes(std::string_view x, std::size_t j, bool& e
 }
 
 std::size_t XmlReader::closing(std::string_view x, std::size_t at) {
-    std::size_t j = skipName(x, at + 2);
+    // Most end tags close the element open last with the same name: that is
+    // compared whole, without looking at each byte of the name.
+    if (!m_nameStarts.empty()) {
+        const std::string_view open = std::string_view(m_names).substr(m_nameStarts.back().start);
+        const std::string_view rest = x.substr(at + 2);
+        if (rest.size() <= open.size()) {
+            if (sameStart(open.data(), rest.data(), rest.size())) return 0;  // may still be it once the next piece comes
+        } else if (sameStart(open.data(), rest.data(), open.size()) && !nameChar(rest[open.size()])) {
+            std::size_t j = skipSpace(x, at + 2 + open.size());
+            if (j >= x.size()) return 0;
+            if (x[j] != '>') fail(msg::kXmlCloseNotEnded, j);
+            closeTop();
+            return j + 1 - at;
+        }
+    }
+    std::size_t local = 0;
+    std::size_t j = skipName(x, at + 2, local);
     if (j >= x.size()) return 0;
-    std::string_view name = localName(x.substr(at + 2, j - at - 2));
+    std::string_view name = x.substr(local, j - local);
     j = skipSpace(x, j);
     if (j >= x.size()) return 0;
     if (x[j] != '>') fail(msg::kXmlCloseNotEnded, j);
-    if (m_nameStarts.empty() || !sameName(std::string_view(m_names).substr(m_nameStarts.back()), name))
+    if (m_nameStarts.empty() || !sameName(std::string_view(m_names).substr(m_nameStarts.back().local), name))
         fail(msg::kXmlCloseNotOpened, at);
-    m_names.resize(m_nameStarts.back());
-    m_nameStarts.pop_back();
-    m_rootClosed = m_nameStarts.empty();
-    m_handler.close(name);
+    closeTop();
     return j + 1 - at;
 }
 

@@ -74,13 +74,18 @@ private:
     std::size_t text(std::string_view x, std::size_t at);
     std::size_t attributes(std::string_view x, std::size_t j, bool& empty);
     std::size_t skimAttributes(std::string_view x, std::size_t j, bool& empty);
+    void closeTop();
     [[noreturn]] void fail(const char* why, std::size_t at, ReadFailure cause = ReadFailure::BadXml) const;
 
     XmlHandler& m_handler;
     std::string m_pending;       // the start of a token the last piece cut
     std::uint64_t m_offset = 0;  // of the first byte not yet parsed, in the part
-    std::string m_names;         // the open elements' local names, one after another
-    std::vector<std::size_t> m_nameStarts;
+    // The open elements' names as written (prefix and all), one after another.
+    std::string m_names;
+    struct OpenName {
+        std::size_t start, local;  // in m_names: the name, its local part
+    };
+    std::vector<OpenName> m_nameStarts;
     XmlAttributes m_attributes;
     std::vector<std::string> m_values;
     std::string m_decoded;

@@ -67,6 +67,14 @@ TEST(XmlReader, EventsAreTheSameWhateverThePieces) {
         {"<a  b = \"1\"\n\tc=\"\" ></a >", "<a b=1 c=></a>"},
         {"<a><b><c/></b></a>", "<a><b><c></c></b></a>"},
         {"<a>x<!---->y</a>", "<a>xy</a>"},
+        // Long names and values, read past their first bytes in blocks.
+        {"<table:table-cell office:value-type=\"string\" calcext:value-type='string'><text:p>x</text:p></table:table-cell>",
+         "<table-cell value-type=string value-type=string><p>x</p></table-cell>"},
+        {"<a.very.long.prefix.0123:and-a-long-local-name-too a=\"1\"/>", "<and-a-long-local-name-too a=1></and-a-long-local-name-too>"},
+        {"<p:q:abcdefghijklmnopqrstuvwxyz0123456789></p:q:abcdefghijklmnopqrstuvwxyz0123456789>",
+         "<abcdefghijklmnopqrstuvwxyz0123456789></abcdefghijklmnopqrstuvwxyz0123456789>"},
+        {"<a v=\"0123456789abcdefgh&amp;i\" w=\"0123456789abcdefghij\"/>", "<a v=0123456789abcdefgh&i w=0123456789abcdefghij></a>"},
+        {"<x:a></y:a>", "<a></a>"},
     };
     for (const Case& c : cases)
         for (std::size_t piece : {std::size_t(1), std::size_t(2), std::size_t(3), std::size_t(7), std::size_t(1000)})
@@ -90,6 +98,8 @@ TEST(XmlReader, DamagedPartsAreRefusedWithTheReason) {
         {"<a>&#xZZ;</a>", "!BadXml riferimento a carattere non valido"},
         {"<a>&amp</a>", "!BadXml riferimento a carattere non chiuso"},
         {"<a></b>", "!BadXml chiusura di un elemento non aperto"},
+        {"<table:cell></table:cellx>", "!BadXml chiusura di un elemento non aperto"},
+        {"<table:cell></table:cel>", "!BadXml chiusura di un elemento non aperto"},
         {"<a b=1/>", "!BadXml valore di attributo senza virgolette"},
         {"<a b/>", "!BadXml attributo senza valore"},
         {"< a/>", "!BadXml elemento senza nome"},
