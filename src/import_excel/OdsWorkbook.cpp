@@ -333,7 +333,7 @@ private:
 // when the sheet is chosen by name or is the one the workbook opens on.
 class OdsWorkbook : public WorkbookReader {
 public:
-    explicit OdsWorkbook(std::string bytes) : m_bytes(std::move(bytes)), m_zip(openPackage(m_bytes, kFormat)) {
+    explicit OdsWorkbook(ZipArchive package) : m_zip(std::move(package)) {
         ManifestPart manifest;
         readXmlPart(m_zip, "META-INF/manifest.xml", manifest, kFormat);
         if (manifest.encrypted) throw SheetReadError(ReadFailure::Encrypted, "");
@@ -388,7 +388,6 @@ private:
         return cells.chosen();
     }
 
-    std::string m_bytes;
     ZipArchive m_zip;
     mutable std::optional<std::vector<std::string>> m_names;
     std::optional<std::string> m_active;
@@ -397,7 +396,11 @@ private:
 }  // namespace
 
 std::unique_ptr<WorkbookReader> openOdsWorkbook(std::string bytes) {
-    return std::make_unique<OdsWorkbook>(std::move(bytes));
+    return openOdsPackage(openPackage(memoryBytes(std::move(bytes)), kFormat));
+}
+
+std::unique_ptr<WorkbookReader> openOdsPackage(ZipArchive package) {
+    return std::make_unique<OdsWorkbook>(std::move(package));
 }
 
 }  // namespace tessaro7::import_excel

@@ -35,9 +35,11 @@ std::string packagePartPath(std::string_view folder, std::string_view target) {
     return path;
 }
 
-ZipArchive openPackage(std::string_view bytes, std::string_view format) {
+ZipArchive openPackage(std::string_view bytes, std::string_view format) { return openPackage(memoryBytes(bytes), format); }
+
+ZipArchive openPackage(std::unique_ptr<ByteSource> file, std::string_view format) {
     try {
-        return ZipArchive(bytes);
+        return ZipArchive(std::move(file));
     } catch (const ZipError& e) {
         unreadablePackage(format, e.cause(), e.what());
     }

@@ -3,6 +3,7 @@
 // zip through the XML reader, with every failure given as the reason the
 // file cannot be read: "non è un file .ods leggibile: la parte content.xml è
 // troncata".
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ std::string packagePartPath(std::string_view folder, std::string_view target);
 
 // The package's directory, checked; a damaged one is the reason the file cannot be read.
 ZipArchive openPackage(std::string_view bytes, std::string_view format);
+ZipArchive openPackage(std::unique_ptr<ByteSource> file, std::string_view format);
+
+// The readers of a package whose directory is read.
+std::unique_ptr<WorkbookReader> openXlsxPackage(ZipArchive package);
+std::unique_ptr<WorkbookReader> openOdsPackage(ZipArchive package);
 
 // Feeds part `path` to `handler` until the handler is done or the part ends;
 // false when the package has no such part.

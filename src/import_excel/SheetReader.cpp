@@ -78,8 +78,8 @@ private:
 // OpenDocument spreadsheet (its "mimetype" says so, or it has content.xml),
 // or an Office Open XML workbook (package relationships, or the workbook
 // part where such packages keep it).
-WorkbookFormat zipFormat(std::string_view bytes) {
-    ZipArchive zip = openPackage(bytes, msg::kZipOrOdsFormat);
+// What a zip package holds tells .ods from .xlsx.
+WorkbookFormat zipFormat(const ZipArchive& zip) {
     if (const ZipEntry* mimetype = zip.find("mimetype"); mimetype && mimetype->unpacked <= 256) {
         std::string type;
         zip.read(*mimetype, [&](std::string_view piece) {
@@ -115,7 +115,8 @@ WorkbookFormat detectFormat(std::string_view bytes) {
     // A bare BIFF2 to BIFF8 stream starts with its BOF record.
     if (bytes.size() >= 4 && bytes[0] == 0x09 && (bytes[1] == 0x00 || bytes[1] == 0x02 || bytes[1] == 0x04 || bytes[1] == 0x08))
         return WorkbookFormat::Biff;
-    if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) return zipFormat(bytes);
+    if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4))
+        return zipFormat(openPackage(bytes, msg::kZipOrOdsFormat));
     if (looksLikeText(bytes)) return WorkbookFormat::Csv;
     throw SheetReadError(msg::kNotAWorkbook);
 }
@@ -170,14 +171,18 @@ SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long ro
 
 SheetRead readSheet(const std::string& path, const std::string& sheet, long rows, long cols) {
     const fs::path file = db::resolvePath(path);
-    // A list saved as text is read a piece at a time, whatever its size; a
-    // workbook (a zip package is told by what it holds) is read whole.
+    // A list saved as text, and a zip package (told .ods or .xlsx by what it
+    // holds), are read a piece at a time, whatever their size; a .xls is read whole.
     const std::string head = readFile(file, 4096);
-    if (head.substr(0, 4) != std::string_view("PK\x03\x04", 4) && detectFormat(head) == WorkbookFormat::Csv) {
-        std::error_code ec;
-        return readChosen(*openCsvFile(file.string()), static_cast<std::size_t>(fs::file_size(file, ec)), sheet, rows,
-                          cols);
+    std::error_code ec;
+    const auto fileSize = static_cast<std::size_t>(fs::file_size(file, ec));
+    if (head.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
+        ZipArchive package = openPackage(fileBytes(file.string()), msg::kZipOrOdsFormat);
+        const WorkbookFormat format = zipFormat(package);
+        auto book = format == WorkbookFormat::Ods ? openOdsPackage(std::move(package)) : openXlsxPackage(std::move(package));
+        return readChosen(*book, fileSize, sheet, rows, cols);
     }
+    if (detectFormat(head) == WorkbookFormat::Csv) return readChosen(*openCsvFile(file.string()), fileSize, sheet, rows, cols);
     return readWorkbookBytes(readFile(file), sheet, rows, cols);
 }
 

@@ -335,7 +335,7 @@ private:
 
 class XlsxWorkbook : public WorkbookReader {
 public:
-    explicit XlsxWorkbook(std::string bytes) : m_bytes(std::move(bytes)), m_zip(openPackage(m_bytes, kFormat)) {
+    explicit XlsxWorkbook(ZipArchive package) : m_zip(std::move(package)) {
         std::string main = mainPart();
         WorkbookPart workbook;
         part(main, workbook, true);
@@ -401,7 +401,6 @@ private:
                               db::filledText(msg::kPackagePartMissing, {{"voce", path.substr(0, 60)}}));
     }
 
-    std::string m_bytes;
     ZipArchive m_zip;
     std::vector<std::string> m_names, m_paths;
     std::string m_stringsPath;
@@ -413,7 +412,11 @@ private:
 }  // namespace
 
 std::unique_ptr<WorkbookReader> openXlsxWorkbook(std::string bytes) {
-    return std::make_unique<XlsxWorkbook>(std::move(bytes));
+    return openXlsxPackage(openPackage(memoryBytes(std::move(bytes)), kFormat));
+}
+
+std::unique_ptr<WorkbookReader> openXlsxPackage(ZipArchive package) {
+    return std::make_unique<XlsxWorkbook>(std::move(package));
 }
 
 }  // namespace tessaro7::import_excel

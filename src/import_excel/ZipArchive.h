@@ -1,6 +1,6 @@
 #pragma once
-// The zip packages of .xlsx and .ods workbooks, read from memory by our own
-// reader over zlib's inflate, so that every rule of the package is ours to
+// The zip packages of .xlsx and .ods workbooks, read by our own reader over
+// zlib's inflate, from memory or from the file a piece at a time, so that every rule of the package is ours to
 // check: the one end record the format allows, the central directory read
 // whole and exactly, every local header agreeing with its directory entry,
 // entries that neither overlap nor reach past the directory, and parts
@@ -8,11 +8,13 @@
 // what it needs, never past the size the directory declares.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "import_excel/ByteSource.h"
 #include "import_excel/WorkbookReader.h"
 
 namespace tessaro7::import_excel {
@@ -36,8 +38,10 @@ struct ZipEntry {
 
 class ZipArchive {
 public:
-    // Checks the whole directory; throws ZipError on any damage or disagreement.
+    // Checks the whole directory; throws ZipError on any damage or
+    // disagreement (SheetReadError when the file cannot be read).
     explicit ZipArchive(std::string_view file);
+    explicit ZipArchive(std::unique_ptr<ByteSource> file);
 
     const std::vector<ZipEntry>& entries() const { return m_entries; }
     // The entry of that part name, letter case ignored (as the package
@@ -49,13 +53,16 @@ public:
     void read(const ZipEntry& entry, const std::function<bool(std::string_view)>& take) const;
 
     static constexpr std::size_t kPiece = 64 * 1024;
+    // The most the directory may take: a workbook's has a few dozen entries.
+    static constexpr std::size_t kMaxDirectory = std::size_t(16) << 20;
 
 private:
+    std::size_t findEnd() const;
     void readDirectory(std::size_t end);
     void checkLocalHeader(ZipEntry& entry, std::string_view rawName, std::uint16_t flags) const;
     void checkLayout();
 
-    std::string_view m_file;
+    std::unique_ptr<ByteSource> m_file;
     std::vector<ZipEntry> m_entries;
     std::size_t m_directory = 0;
 };
