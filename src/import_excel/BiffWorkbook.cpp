@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "app/Messages.h"
@@ -50,28 +52,50 @@ struct Record {
 };
 
 // The records of a stream, one after the other; a record running past the
-// end of the stream is damage.
+// end of the stream is damage. The bodies of the records read stay valid
+// until `release`, so a record and the CONTINUE records after it can be
+// read together; the readers release at each record they begin with.
 class RecordCursor {
 public:
-    RecordCursor(std::string_view stream, std::size_t at) : m_stream(stream), m_at(at) {}
+    RecordCursor(const ByteSource& stream, std::size_t at) : m_stream(stream), m_size(stream.size()), m_at(at) {}
     std::optional<Record> next() {
-        if (m_at >= m_stream.size()) return std::nullopt;
-        if (!fits(m_stream.size(), m_at, 4)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
-        Record r{le16(m_stream, m_at), {}, m_at};
-        std::size_t length = le16(m_stream, m_at + 2);
-        if (!fits(m_stream.size(), m_at + 4, length)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
-        r.body = m_stream.substr(m_at + 4, length);
+        if (m_at >= m_size) return std::nullopt;
+        if (!fits(m_size, m_at, 4)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
+        // Most records are short: the header is read with the bytes after it,
+        // which hold the whole body of a short record.
+        // The buffers stay for the next records: their room is used again.
+        std::string& buffer = m_used < m_bodies.size() ? m_bodies[m_used] : m_bodies.emplace_back();
+        ++m_used;
+        const std::string_view head = m_stream.bytes(m_at, kShortRecord, buffer);
+        if (head.size() < 4) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
+        Record r{le16(head, 0), {}, m_at};
+        std::size_t length = le16(head, 2);
+        if (!fits(m_size, m_at + 4, length)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
+        r.body = 4 + length <= head.size() ? head.substr(4, length) : m_stream.bytes(m_at + 4, length, buffer);
+        if (r.body.size() != length) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
         m_at += 4 + length;
         return r;
     }
-    std::optional<std::uint16_t> peekId() const {
-        if (!fits(m_stream.size(), m_at, 2)) return std::nullopt;
-        return le16(m_stream, m_at);
+    // The next record, the ones read before it no longer needed.
+    std::optional<Record> nextAlone() {
+        m_used = 0;
+        return next();
+    }
+    std::optional<std::uint16_t> peekId() {
+        if (!fits(m_size, m_at, 2)) return std::nullopt;
+        const std::string_view head = m_stream.bytes(m_at, 2, m_head);
+        if (head.size() < 2) return std::nullopt;
+        return le16(head, 0);
     }
 
 private:
-    std::string_view m_stream;
+    static constexpr std::size_t kShortRecord = 32;
+    const ByteSource& m_stream;
+    std::size_t m_size;
     std::size_t m_at;
+    std::string m_head;
+    std::deque<std::string> m_bodies;  // a deque: the views of earlier bodies stay valid as it grows
+    std::size_t m_used = 0;
 };
 
 void need(std::string_view body, std::size_t n) {
@@ -262,11 +286,13 @@ private:
 
 class BiffWorkbook : public WorkbookReader {
 public:
-    explicit BiffWorkbook(std::string bytes) : m_file(std::move(bytes)) {
-        if (m_file.substr(0, 8) == kCompoundFileSignature)
-            m_stream = compoundFileStream(m_file, {"Workbook", "Book"}, m_copied);
+    // A compound file, or a bare workbook stream.
+    explicit BiffWorkbook(std::shared_ptr<const ByteSource> file) {
+        std::string buffer;
+        if (file->bytes(0, 8, buffer) == kCompoundFileSignature)
+            m_stream = compoundFileStream(std::move(file), {"Workbook", "Book"});
         else
-            m_stream = m_file;
+            m_stream = std::move(file);
         readGlobals();
     }
 
@@ -275,14 +301,14 @@ public:
 
     void readSheet(std::size_t index, CellSink& sink) override {
         if (index >= m_offsets.size()) throw SheetReadError(ReadFailure::Damaged, msg::kBiffNoSuchSheet);
-        RecordCursor cursor(m_stream, sheetStart(index));
+        RecordCursor cursor(*m_stream, sheetStart(index));
         cursor.next();  // its BOF
         CountingSink counted(sink);
         std::size_t unread = 0;
         int depth = 1;
         unsigned ixfe = 0;
         while (depth > 0) {
-            std::optional<Record> r = cursor.next();
+            std::optional<Record> r = cursor.nextAlone();
             if (!r) break;  // a sheet cut short keeps the cells read so far
             if (isBof(r->id)) {
                 ++depth;
@@ -311,7 +337,9 @@ private:
     }
 
     bool bofAt(std::size_t offset) const {
-        return fits(m_stream.size(), offset, 4) && isBof(le16(m_stream, offset));
+        std::string buffer;
+        const std::string_view head = m_stream->bytes(offset, 4, buffer);
+        return head.size() == 4 && isBof(le16(head, 0));
     }
 
     // Where a worksheet starts: where its BOUNDSHEET says, or, when no BOF
@@ -328,10 +356,10 @@ private:
     // damage ends the walk.
     std::vector<std::size_t> substreamStarts() const {
         std::vector<std::size_t> starts;
-        RecordCursor cursor(m_stream, m_globalsEnd);
+        RecordCursor cursor(*m_stream, m_globalsEnd);
         int depth = 0;
         try {
-            for (std::optional<Record> r; (r = cursor.next()) && starts.size() <= kMaxSheets;) {
+            for (std::optional<Record> r; (r = cursor.nextAlone()) && starts.size() <= kMaxSheets;) {
                 if (isBof(r->id) && depth++ == 0) starts.push_back(r->offset);
                 if (r->id == rec::kEof && depth > 0) --depth;
             }
@@ -341,7 +369,7 @@ private:
     }
 
     void readGlobals() {
-        RecordCursor cursor(m_stream, 0);
+        RecordCursor cursor(*m_stream, 0);
         std::optional<Record> bof = cursor.next();
         if (!bof || !isBof(bof->id)) damaged(ReadFailure::NotThisFormat, msg::kBiffNoBof);
         if (bof->id != rec::kBof) return readSingleSheet(*bof, cursor, bof->id == rec::kBof2 ? 2 : bof->id == rec::kBof3 ? 3 : 4);
@@ -364,7 +392,7 @@ private:
         m_names.push_back("Foglio1");
         m_offsets.push_back(0);
         m_listed.push_back(0);
-        for (std::optional<Record> r; (r = cursor.next()) && r->id != rec::kEof;) globalRecord(*r, cursor);
+        for (std::optional<Record> r; (r = cursor.nextAlone()) && r->id != rec::kEof;) globalRecord(*r, cursor);
     }
 
     void readWorkbookGlobals(RecordCursor& cursor) {
@@ -376,7 +404,7 @@ private:
         };
         std::vector<Listed> sheets;
         std::optional<Record> r;
-        while ((r = cursor.next()) && r->id != rec::kEof) {
+        while ((r = cursor.nextAlone()) && r->id != rec::kEof) {
             if (r->id == rec::kBoundSheet) {
                 need(r->body, 7);
                 if (sheets.size() == kMaxSheets)
@@ -388,7 +416,7 @@ private:
                 globalRecord(*r, cursor);
             }
         }
-        m_globalsEnd = r ? r->offset + 4 + r->body.size() : m_stream.size();
+        m_globalsEnd = r ? r->offset + 4 + r->body.size() : static_cast<std::size_t>(m_stream->size());
         for (std::size_t i = 0; i < sheets.size(); ++i) {
             if (!sheets[i].worksheet) continue;
             if (active && *active == i) m_opensFirst = m_names.size();
@@ -639,9 +667,7 @@ private:
         }
     }
 
-    std::string m_file;
-    std::string m_copied;       // the workbook stream gathered from sectors scattered in the file
-    std::string_view m_stream;  // the workbook stream: in the file itself, or copied
+    std::shared_ptr<const ByteSource> m_stream;  // the workbook stream
     WorkbookGlobals m_book;
     std::vector<std::string> m_names;
     std::vector<std::size_t> m_offsets;  // of each worksheet's BOF, as BOUNDSHEET says
@@ -654,7 +680,11 @@ private:
 }  // namespace
 
 std::unique_ptr<WorkbookReader> openBiffWorkbook(std::string bytes) {
-    return std::make_unique<BiffWorkbook>(std::move(bytes));
+    return std::make_unique<BiffWorkbook>(memoryBytes(std::move(bytes)));
+}
+
+std::unique_ptr<WorkbookReader> openBiffFile(const std::string& path) {
+    return std::make_unique<BiffWorkbook>(fileBytes(path));
 }
 
 }  // namespace tessaro7::import_excel

@@ -171,8 +171,9 @@ SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long ro
 
 SheetRead readSheet(const std::string& path, const std::string& sheet, long rows, long cols) {
     const fs::path file = db::resolvePath(path);
-    // A list saved as text, and a zip package (told .ods or .xlsx by what it
-    // holds), are read a piece at a time, whatever their size; a .xls is read whole.
+    // Every format is read from the file a piece at a time, whatever its
+    // size: a list saved as text, a zip package (told .ods or .xlsx by what
+    // it holds), a .xls.
     const std::string head = readFile(file, 4096);
     std::error_code ec;
     const auto fileSize = static_cast<std::size_t>(fs::file_size(file, ec));
@@ -183,7 +184,7 @@ SheetRead readSheet(const std::string& path, const std::string& sheet, long rows
         return readChosen(*book, fileSize, sheet, rows, cols);
     }
     if (detectFormat(head) == WorkbookFormat::Csv) return readChosen(*openCsvFile(file.string()), fileSize, sheet, rows, cols);
-    return readWorkbookBytes(readFile(file), sheet, rows, cols);
+    return readChosen(*openBiffFile(file.string()), fileSize, sheet, rows, cols);
 }
 
 }  // namespace tessaro7::import_excel

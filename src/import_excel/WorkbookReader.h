@@ -112,6 +112,9 @@ std::unique_ptr<WorkbookReader> openOdsWorkbook(std::string bytes);
 std::unique_ptr<WorkbookReader> openCsvWorkbook(std::string bytes);
 // A .csv read from its file a piece at a time: memory does not grow with the file.
 std::unique_ptr<WorkbookReader> openCsvFile(const std::string& path);
+// A .xls read from its file where its records are: the workbook globals are
+// held, the sheet's records are read through and not kept.
+std::unique_ptr<WorkbookReader> openBiffFile(const std::string& path);
 
 enum class WorkbookFormat { Biff, Xlsx, Ods, Csv };
 // The format from the file's first bytes, whatever its name; a file that is
