@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 
 #include "import_excel/WorkbookReader.h"
 #include "support/BiffBytes.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -67,6 +69,28 @@ TEST(CompoundFile, AStreamReadsTheSameInPiecesInOrderOrScattered) {
         EXPECT_EQ(stream->bytes(1000, 30, buffer), built.stream.substr(1000, 30)) << scattered;
         EXPECT_EQ(stream->bytes(built.stream.size() - 5, 100, buffer), built.stream.substr(built.stream.size() - 5));
         EXPECT_TRUE(stream->bytes(built.stream.size(), 10, buffer).empty());
+    }
+}
+
+// A stream read from its file: the same bytes; a file cut once its chain
+// was checked is said to be, not read short.
+TEST(CompoundFile, AStreamIsReadFromItsFileAndACutFileIsSaidToBe) {
+    CompoundFileBytes built(payload(100 * 512));  // as many sectors as one allocation sector lists
+    tessaro7::testing::TempDir dir;
+    const auto path = dir / "libro.xls";
+    dir.write("libro.xls", built.bytes());
+    std::string buffer;
+    {
+        const auto stream = compoundFileStream(fileBytes(path.string()), {"Workbook"});
+        EXPECT_EQ(stream->bytes(0, built.stream.size(), buffer), built.stream);
+    }
+    const auto stream = compoundFileStream(fileBytes(path.string()), {"Workbook"});
+    std::filesystem::resize_file(path, 50 * 512);
+    try {
+        stream->bytes(0, built.stream.size(), buffer);
+        ADD_FAILURE() << "a cut file was read";
+    } catch (const SheetReadError& e) {
+        EXPECT_EQ(e.cause(), ReadFailure::Truncated) << e.what();
     }
 }
 

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <utility>
 
+#include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 
 namespace {
@@ -224,6 +227,42 @@ TEST(ZipArchive, AReaderThatStopsIsGivenNoMore) {
     });
     EXPECT_EQ(calls, 2u);
     EXPECT_EQ(given, 2 * ZipArchive::kPiece);
+}
+
+// A package read from its file a piece at a time gives what it gives from
+// memory, parts of many pieces included; a file cut after its directory was
+// read is said to be, not read as damaged data.
+TEST(ZipArchive, AFileIsReadInPiecesAndACutFileIsSaidToBe) {
+    std::mt19937 random(3);
+    std::string noise(5 * ZipArchive::kPiece + 123, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    const BuiltZip z = buildZip({{"rumore.bin", noise}, {"testo.xml", kText, false}, {"rumore2.bin", noise, false}});
+    TempDir dir;
+    const auto path = dir / "pacchetto.zip";
+    dir.write("pacchetto.zip", z.bytes);
+    auto readFrom = [](const ZipArchive& zip) {
+        std::string all;
+        for (const ZipEntry& e : zip.entries())
+            zip.read(e, [&](std::string_view piece) {
+                all += piece;
+                return true;
+            });
+        return all;
+    };
+    EXPECT_EQ(readFrom(ZipArchive(fileBytes(path.string()))), noise + kText + noise);
+
+    for (std::size_t cutAt : {std::size_t(40), std::size_t(3 * ZipArchive::kPiece), z.directory - 10}) {
+        dir.write("pacchetto.zip", z.bytes);
+        ZipArchive zip(fileBytes(path.string()));
+        std::filesystem::resize_file(path, cutAt);
+        try {
+            readFrom(zip);
+            ADD_FAILURE() << "a file cut at " << cutAt << " was read";
+        } catch (const ZipError& e) {
+            EXPECT_EQ(e.cause(), ReadFailure::Truncated) << cutAt;
+            EXPECT_NE(std::string(e.what()).find("più corto"), std::string::npos) << cutAt << ": " << e.what();
+        }
+    }
 }
 
 }  // namespace
