@@ -6,6 +6,7 @@
 // never parsed, their stored result is the value.
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <optional>
 
@@ -21,6 +22,12 @@
 namespace tessaro7::import_excel {
 
 namespace {
+
+// A name compared with a literal without a call: its length, then its bytes.
+template <std::size_t N>
+bool is(std::string_view name, const char (&literal)[N]) {
+    return name.size() == N - 1 && std::memcmp(name.data(), literal, N - 1) == 0;
+}
 
 namespace msg = app::msg;
 
@@ -43,7 +50,7 @@ std::uint32_t repeats(const XmlAttributes& a, std::string_view name, std::uint32
 // META-INF/manifest.xml: whether any part is encrypted.
 struct ManifestPart : XmlHandler {
     bool encrypted = false;
-    void open(std::string_view name, const XmlAttributes&) override { encrypted = encrypted || name == "encryption-data"; }
+    void open(std::string_view name, const XmlAttributes&) override { encrypted = encrypted || is(name, "encryption-data"); }
     void close(std::string_view) override {}
     bool done() const override { return encrypted; }
 };
@@ -54,18 +61,18 @@ struct SheetNamesPart : XmlHandler {
     bool inSpreadsheet = false;
     int tables = 0;  // open table elements (a table inside a cell nests)
     void open(std::string_view name, const XmlAttributes& a) override {
-        if (name == "spreadsheet") inSpreadsheet = true;
-        if (!inSpreadsheet || name != "table" || tables++ > 0) return;
+        if (is(name, "spreadsheet")) inSpreadsheet = true;
+        if (!inSpreadsheet || !is(name, "table") || tables++ > 0) return;
         if (names.size() >= kMaxSheets)
             throw SheetReadError::withReason(ReadFailure::TooLarge,
                                              db::filledText(msg::kXlsxTooManySheets, {{"n", std::to_string(kMaxSheets)}}));
         names.emplace_back(xmlAttribute(a, "name"));
     }
     void close(std::string_view name) override {
-        if (name == "table" && tables > 0) --tables;
-        else if (name == "spreadsheet") inSpreadsheet = false;
+        if (is(name, "table") && tables > 0) --tables;
+        else if (is(name, "spreadsheet")) inSpreadsheet = false;
     }
-    bool wantsAttributes(std::string_view name) const override { return name == "table"; }
+    bool wantsAttributes(std::string_view name) const override { return is(name, "table"); }
     bool wantsText() const override { return false; }
 };
 
@@ -74,7 +81,7 @@ struct SettingsPart : XmlHandler {
     std::string active;
     bool inActive = false, found = false;
     void open(std::string_view name, const XmlAttributes& a) override {
-        inActive = !found && name == "config-item" && xmlAttribute(a, "name") == "ActiveTable";
+        inActive = !found && is(name, "config-item") && xmlAttribute(a, "name") == "ActiveTable";
     }
     void close(std::string_view) override {
         found = found || inActive;
@@ -111,25 +118,25 @@ public:
     void open(std::string_view name, const XmlAttributes& a) override {
         if (!m_namesKnown) m_names.open(name, a);
         if (!m_inSpreadsheet) {
-            m_inSpreadsheet = name == "spreadsheet";
-        } else if (name == "table") {
+            m_inSpreadsheet = is(name, "spreadsheet");
+        } else if (is(name, "table")) {
             if (m_tables++ == 0) startTable(xmlAttribute(a, "name"));
         } else if (!m_inTarget || m_tables != 1) {
         } else if (m_inCell) {
             ++m_cellDepth;
             if (m_keep) cellContent(name, a);
-        } else if (name == "table-row") {
+        } else if (is(name, "table-row")) {
             startRow(a);
-        } else if ((name == "table-cell" || name == "covered-table-cell") && m_inRow) {
-            startCell(name == "covered-table-cell", a);
+        } else if ((is(name, "table-cell") || is(name, "covered-table-cell")) && m_inRow) {
+            startCell(is(name, "covered-table-cell"), a);
         }
     }
 
     void close(std::string_view name) override {
         if (!m_namesKnown) m_names.close(name);
-        if (name == "table") {
+        if (is(name, "table")) {
             if (m_tables > 0 && --m_tables == 0 && m_inTarget) endTarget();
-        } else if (name == "spreadsheet") {
+        } else if (is(name, "spreadsheet")) {
             m_inSpreadsheet = false;
         } else if (!m_inTarget || m_tables != 1) {
         } else if (m_inCell && m_cellDepth > 0) {
@@ -138,7 +145,7 @@ public:
             --m_cellDepth;
         } else if (m_inCell) {
             endCell();
-        } else if (name == "table-row" && m_inRow) {
+        } else if (is(name, "table-row") && m_inRow) {
             endRow();
         }
     }
@@ -150,8 +157,8 @@ public:
     // With the names known, reading stops once the chosen table's cells are given.
     bool done() const override { return m_cellsDone && m_namesKnown; }
     bool wantsAttributes(std::string_view name) const override {
-        if (name == "table") return true;
-        return !m_cellsDone && (name == "table-cell" || name == "table-row" || name == "covered-table-cell" || name == "s");
+        if (is(name, "table")) return true;
+        return !m_cellsDone && (is(name, "table-cell") || is(name, "table-row") || is(name, "covered-table-cell") || is(name, "s"));
     }
     bool wantsText() const override { return !m_cellsDone; }
 
@@ -216,16 +223,16 @@ private:
         m_paragraphs = 0;
         m_text.clear();
         for (const auto& [key, value] : a) {
-            if (key == "value-type") {
+            if (is(key, "value-type")) {
                 // office:value-type, and calcext:value-type="error" beside it for an error result.
-                if (value == "error") m_error = true;
+                if (is(value, "error")) m_error = true;
                 else if (m_type.empty()) m_type = value;
-            } else if (key == "value" || key == "date-value" || key == "time-value" || key == "boolean-value") {
+            } else if (is(key, "value") || is(key, "date-value") || is(key, "time-value") || is(key, "boolean-value")) {
                 m_value = value;
-            } else if (key == "string-value") {
+            } else if (is(key, "string-value")) {
                 m_string = value;
                 m_hasString = true;
-            } else if (key == "formula") {
+            } else if (is(key, "formula")) {
                 m_formula = true;
             }
         }
@@ -233,17 +240,17 @@ private:
 
     void cellContent(std::string_view name, const XmlAttributes& a) {
         if (m_skipDepth != 0) return;
-        if (name == "annotation" || name == "note") {
+        if (is(name, "annotation") || is(name, "note")) {
             m_skipDepth = m_cellDepth;  // a comment or footnote is not the cell's text
-        } else if (name == "p" || name == "h") {
+        } else if (is(name, "p") || is(name, "h")) {
             if (m_paragraphs++ > 0) append("\n");
             m_paragraphDepth = m_cellDepth;
         } else if (m_paragraphDepth == 0) {
-        } else if (name == "s") {
+        } else if (is(name, "s")) {
             append(std::string(repeats(a, "c", kMaxBlanks), ' '));
-        } else if (name == "tab") {
+        } else if (is(name, "tab")) {
             append("\t");
-        } else if (name == "line-break") {
+        } else if (is(name, "line-break")) {
             append("\n");
         }
     }
@@ -275,24 +282,24 @@ private:
         if (m_error) {
             cell.type = SheetCell::Type::Error;
             cell.text = errorFromName(m_text);
-        } else if (m_type == "float" || m_type == "percentage" || m_type == "currency") {
+        } else if (is(m_type, "float") || is(m_type, "percentage") || is(m_type, "currency")) {
             auto [end, ec] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), cell.number);
             if (m_value.empty() || ec != std::errc() || end != m_value.data() + m_value.size() || !std::isfinite(cell.number))
                 refuse(msg::kXlsxBadNumber);
             cell.type = SheetCell::Type::Number;
-        } else if (m_type == "date") {
+        } else if (is(m_type, "date")) {
             auto date = parseOdsDate(m_value);
             cell = date ? odsDateCell(*date, text) : SheetCell{};
             if (!date) cell.text = text = m_value;
-        } else if (m_type == "time") {
+        } else if (is(m_type, "time")) {
             auto seconds = parseOdsDuration(m_value);
             cell = seconds ? odsDurationCell(*seconds, text) : SheetCell{};
             if (!seconds) cell.text = text = m_value;
-        } else if (m_type == "boolean") {
+        } else if (is(m_type, "boolean")) {
             cell.type = SheetCell::Type::Boolean;
-            if (m_value == "true" || m_value == "1") cell.number = 1;
-            else if (m_value != "false" && m_value != "0") refuse(msg::kXlsxBadBoolean);
-        } else if (m_type == "string") {
+            if (is(m_value, "true") || is(m_value, "1")) cell.number = 1;
+            else if (!is(m_value, "false") && !is(m_value, "0")) refuse(msg::kXlsxBadBoolean);
+        } else if (is(m_type, "string")) {
             cell.text = m_hasString ? m_string : m_text;
         } else if (m_formula && m_type.empty()) {
             cell.type = SheetCell::Type::NoResult;

@@ -54,7 +54,7 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The end of a name that is longer than its first eight bytes, sixteen
+// The end of a name that is longer than its first four bytes, sixteen
 // bytes at a time where the piece holds that many.
 std::size_t skipLongName(std::string_view x, std::size_t j, std::size_t& local) {
 #if defined(__SSE2__)
@@ -84,7 +84,7 @@ std::size_t skipLongName(std::string_view x, std::size_t j, std::size_t& local) 
 inline std::size_t skipName(std::string_view x, std::size_t j, std::size_t& local) {
     local = j;
     // Most names are short: their first bytes are looked at one by one.
-    for (const std::size_t shortEnd = std::min(x.size(), j + 8); j < shortEnd; ++j) {
+    for (const std::size_t shortEnd = std::min(x.size(), j + 4); j < shortEnd; ++j) {
         if (!nameChar(x[j])) return j;
         if (x[j] == ':') local = j + 1;
     }
