@@ -14,33 +14,23 @@ namespace tessaro7::import_excel {
 
 namespace {
 
-std::string_view within(std::string_view whole, std::uint64_t offset, std::size_t length) {
-    if (offset >= whole.size()) return {};
-    return whole.substr(static_cast<std::size_t>(offset), length);
-}
-
-class MemoryView : public ByteSource {
+// Bytes in memory: someone else's, or a string the source keeps.
+class MemoryBytes : public ByteSource {
 public:
-    explicit MemoryView(std::string_view bytes) : m_bytes(bytes) {}
+    explicit MemoryBytes(std::string_view bytes) : m_bytes(bytes) {}
+    explicit MemoryBytes(std::string bytes) : m_kept(std::move(bytes)), m_bytes(m_kept) {}
+    MemoryBytes(const MemoryBytes&) = delete;
+    MemoryBytes& operator=(const MemoryBytes&) = delete;
+
     std::uint64_t size() const override { return m_bytes.size(); }
     std::string_view bytes(std::uint64_t offset, std::size_t length, std::string&) const override {
-        return within(m_bytes, offset, length);
+        if (offset >= m_bytes.size()) return {};
+        return m_bytes.substr(static_cast<std::size_t>(offset), length);
     }
 
 private:
+    std::string m_kept;
     std::string_view m_bytes;
-};
-
-class MemoryCopy : public ByteSource {
-public:
-    explicit MemoryCopy(std::string bytes) : m_bytes(std::move(bytes)) {}
-    std::uint64_t size() const override { return m_bytes.size(); }
-    std::string_view bytes(std::uint64_t offset, std::size_t length, std::string&) const override {
-        return within(m_bytes, offset, length);
-    }
-
-private:
-    std::string m_bytes;
 };
 
 class FileBytes : public ByteSource {
@@ -80,8 +70,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ByteSource> memoryBytes(std::string_view bytes) { return std::make_unique<MemoryView>(bytes); }
-std::unique_ptr<ByteSource> memoryBytes(std::string bytes) { return std::make_unique<MemoryCopy>(std::move(bytes)); }
+std::unique_ptr<ByteSource> memoryBytes(std::string_view bytes) { return std::make_unique<MemoryBytes>(bytes); }
+std::unique_ptr<ByteSource> memoryBytes(std::string bytes) { return std::make_unique<MemoryBytes>(std::move(bytes)); }
 std::unique_ptr<ByteSource> fileBytes(const std::string& path) { return std::make_unique<FileBytes>(path); }
 
 }  // namespace tessaro7::import_excel
