@@ -57,10 +57,12 @@ struct Record {
 // read together; the readers release at each record they begin with.
 class RecordCursor {
 public:
-    RecordCursor(const ByteSource& stream, std::size_t at) : m_stream(stream), m_size(stream.size()), m_at(at) {}
+    RecordCursor(const ByteSource& stream, std::size_t at)
+        : m_stream(stream), m_whole(stream.whole()), m_size(stream.size()), m_at(at) {}
     std::optional<Record> next() {
         if (m_at >= m_size) return std::nullopt;
         if (!fits(m_size, m_at, 4)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
+        if (m_whole) return nextInMemory(*m_whole);
         // Most records are short: the header is read with the bytes after it,
         // which hold the whole body of a short record.
         // The buffers stay for the next records: their room is used again.
@@ -83,14 +85,26 @@ public:
     }
     std::optional<std::uint16_t> peekId() {
         if (!fits(m_size, m_at, 2)) return std::nullopt;
+        if (m_whole) return le16(*m_whole, m_at);
         const std::string_view head = m_stream.bytes(m_at, 2, m_head);
         if (head.size() < 2) return std::nullopt;
         return le16(head, 0);
     }
 
 private:
+    // A stream in memory: its records are views of it.
+    std::optional<Record> nextInMemory(std::string_view stream) {
+        Record r{le16(stream, m_at), {}, m_at};
+        std::size_t length = le16(stream, m_at + 2);
+        if (!fits(m_size, m_at + 4, length)) damaged(ReadFailure::Truncated, msg::kBiffRecordTruncated);
+        r.body = stream.substr(m_at + 4, length);
+        m_at += 4 + length;
+        return r;
+    }
+
     static constexpr std::size_t kShortRecord = 32;
     const ByteSource& m_stream;
+    std::optional<std::string_view> m_whole;
     std::size_t m_size;
     std::size_t m_at;
     std::string m_head;

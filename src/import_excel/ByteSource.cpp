@@ -17,7 +17,8 @@ namespace {
 // Bytes in memory: someone else's, or a string the source keeps.
 class MemoryBytes : public ByteSource {
 public:
-    explicit MemoryBytes(std::string_view bytes) : m_bytes(bytes) {}
+    MemoryBytes(std::string_view bytes, std::shared_ptr<const ByteSource> owner)
+        : m_owner(std::move(owner)), m_bytes(bytes) {}
     explicit MemoryBytes(std::string bytes) : m_kept(std::move(bytes)), m_bytes(m_kept) {}
     MemoryBytes(const MemoryBytes&) = delete;
     MemoryBytes& operator=(const MemoryBytes&) = delete;
@@ -27,8 +28,10 @@ public:
         if (offset >= m_bytes.size()) return {};
         return m_bytes.substr(static_cast<std::size_t>(offset), length);
     }
+    std::optional<std::string_view> whole() const override { return m_bytes; }
 
 private:
+    std::shared_ptr<const ByteSource> m_owner;
     std::string m_kept;
     std::string_view m_bytes;
 };
@@ -70,7 +73,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ByteSource> memoryBytes(std::string_view bytes) { return std::make_unique<MemoryBytes>(bytes); }
+std::unique_ptr<ByteSource> memoryBytes(std::string_view bytes, std::shared_ptr<const ByteSource> owner) {
+    return std::make_unique<MemoryBytes>(bytes, std::move(owner));
+}
 std::unique_ptr<ByteSource> memoryBytes(std::string bytes) { return std::make_unique<MemoryBytes>(std::move(bytes)); }
 std::unique_ptr<ByteSource> fileBytes(const std::string& path) { return std::make_unique<FileBytes>(path); }
 

@@ -4,6 +4,7 @@
 // never held whole, so a small preview of it takes little memory.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,10 +18,14 @@ public:
     // ends first; the view stays valid while `buffer` is left alone.
     // Throws SheetReadError when the file cannot be read.
     virtual std::string_view bytes(std::uint64_t offset, std::size_t length, std::string& buffer) const = 0;
+    // All the bytes at once, when they are in memory: readers then take
+    // views of them instead of copies.
+    virtual std::optional<std::string_view> whole() const { return std::nullopt; }
 };
 
-// Bytes held in memory: a view, or a string the source keeps.
-std::unique_ptr<ByteSource> memoryBytes(std::string_view bytes);
+// Bytes held in memory: a view (of memory `owner` keeps, when given), or a
+// string the source keeps.
+std::unique_ptr<ByteSource> memoryBytes(std::string_view bytes, std::shared_ptr<const ByteSource> owner = nullptr);
 std::unique_ptr<ByteSource> memoryBytes(std::string bytes);
 // A file's bytes, read with pread where they are asked for; its size as it
 // was when opened. Throws SheetReadError when it cannot be opened.

@@ -119,8 +119,17 @@ public:
                 std::uint64_t size = le32(m_directory, at + 120);
                 std::uint32_t start = le32(m_directory, at + 116);
                 if (size < m_miniCutoff) return memoryBytes(miniChain(start, size));
-                return std::make_unique<ChainBytes>(m_file, sectorsOf(m_fat, start, m_sectorSize, size), m_sectorSize,
-                                                    size);
+                std::vector<std::uint32_t> sectors = sectorsOf(m_fat, start, m_sectorSize, size);
+                // A file in memory whose stream lies in consecutive sectors (as most
+                // writers lay it out) gives a view of it, not copies.
+                const auto whole = m_file->whole();
+                if (whole && std::adjacent_find(sectors.begin(), sectors.end(), [](std::uint32_t a, std::uint32_t b) {
+                                 return b != a + 1;
+                             }) == sectors.end()) {
+                    const std::size_t at = (std::size_t(sectors.empty() ? 0 : sectors.front()) + 1) * m_sectorSize;
+                    return memoryBytes(whole->substr(at, static_cast<std::size_t>(size)), m_file);
+                }
+                return std::make_unique<ChainBytes>(m_file, std::move(sectors), m_sectorSize, size);
             }
         // A package protected by password is kept in a compound file too.
         if (hasEntry("EncryptionInfo")) damaged(ReadFailure::Encrypted, "");

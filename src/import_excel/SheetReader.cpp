@@ -22,6 +22,8 @@ namespace fs = std::filesystem;
 
 // Larger files are not workbooks anyone prepares for an import.
 constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t(512) << 20;
+// The largest .xls read whole; a larger one is read a piece at a time.
+constexpr std::size_t kWholeXlsBytes = std::size_t(32) << 20;
 
 // The first `most` bytes of a file (all of it when shorter), after the
 // checks every file passes.
@@ -172,8 +174,7 @@ SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long ro
 SheetRead readSheet(const std::string& path, const std::string& sheet, long rows, long cols) {
     const fs::path file = db::resolvePath(path);
     // Every format is read from the file a piece at a time, whatever its
-    // size: a list saved as text, a zip package (told .ods or .xlsx by what
-    // it holds), a .xls.
+    // size (a zip package is told .ods or .xlsx by what it holds).
     const std::string head = readFile(file, 4096);
     std::error_code ec;
     const auto fileSize = static_cast<std::size_t>(fs::file_size(file, ec));
@@ -184,6 +185,8 @@ SheetRead readSheet(const std::string& path, const std::string& sheet, long rows
         return readChosen(*book, fileSize, sheet, rows, cols);
     }
     if (detectFormat(head) == WorkbookFormat::Csv) return readChosen(*openCsvFile(file.string()), fileSize, sheet, rows, cols);
+    // A .xls of ordinary size is read whole, its records then taken in place.
+    if (fileSize <= kWholeXlsBytes) return readWorkbookBytes(readFile(file), sheet, rows, cols);
     return readChosen(*openBiffFile(file.string()), fileSize, sheet, rows, cols);
 }
 
