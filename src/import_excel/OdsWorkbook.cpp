@@ -6,8 +6,8 @@
 // never parsed, their stored result is the value.
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "app/Messages.h"
