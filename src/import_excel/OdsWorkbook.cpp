@@ -271,9 +271,15 @@ private:
         std::string text;
         SheetCell cell = value(text);
         if (cell.type == SheetCell::Type::Text && cell.text.empty()) return;
-        m_pending.push_back({static_cast<std::uint32_t>(first),
-                             static_cast<std::uint32_t>(std::min<std::uint64_t>(m_col, m_colsWanted)), cell.type,
-                             cell.number, m_rowText.size(), cell.text.size()});
+        const auto endCol = static_cast<std::uint32_t>(std::min<std::uint64_t>(m_col, m_colsWanted));
+        // A row given once is given as its cells end; a repeated row's cells wait for its end.
+        if (m_rowRepeat == 1) {
+            for (auto col = static_cast<std::uint32_t>(first); col < endCol; ++col)
+                m_sink.cell(static_cast<std::uint32_t>(m_row), col, cell);
+            return;
+        }
+        m_pending.push_back({static_cast<std::uint32_t>(first), endCol, cell.type, cell.number, m_rowText.size(),
+                             cell.text.size()});
         m_rowText.append(cell.text);
     }
 
