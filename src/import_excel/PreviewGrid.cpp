@@ -13,7 +13,15 @@ bool before(std::uint32_t r1, std::uint32_t c1, std::uint32_t r2, std::uint32_t 
 
 }  // namespace
 
-PreviewGrid::PreviewGrid(long rows, long cols) : m_rows(std::max(rows, 0L)), m_cols(std::max(cols, 0L)) {}
+PreviewGrid::PreviewGrid(long rows, long cols) : m_rows(std::max(rows, 0L)), m_cols(std::max(cols, 0L)) {
+    // Room for the cells a full grid holds, up to a bound: memory is only
+    // address space until a cell is stored, and a grid that fills up is
+    // never copied to grow.
+    constexpr std::uint64_t kReservedCells = std::uint64_t(1) << 20;
+    const std::uint64_t cells = std::min<std::uint64_t>(std::uint64_t(m_rows) * std::uint64_t(m_cols), kReservedCells);
+    m_cells.reserve(static_cast<std::size_t>(cells));
+    m_text.reserve(static_cast<std::size_t>(cells * 16));
+}
 
 void PreviewGrid::index() const {
     if (!m_sorted) {
