@@ -80,7 +80,6 @@ private:
 // OpenDocument spreadsheet (its "mimetype" says so, or it has content.xml),
 // or an Office Open XML workbook (package relationships, or the workbook
 // part where such packages keep it).
-// What a zip package holds tells .ods from .xlsx.
 WorkbookFormat zipFormat(const ZipArchive& zip) {
     if (const ZipEntry* mimetype = zip.find("mimetype"); mimetype && mimetype->unpacked <= 256) {
         std::string type;
@@ -173,8 +172,8 @@ SheetRead readWorkbookBytes(std::string bytes, const std::string& sheet, long ro
 
 SheetRead readSheet(const std::string& path, const std::string& sheet, long rows, long cols) {
     const fs::path file = db::resolvePath(path);
-    // Every format is read from the file a piece at a time, whatever its
-    // size (a zip package is told .ods or .xlsx by what it holds).
+    // A list saved as text and a zip package (told .ods or .xlsx by what it
+    // holds) are read from the file a piece at a time, whatever their size.
     const std::string head = readFile(file, 4096);
     std::error_code ec;
     const auto fileSize = static_cast<std::size_t>(fs::file_size(file, ec));
