@@ -1,7 +1,8 @@
 #pragma once
-// The bytes of a workbook package, in memory or read from its file a piece
-// at a time where they are needed: a package of hundreds of megabytes is
-// never held whole, so a small preview of it takes little memory.
+// The bytes of a workbook file (or of a stream inside it), in memory or read
+// from the file a piece at a time where they are needed: a workbook of
+// hundreds of megabytes is never held whole, so a small preview of it takes
+// little memory.
 #include <cstdint>
 #include <memory>
 #include <optional>
