@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "import_excel/SheetReader.h"
+#include "import_excel/WorkbookReader.h"
 #include "support/BiffBytes.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -82,6 +85,23 @@ TEST(BiffTolerance, SharedStringsOverContinueRecords) {
     EXPECT_EQ(grid.cell(0, 0), "ab");
     EXPECT_EQ(grid.cell(1, 0), "abcdef");
     EXPECT_EQ(grid.cell(2, 0), "xzw");
+}
+
+// Read from its file a piece at a time, a record's CONTINUE records are read
+// with it as from memory: the shared strings and a label continued.
+TEST(BiffTolerance, ContinueRecordsAreReadTheSameFromTheFile) {
+    std::string sst = biffRecord(0x00FC, le32s(2) + le32s(2) + std::string("\x02\x00\x00" "ab", 5) + std::string("\x06\x00\x00", 3) + "abc") +
+                      biffRecord(0x003C, "") + biffRecord(0x003C, "\x01" + wide("def"));
+    std::string cells = biffRecord(0x00FD, cellHead(0, 0) + le32s(0)) + biffRecord(0x00FD, cellHead(1, 0) + le32s(1)) +
+                        label8(2, 0, 5, "tes") + biffRecord(0x003C, std::string(1, '\0') + "to");
+    TempDir dir;
+    dir.write("libro.xls", book(0x0600, sst, {{name8("Dati"), cells}}));
+    struct Texts : CellSink {
+        std::map<std::uint32_t, std::string> byRow;
+        void cell(std::uint32_t row, std::uint32_t, const SheetCell& value) override { byRow[row] = std::string(value.text); }
+    } texts;
+    openBiffFile((dir / "libro.xls").string())->readSheet(0, texts);
+    EXPECT_EQ(texts.byRow, (std::map<std::uint32_t, std::string>{{0, "ab"}, {1, "abcdef"}, {2, "testo"}}));
 }
 
 TEST(BiffTolerance, TextsPastTheirRecordAreCutThere) {
