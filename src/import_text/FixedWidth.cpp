@@ -10,19 +10,31 @@ namespace {
 bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
 }  // namespace
 
+namespace {
+
+// The continuation bytes (10xxxxxx) among the eight at `p`: one bit 7 each,
+// moved to bit 0 and summed by a multiplication (the processor may have no
+// population count).
+std::size_t continuationBytes(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    const std::uint64_t marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;
+    return static_cast<std::size_t>((marks * 0x0101010101010101ULL) >> 56);
+}
+
+}  // namespace
+
 std::size_t TextLine::byteOf(std::size_t character) const {
     if (character < m_character) m_character = m_byte = 0;
     const std::size_t size = m_text.size();
     while (m_character < character && m_byte < size) {
-        // Eight characters of plain ASCII at a time.
-        std::uint64_t word;
-        if (character - m_character >= 8 && m_byte + 8 <= size) {
-            std::memcpy(&word, m_text.data() + m_byte, 8);
-            if (!(word & 0x8080808080808080ULL)) {
-                m_byte += 8;
-                m_character += 8;
-                continue;
-            }
+        // Eight bytes at a time, which start at most eight characters: the
+        // continuation bytes of the last one, in the next word, go with it.
+        if (character - m_character >= 8 && m_byte + 8 <= size && startsCharacter(m_text[m_byte])) {
+            m_character += 8 - continuationBytes(m_text.data() + m_byte);
+            m_byte += 8;
+            while (m_byte < size && !startsCharacter(m_text[m_byte])) ++m_byte;
+            continue;
         }
         ++m_byte;
         while (m_byte < size && !startsCharacter(m_text[m_byte])) ++m_byte;
@@ -43,13 +55,7 @@ std::size_t columnCount(std::string_view utf8) {
     const char* p = utf8.data();
     const std::size_t n = utf8.size();
     std::size_t continuations = 0, i = 0;
-    for (std::uint64_t word; i + 8 <= n; i += 8) {
-        std::memcpy(&word, p + i, 8);
-        // One bit 7 per continuation byte, moved to bit 0 and summed by a
-        // multiplication (the processor may have no population count).
-        const std::uint64_t marks = (word & ~(word << 1) & 0x8080808080808080ULL) >> 7;
-        continuations += static_cast<std::size_t>((marks * 0x0101010101010101ULL) >> 56);
-    }
+    for (; i + 8 <= n; i += 8) continuations += continuationBytes(p + i);
     for (; i < n; ++i) continuations += !startsCharacter(p[i]);
     return n - continuations;
 }

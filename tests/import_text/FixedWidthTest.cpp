@@ -86,7 +86,9 @@ TEST(CutField, OneCharacterPerColumnWhateverItsBytes) {
 // stretch agrees with ICU's count of code points.
 TEST(TextLineColumns, AgreesWithIcuWhateverTheOrderOfTheCuts) {
     const std::string lines[] = {"", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", "Città di Forlì, Società à r.l. 𝄞 €",
-                                 "àèìòù€𝄞ÀÈÌÒÙ", "12345678à12345678é1234567812345678ò"};
+                                 "àèìòù€𝄞ÀÈÌÒÙ", "12345678à12345678é1234567812345678ò",
+                                 // Characters across the eight-byte words the cut counts by.
+                                 "1234567àbcdefghijklmnop", "123456𝄞abcdefghij€xyzàèìòù0123456789"};
     const std::size_t cuts[][2] = {{0, 5},  {5, 20}, {25, 3},  {2, 9},  {9, 0},  {40, 4},
                                    {7, 1},  {8, 8},  {16, 80}, {0, 80}, {33, 2}, {1, 1}};
     for (const std::string& text : lines) {
