@@ -140,19 +140,18 @@ private:
     static constexpr std::uint64_t kNoSize = UINT64_MAX;
 
     // The bytes of file sector `n`: all of them, or fewer for the file's last.
-    std::string sector(std::uint32_t n) const {
-        const std::uint64_t at = (std::uint64_t(n) + 1) * m_sectorSize;
-        if (n >= m_sectorCount || at >= m_fileSize) damaged(ReadFailure::BadOffset, msg::kCompoundSectorBeyondEnd);
-        std::string buffer;
-        const std::string_view got = m_file->bytes(at, m_sectorSize, buffer);
-        if (got.size() < std::min<std::uint64_t>(m_sectorSize, m_fileSize - at))
-            damaged(ReadFailure::Truncated, msg::kCompoundFileChanged);
-        return std::string(got);
-    }
+    // How many bytes file sector `n` holds: all of them, or fewer for the file's last.
     std::size_t sectorLength(std::uint32_t n) const {
         const std::uint64_t at = (std::uint64_t(n) + 1) * m_sectorSize;
         if (n >= m_sectorCount || at >= m_fileSize) damaged(ReadFailure::BadOffset, msg::kCompoundSectorBeyondEnd);
         return static_cast<std::size_t>(std::min<std::uint64_t>(m_sectorSize, m_fileSize - at));
+    }
+    std::string sector(std::uint32_t n) const {
+        const std::size_t length = sectorLength(n);
+        std::string buffer;
+        const std::string_view got = m_file->bytes((std::uint64_t(n) + 1) * m_sectorSize, length, buffer);
+        if (got.size() < length) damaged(ReadFailure::Truncated, msg::kCompoundFileChanged);
+        return std::string(got);
     }
 
     // At most `entries` numbers of 4 bytes; a short last sector holds fewer.
