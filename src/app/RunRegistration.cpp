@@ -31,6 +31,12 @@ struct RowBatch {
     std::string bytes;
     std::vector<std::size_t> ends;
 
+    void clear() {
+        identities.clear();
+        bytes.clear();
+        ends.clear();
+    }
+
     std::vector<AddedRecord> fingerprinted() const {
         std::vector<AddedRecord> records;
         records.reserve(identities.size());
@@ -75,24 +81,28 @@ void RunRegistration::collect(db::DataSource& target) noexcept {
     if (!m_marked) return;
     // The rows are hashed a batch at a time on another thread while the next
     // batch is read: at most two batches are held.
+    // The two batches take turns, so their buffers are filled again rather
+    // than allocated for every batch.
     constexpr std::size_t kBatchRows = 1024;
-    RowBatch batch;
+    RowBatch batches[2];
+    RowBatch* batch = &batches[0];
     std::future<std::vector<AddedRecord>> hashing;
     auto handOver = [&] {
         if (hashing.valid()) {
             std::vector<AddedRecord> done = hashing.get();
             m_records.insert(m_records.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
         }
-        if (batch.identities.empty()) return;
-        hashing = std::async(std::launch::async, [b = std::move(batch)] { return b.fingerprinted(); });
-        batch = RowBatch();
+        if (batch->identities.empty()) return;
+        hashing = std::async(std::launch::async, [b = batch] { return b->fingerprinted(); });
+        batch = batch == &batches[0] ? &batches[1] : &batches[0];
+        batch->clear();
     };
     try {
         target.readAdded(m_mark, [&](const db::Value& rowId, const std::vector<db::Value>& row) {
-            batch.identities.push_back(rowId.toText());
-            appendRowBytes(batch.bytes, row);
-            batch.ends.push_back(batch.bytes.size());
-            if (batch.identities.size() == kBatchRows) handOver();
+            batch->identities.push_back(rowId.toText());
+            appendRowBytes(batch->bytes, row);
+            batch->ends.push_back(batch->bytes.size());
+            if (batch->identities.size() == kBatchRows) handOver();
         });
         handOver();
         handOver();

@@ -212,7 +212,8 @@ const TableColumn& DataSource::targetColumn(std::string_view name) {
     // Rows are mostly set field after field in the same order: the column
     // after the last one found is tried first.
     std::size_t& hint = m_result->nextColumn;
-    if (hint < columns.size() && sameName(columns[hint].name, name)) return columns[hint++];
+    if (hint < columns.size() && (columns[hint].name == name || sameName(columns[hint].name, name)))
+        return columns[hint++];
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (sameName(columns[i].name, name)) {
             hint = i + 1;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/HugePages.h"
 #include "app/Messages.h"
 #include "db/FilledText.h"
 #include "db/TextCodec.h"
@@ -492,6 +493,14 @@ private:
         std::vector<std::string_view> pieces = continuations(cursor);
         pieces.insert(pieces.begin(), r.body.substr(8));
         std::size_t declared = le32(r.body, 4);
+        // Room for the strings as the records hold them: plain ASCII takes
+        // as many bytes decoded.
+        std::size_t bytes = 0;
+        for (std::string_view piece : pieces) bytes += piece.size();
+        m_book.sstText.reserve(m_book.sstText.size() + bytes);
+        // A string takes three bytes at least: its length and its flags.
+        m_book.sstEnds.reserve(m_book.sstEnds.size() + std::min(declared, bytes / 3));
+        app::preferHugePages(m_book.sstText.data(), m_book.sstText.capacity());
         ContinuedBytes in(pieces);
         // The count is the file's word: only what the records really hold is
         // read, and a string cut by the end of the records ends there.

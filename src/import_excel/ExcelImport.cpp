@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -57,6 +59,22 @@ bool numberOf(const ImportField& field, std::string_view text, std::optional<dou
     return value.has_value();
 }
 
+// Tab and line ends are part of texts; other control characters are damage.
+// The first of them in `text`, or its end. Eight bytes are looked at a time:
+// a word with no byte below 0x20 holds none.
+const char* firstDamagingControl(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = kOnes * 0x80;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, 8);
+        if (((w - kOnes * 0x20) & ~w & kHighs) != 0) break;
+    }
+    return std::find_if(p, end, [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+}
+
 // Why a value cannot be stored in its field, or nothing when it can.
 std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& field, const MappingRow& mapping,
                                                              const PreviewGrid& grid, long r) {
@@ -69,11 +87,8 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
             return std::pair{app::msg::kCellNotAValue, std::string(app::msg::kCellFormulaWithoutResult)};
     }
     std::string_view text = sourceText(field, mapping, grid, r);
-    // Tab and line ends are part of texts; other control characters are damage.
-    auto control = std::find_if(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
-    });
-    if (control != text.end())
+    const char* control = firstDamagingControl(text);
+    if (control != text.data() + text.size())
         return std::pair{app::msg::kValueControlCharacter,
                          db::quoteValue(text) + app::msg::kHoldsControlCharacter +
                              std::to_string(static_cast<int>(*control)) + ")"};

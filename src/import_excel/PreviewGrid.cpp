@@ -1,5 +1,7 @@
 #include "import_excel/PreviewGrid.h"
 
+#include "app/HugePages.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -21,6 +23,8 @@ PreviewGrid::PreviewGrid(long rows, long cols) : m_rows(std::max(rows, 0L)), m_c
     const std::uint64_t cells = std::min<std::uint64_t>(std::uint64_t(m_rows) * std::uint64_t(m_cols), kReservedCells);
     m_cells.reserve(static_cast<std::size_t>(cells));
     m_text.reserve(static_cast<std::size_t>(cells * 16));
+    app::preferHugePages(m_cells.data(), m_cells.capacity() * sizeof(Entry));
+    app::preferHugePages(m_text.data(), m_text.capacity());
 }
 
 void PreviewGrid::index() const {
@@ -46,7 +50,12 @@ const PreviewGrid::Entry* PreviewGrid::find(long row, long col) const {
     auto first = m_cells.begin() + static_cast<std::ptrdiff_t>(m_rowStart[r]);
     auto last = m_cells.begin() + static_cast<std::ptrdiff_t>(m_rowStart[r + 1]);
     auto c = static_cast<std::uint32_t>(col);
-    // The last of equal cells holds the later value.
+    // A row filled from its first column holds cell c at position c; the
+    // last of equal cells holds the later value, so the next must differ.
+    if (std::size_t(last - first) > c) {
+        auto at = first + static_cast<std::ptrdiff_t>(c);
+        if (at->col == c && (at + 1 == last || at[1].col != c)) return &*at;
+    }
     auto it = std::upper_bound(first, last, c, [](std::uint32_t key, const Entry& e) { return key < e.col; });
     if (it == first) return nullptr;
     --it;

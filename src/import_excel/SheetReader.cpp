@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/HugePages.h"
 #include "app/Messages.h"
 #include "db/FilledText.h"
 #include "db/Names.h"
@@ -37,7 +38,10 @@ std::string readFile(const fs::path& file, std::uintmax_t most = kMaxFileBytes) 
         throw SheetReadError(ReadFailure::TooLarge, db::filledText(msg::kFileOverMegabytes, {{"n", std::to_string(kMaxFileBytes >> 20)}}));
     std::ifstream in(file, std::ios::binary);
     if (!in) throw SheetReadError(msg::kFileNotFoundOrUnreadable);
-    std::string bytes(static_cast<std::size_t>(std::min(size, most)), '\0');
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(std::min(size, most)));
+    app::preferHugePages(bytes.data(), bytes.capacity());
+    bytes.resize(static_cast<std::size_t>(std::min(size, most)));
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) throw SheetReadError(msg::kFileReadError);

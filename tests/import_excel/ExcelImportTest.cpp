@@ -110,6 +110,18 @@ TEST_P(ExcelImportTest, TrailingBlanksOfTheCutTextGoLeadingBlanksStay) {
     EXPECT_EQ(valuesOf("clienti", "cap"), (std::vector<Value>{" 12", "12345"}));
 }
 
+TEST_P(ExcelImportTest, TabsAndLineEndsAreTextWhereverTheyStand) {
+    choose("clienti");
+    mapping.assign(0, "0");
+    const std::vector<std::string> names = {"\tRossi", "Rossi e figli\tS.r.l.", "Bianchi Società\r\nsede\nMilano",
+                                            "Verdi Giuseppe & C.\t\t"};
+    std::vector<std::vector<std::string>> rows = {{"h"}};
+    for (const std::string& name : names) rows.push_back({name});
+    ImportOutcome outcome = import(gridOf(rows, 1));
+    EXPECT_TRUE(outcome.completed) << outcome.notice.lines[1];
+    EXPECT_EQ(valuesOf("clienti", "nominativo"), std::vector<Value>(names.begin(), names.end()));
+}
+
 TEST_P(ExcelImportTest, CutsCountCharactersNotBytes) {
     choose("clienti");
     mapping.assign(3, "0");
@@ -210,6 +222,14 @@ TEST_P(ExcelImportTest, ValuesTheirFieldsCannotStoreImportNothing) {
         {"", CellKind::NoResult, 3, msg::kCellNotAValue, "la cella contiene una formula salvata senza il suo risultato"},
         {"Vite\x01M6", CellKind::Value, 1, msg::kValueControlCharacter, "'Vite\x01M6' contiene un carattere di controllo (codice 1)"},
         {"\x1F", CellKind::Value, 3, msg::kValueControlCharacter, "'\x1F' contiene un carattere di controllo (codice 31)"},
+        // Long texts are looked at eight bytes at a time: the character late
+        // in a word, after accented letters, after a tab and a line end.
+        {"Viti e bulloni\x02M6", CellKind::Value, 1, msg::kValueControlCharacter,
+         "'Viti e bulloni\x02M6' contiene un carattere di controllo (codice 2)"},
+        {"Perù più così\x1B", CellKind::Value, 1, msg::kValueControlCharacter,
+         "'Perù più così\x1B' contiene un carattere di controllo (codice 27)"},
+        {"A\tcapo\r\nriga due, poi\x7F\x08", CellKind::Value, 1, msg::kValueControlCharacter,
+         "'A\tcapo\r\nriga due, poi\x7F\x08' contiene un carattere di controllo (codice 8)"},
     };
     choose("articoli");
     mapping.assign(0, "0");
