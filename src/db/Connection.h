@@ -46,9 +46,14 @@ public:
     // Gives up whatever lock the reading holds, after `rowsRead` rows; reading
     // on runs the selection again and steps over them.
     virtual void releaseReadLock(long rowsRead) { (void)rowsRead; }
+    // From the next row on, only the columns marked true are read; the
+    // others are Null.
+    void readOnly(std::vector<bool> wanted) { m_wanted = std::move(wanted); }
 
 protected:
+    bool wanted(std::size_t column) const { return m_wanted.empty() || m_wanted[column]; }
     std::vector<TableColumn> m_columns;
+    std::vector<bool> m_wanted;  // empty: every column
 };
 
 class Connection {

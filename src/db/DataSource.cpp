@@ -180,6 +180,14 @@ Value DataSource::field(std::size_t index) const {
     return m_result->row[index];
 }
 
+void DataSource::readOnlyFields(const std::vector<std::size_t>& positions) {
+    if (!m_result || !m_result->cursor) return;
+    std::vector<bool> wanted(m_result->cursor->columns().size(), false);
+    for (std::size_t p : positions)
+        if (p < wanted.size()) wanted[p] = true;
+    m_result->cursor->readOnly(std::move(wanted));
+}
+
 const std::vector<Value>& DataSource::rowValues() const {
     requireCurrentRow();
     return m_result->row;

@@ -72,6 +72,10 @@ public:
     // rowid, a key, or the server's ctid; Null when the selection has none).
     const std::vector<Value>& rowValues() const;
     const Value& rowIdentity() const;
+    // From the next row of the current result on, only the fields at these
+    // positions are read; the others are Null (a list writing twelve fields
+    // of a wider selection).
+    void readOnlyFields(const std::vector<std::size_t>& positions);
 
     void addNew();
     void edit();

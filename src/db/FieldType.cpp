@@ -81,10 +81,14 @@ Value readColumn(sqlite3_stmt* stmt, int index, FieldType type) {
 }
 
 void readColumnInto(sqlite3_stmt* stmt, int index, FieldType type, Value& out) {
-    if (type == FieldType::Text && sqlite3_column_type(stmt, index) != SQLITE_NULL)
-        out.assignText(textOf(stmt, index));
-    else
-        out = readColumn(stmt, index, type);
+    // A text column's value has a text unless it is Null: one call tells
+    // both, and what has none is read the long way.
+    if (type == FieldType::Text)
+        if (const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index))) {
+            out.assignText(std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt, index))));
+            return;
+        }
+    out = readColumn(stmt, index, type);
 }
 
 namespace {

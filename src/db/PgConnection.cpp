@@ -390,7 +390,7 @@ public:
         row.resize(m_columns.size());
         for (std::size_t i = 0; i < m_columns.size(); ++i) {
             int field = static_cast<int>(i) + offset;
-            row[i] = PQgetisnull(block, m_row, field)
+            row[i] = !wanted(i) || PQgetisnull(block, m_row, field)
                          ? Value(Null{})
                          : valueOf(PQgetvalue(block, m_row, field), PQgetlength(block, m_row, field),
                                    m_columns[i].type);

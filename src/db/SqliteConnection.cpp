@@ -191,8 +191,12 @@ public:
         int offset = m_hasRowId ? 1 : 0;
         if (offset) rowId = readColumn(m_stmt, 0, FieldType::Untyped);
         row.resize(m_columns.size());
-        for (std::size_t i = 0; i < m_columns.size(); ++i)
-            readColumnInto(m_stmt, static_cast<int>(i) + offset, m_columns[i].type, row[i]);
+        for (std::size_t i = 0; i < m_columns.size(); ++i) {
+            if (wanted(i))
+                readColumnInto(m_stmt, static_cast<int>(i) + offset, m_columns[i].type, row[i]);
+            else if (!row[i].isNull())
+                row[i] = Value();
+        }
         return true;
     }
 

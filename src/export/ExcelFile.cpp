@@ -155,7 +155,8 @@ std::int16_t ExcelFile::WriteValue(std::int32_t ValueType, std::int32_t CellFont
     }
     case kLabelCell: {
         if (value.isNull()) return kInvalidUseOfNull;
-        const std::string bytes = db::utf8ToCp1252(value.toText());
+        const std::string bytes =
+            db::utf8ToCp1252(value.kind() == db::Value::Kind::Text ? std::string_view(value.text()) : value.toText());
         if (bytes.size() > 255) return kOverflow;
         const auto attr = attributes(HiddenLocked, CellFontUsed, Alignment);
         if (!attr) return kOverflow;
@@ -293,11 +294,6 @@ std::int16_t ExcelFile::ioFailure(int err) {
     m_ioError = failure.number;
     m_failureReason = failure.reason;
     return m_ioError;
-}
-
-void ExcelFile::put16(std::uint16_t v) {
-    m_buffer.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    m_buffer.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
 void ExcelFile::putDouble(double v) {

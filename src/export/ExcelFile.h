@@ -102,7 +102,10 @@ private:
     std::int16_t ioFailure(int err);
 
     void put8(std::uint8_t b) { m_buffer.push_back(b); }
-    void put16(std::uint16_t v);
+    void put16(std::uint16_t v) {
+        m_buffer.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        m_buffer.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
     void putDouble(double v);
     void putBytes(const std::string& bytes);
     void putHeader(std::uint16_t record, std::uint16_t length);

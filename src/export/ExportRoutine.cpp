@@ -138,7 +138,9 @@ std::vector<std::size_t> openSelection(db::DataSource& data, const ExportList& l
         data.setDatabaseName(archive.DatabasePath);
         data.setRecordSource(list.selectionFor(list.yearly() ? clock.currentYear() : 0));
         data.refresh();
-        return fieldPositions(list, data);
+        std::vector<std::size_t> positions = fieldPositions(list, data);
+        data.readOnlyFields(positions);
+        return positions;
     } catch (const db::EngineError& e) {
         throw db::EngineError(e.number(), app::msg::kExportFailed + db::shownPath(path) + kCrLf + e.what());
     }
@@ -148,7 +150,6 @@ std::vector<std::size_t> openSelection(db::DataSource& data, const ExportList& l
 // the row being written, for the message of a failure.
 void writeRows(db::DataSource& data, const ExportList& list, const std::vector<std::size_t>& positions,
                CellWriter& cells, long lastRow, ExportOutcome& outcome, long& sheetRow) {
-    std::vector<db::Value> values(list.columns.size());
     while (!data.eof()) {
         ++sheetRow;
         if (sheetRow > lastRow) {
@@ -157,9 +158,9 @@ void writeRows(db::DataSource& data, const ExportList& list, const std::vector<s
             continue;
         }
         // Every field of the row is read before any of its cells is written.
-        for (std::size_t c = 0; c < values.size(); ++c) values[c] = data.field(positions[c]);
-        for (std::size_t c = 0; c < values.size(); ++c)
-            cells.write(list.columns[c], sheetRow, static_cast<int>(c + 1), values[c]);
+        const std::vector<db::Value>& values = data.rowValues();
+        for (std::size_t c = 0; c < positions.size(); ++c)
+            cells.write(list.columns[c], sheetRow, static_cast<int>(c + 1), values[positions[c]]);
         ++outcome.rowsWritten;
         data.moveNext();
     }

@@ -83,6 +83,24 @@ bool plainFits(std::string_view s, std::size_t longest, SheetFormat format) {
     return format == SheetFormat::Xls || s.find("_x") == std::string_view::npos;
 }
 
+// .xls: texts of ASCII and the letters of U+00A0 to U+00FF, which the code
+// page holds at their own numbers, need no work either when they fit.
+bool latinFitsXls(std::string_view s, std::size_t longest) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < s.size(); ++characters) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c > 0 && c < 0x80) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= s.size()) return false;
+        const auto next = static_cast<unsigned char>(s[i + 1]);
+        if (!((c == 0xC2 && next >= 0xA0 && next <= 0xBF) || (c == 0xC3 && next >= 0x80 && next <= 0xBF))) return false;
+        i += 2;
+    }
+    return characters <= longest;
+}
+
 // Builds the cell's text one character at a time within the format's limit.
 class CellText {
 public:
@@ -151,6 +169,7 @@ private:
 SheetText sheetText(std::string_view stored, SheetFormat format) {
     const std::size_t longest = rulesOf(format).longestText;
     if (plainFits(stored, longest, format)) return {};
+    if (format == SheetFormat::Xls && latinFitsXls(stored, longest)) return {};
     CellText cell(format, longest);
     for (std::size_t i = 0; i < stored.size();) {
         const Character c = characterAt(stored, i);

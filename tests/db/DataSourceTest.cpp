@@ -112,6 +112,25 @@ TEST_P(DataSourceTest, ValuesKeepTheirKinds) {
     EXPECT_EQ(data.field("data_fattura").kind(), Value::Kind::Date);
 }
 
+// A list writing some fields of a wider selection reads only those from the
+// next row on; a refresh reads every field again.
+TEST_P(DataSourceTest, OnlyTheFieldsAskedForAreReadFromTheNextRowOn) {
+    data.setRecordSource("select * from clienti");
+    data.refresh();
+    data.readOnlyFields({0, 2, 99});
+    EXPECT_EQ(data.rowValues(), (std::vector<Value>{"ZETA", "20121", "1"}));  // read before
+    data.moveNext();
+    EXPECT_EQ(data.rowValues(), (std::vector<Value>{"acme", Value(), "A00"}));
+    data.moveNext();
+    EXPECT_EQ(data.rowValues(), (std::vector<Value>{"Àlfa", Value(), Value()}));
+    data.readOnlyFields({1});
+    data.moveNext();
+    EXPECT_EQ(data.rowValues(), (std::vector<Value>{Value(), "10121", Value()}));
+    data.refresh();
+    data.moveNext();
+    EXPECT_EQ(data.rowValues(), (std::vector<Value>{"acme", Value(), "A00"}));
+}
+
 TEST_P(DataSourceTest, AddNewConvertsToTheColumnTypes) {
     data.setRecordSource("Articoli");
     data.refresh();
