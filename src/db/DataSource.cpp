@@ -204,6 +204,7 @@ void DataSource::addNew() {
         throw EngineError(engine_error::kNotUpdatable, msg::kCannotAddReadOnly);
     m_mode = Mode::AddNew;
     m_pending.clear();
+    m_pendingColumns.clear();
 }
 
 void DataSource::edit() {
@@ -212,6 +213,7 @@ void DataSource::edit() {
         throw EngineError(engine_error::kNotUpdatable, msg::kCannotEditReadOnly);
     m_mode = Mode::Edit;
     m_pending.clear();
+    m_pendingColumns.clear();
 }
 
 const TableColumn& DataSource::targetColumn(std::string_view name) {
@@ -243,12 +245,13 @@ void DataSource::setConverted(std::string_view name, Value value) {
         throw EngineError(engine_error::kNotConvertible, filledText(msg::kNotConvertible, {{"valore", quoteValue(value.toText())},
                                                                                       {"campo", column.name},
                                                                                       {"tabella", m_result->select.table}}));
-    for (auto& [existing, v] : m_pending)
-        if (existing == column.name) {
-            v = std::move(stored);
+    for (std::size_t i = 0; i < m_pendingColumns.size(); ++i)
+        if (m_pendingColumns[i] == &column) {
+            m_pending[i].second = std::move(stored);
             return;
         }
     m_pending.emplace_back(column.name, std::move(stored));
+    m_pendingColumns.push_back(&column);
 }
 
 void DataSource::setField(std::string_view name, std::string_view text) { setConverted(name, Value(std::string(text))); }
@@ -258,6 +261,7 @@ void DataSource::setField(std::string_view name, bool yes) { setConverted(name, 
 void DataSource::cancelUpdate() {
     m_mode = Mode::None;
     m_pending.clear();
+    m_pendingColumns.clear();
 }
 
 void DataSource::update() {

@@ -143,6 +143,7 @@ private:
     long m_count = -1;
     enum class Mode { None, AddNew, Edit } m_mode = Mode::None;
     std::vector<std::pair<std::string, Value>> m_pending;
+    std::vector<const TableColumn*> m_pendingColumns;  // the column of each pending value
     std::vector<std::pair<std::string, Value>> m_written;  // the last row written
 };
 

@@ -96,13 +96,16 @@ SqliteStatement SqliteConnection::prepare(const std::string& sql) {
 }
 
 sqlite3_stmt* SqliteConnection::cachedStatement(const std::string& sql) {
-    auto it = m_statements.find(sql);
+    auto it = m_lastStatement != m_statements.end() && m_lastStatement->first == sql ? m_lastStatement
+                                                                                      : m_statements.find(sql);
     if (it != m_statements.end()) {
         sqlite3_reset(it->second.get());
         sqlite3_clear_bindings(it->second.get());
-        return it->second.get();
+    } else {
+        it = m_statements.emplace(sql, prepare(sql)).first;
     }
-    return m_statements.emplace(sql, prepare(sql)).first->second.get();
+    m_lastStatement = it;
+    return it->second.get();
 }
 
 void SqliteConnection::execute(const std::string& sql) {

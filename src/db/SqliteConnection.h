@@ -67,6 +67,9 @@ private:
     };
     InsertText m_lastInsert;
     std::map<std::string, SqliteStatement> m_statements;
+    // An import runs one statement row after row: the last one used is
+    // compared first, before the map is searched.
+    std::map<std::string, SqliteStatement>::iterator m_lastStatement = m_statements.end();
     std::map<std::string, std::vector<TableColumn>> m_columns;
 };
 
