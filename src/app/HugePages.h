@@ -8,8 +8,10 @@
 namespace tessaro7::app {
 
 // Asks the kernel to back the whole 2 MiB pages inside [data, data + bytes)
-// with huge pages where it can; nothing for a buffer under 4 MiB, nor where
-// the system has none. Call it before the buffer is first written.
+// with huge pages where it can, and maps the stretch before the first of
+// them at once (a buffer is filled from its start); nothing for a buffer
+// under 4 MiB, nor where the system has none. Call it before the buffer is
+// first written.
 void preferHugePages(const void* data, std::size_t bytes) noexcept;
 
 }  // namespace tessaro7::app

@@ -405,14 +405,27 @@ void SqliteConnection::setBusyTimeout(int ms) { sqlite3_busy_timeout(m_db, ms); 
 // The write lock is taken at once, so that the busy wait applies to it.
 void SqliteConnection::begin() { execute("begin immediate"); }
 
+// A run's new pages stay in memory up to this many KiB: with the engine's
+// usual 2 MB they are written out before the commit, with their journal
+// synced first, and read back again to register the run.
+constexpr int kAppendingCacheKiB = 32768;
+constexpr int kUsualCacheKiB = 2000;
+
+void SqliteConnection::beginAppending(const std::string& table, bool skipDuplicates) {
+    Connection::beginAppending(table, skipDuplicates);
+    execute("pragma cache_size=-" + std::to_string(kAppendingCacheKiB));
+}
+
 void SqliteConnection::commit() {
     endAppending();
     execute("commit");
+    sqlite3_exec(m_db, ("pragma cache_size=-" + std::to_string(kUsualCacheKiB)).c_str(), nullptr, nullptr, nullptr);
 }
 
 void SqliteConnection::rollback() noexcept {
     endAppending();
     if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, ("pragma cache_size=-" + std::to_string(kUsualCacheKiB)).c_str(), nullptr, nullptr, nullptr);
 }
 
 }  // namespace tessaro7::db

@@ -40,6 +40,7 @@ public:
     void begin() override;
     void commit() override;
     void rollback() noexcept override;
+    void beginAppending(const std::string& table, bool skipDuplicates) override;
 
     SqliteStatement prepare(const std::string& sql);
     void execute(const std::string& sql);

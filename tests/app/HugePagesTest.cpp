@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/mman.h>
 
@@ -66,6 +67,19 @@ TEST(HugePagesTest, ALargeBufferIsMarkedOnItsWholeHugePagesOnly) {
     if (end < start + buffer.size) {
         EXPECT_FALSE(markedHuge(end));  // after the last
     }
+}
+
+TEST(HugePagesTest, TheSmallPagesBeforeTheFirstHugePageAreMappedAtOnce) {
+    Mapping buffer(std::size_t(9) << 20);
+    ASSERT_NE(buffer.data, MAP_FAILED);
+    const auto start = reinterpret_cast<std::uintptr_t>(buffer.data) + 5000;
+    const std::uintptr_t firstWhole = (start + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t page = start & ~std::uintptr_t(4095);
+    std::vector<unsigned char> resident((firstWhole - page) / 4096 + 1);
+    tessaro7::app::preferHugePages(reinterpret_cast<void*>(start), buffer.size - 5000);
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(page), firstWhole - page + 4096, resident.data()), 0);
+    for (std::size_t i = 0; i + 1 < resident.size(); ++i) EXPECT_TRUE(resident[i] & 1) << "page " << i;
+    EXPECT_FALSE(resident.back() & 1);  // the first huge page is left to its first write
 }
 
 TEST(HugePagesTest, ASmallBufferIsLeftAlone) {
