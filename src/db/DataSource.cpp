@@ -328,6 +328,14 @@ void DataSource::runInOneTransaction(const std::function<void()>& work, RunCount
         }
         work();
         if (counts) m_connection->finishAppending();
+    } catch (const RollBackRun&) {
+        m_connection->rollback();
+        // A transaction the engine could not roll back is undone when its connection closes.
+        if (m_connection->inTransaction()) {
+            m_result.reset();
+            m_connection.reset();
+        }
+        throw;
     } catch (...) {
         try {
             finishTransaction(counts);

@@ -19,6 +19,9 @@ namespace tessaro7::db {
 class Connection;
 struct TableColumn;
 
+// Thrown by the work of runInOneTransaction to undo everything it wrote.
+struct RollBackRun {};
+
 // What a run in one transaction wrote and left, from the engine's own
 // answers for the run's rows (never a count of the table, which other
 // workstations may change).
@@ -103,6 +106,8 @@ public:
     // end, and `counts.failedRow` names the row), a row repeating a unique key
     // is left out and counted when `skipDuplicates`, and `counts` receives
     // what the run wrote and what it left.
+    // Work that throws RollBackRun undoes the whole run instead: the
+    // transaction is rolled back, and the exception rethrown.
     void runInOneTransaction(const std::function<void()>& work, RunCounts* counts = nullptr,
                              bool skipDuplicates = false);
 

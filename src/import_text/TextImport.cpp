@@ -43,38 +43,36 @@ std::string shownValue(std::string_view text) {
     return std::string(TextLine(text).columns(0, kShown)) + "...";
 }
 
-// Every refusal of the lines to import, read through `reader`: lists the
-// first kMaxListedProblems and counts the rest. `plan` receives what the
-// import does with each line; blank and present lines are not checked.
-std::vector<std::string> checkLines(TextReader& reader, long lines, const TextTableFields& list,
-                                    const std::vector<FieldMapping>& mappings, std::size_t& total,
-                                    std::vector<LineAction>& plan, app::ExistingRecords* existing) {
-    std::vector<std::string> problems;
-    total = 0;
-    for (long i = 0; i < lines && reader.next(); ++i) {
-        plan.push_back(lineAction(reader.line(), mappings, list, existing));
-        if (plan.back() != LineAction::Write) continue;
-        for (std::size_t k = 0; k < list.fields.size(); ++k) {
-            const TextField& field = list.fields[k];
-            FieldValue value = fieldValue(reader.line(), mappings[k], field);
-            if (value.refusal == Refusal::None) continue;
-            if (++total <= kMaxListedProblems)
-                problems.push_back(db::filledText(msg::kTextRefusedValue, {{"riga", std::to_string(i + 1)},
-                                                                           {"campo", field.name},
-                                                                           {"valore", db::quoteValue(shownValue(value.text))},
-                                                                           {"perché", refusalReason(value, field)}}));
-        }
+// The refusals of a run: the first kMaxListedProblems listed, all counted.
+struct Problems {
+    std::vector<std::string> listed;
+    std::size_t total = 0;
+};
+
+// The values of line `number` (from 1) into `values`; false when one of them
+// is refused, which `problems` then notes.
+bool checkValues(const TextLine& line, std::size_t number, const TextTableFields& list,
+                 const std::vector<FieldMapping>& mappings, std::vector<FieldValue>& values, Problems& problems) {
+    values.resize(list.fields.size());
+    bool storable = true;
+    for (std::size_t k = 0; k < list.fields.size(); ++k) {
+        const TextField& field = list.fields[k];
+        const FieldValue& value = values[k] = fieldValue(line, mappings[k], field);
+        if (value.refusal == Refusal::None) continue;
+        storable = false;
+        if (++problems.total <= kMaxListedProblems)
+            problems.listed.push_back(db::filledText(msg::kTextRefusedValue, {{"riga", std::to_string(number)},
+                                                                              {"campo", field.name},
+                                                                              {"valore", db::quoteValue(shownValue(value.text))},
+                                                                              {"perché", refusalReason(value, field)}}));
     }
-    return problems;
+    return storable;
 }
 
-void writeLine(db::DataSource& target, const TextLine& line, const TextTableFields& list,
-               const std::vector<FieldMapping>& mappings) {
+void writeValues(db::DataSource& target, const std::vector<FieldValue>& values, const TextTableFields& list) {
     target.addNew();
-    for (std::size_t k = 0; k < list.fields.size(); ++k) {
-        FieldValue value = fieldValue(line, mappings[k], list.fields[k]);
-        if (value.written) target.setField(list.fields[k].name, value.text);
-    }
+    for (std::size_t k = 0; k < list.fields.size(); ++k)
+        if (values[k].written) target.setField(list.fields[k].name, values[k].text);
     for (const FixedValue& fixed : list.fixedValues) target.setField(fixed.field, fixed.value);
     target.update();
 }
@@ -105,28 +103,40 @@ std::optional<std::string> readMappings(const app::Archive& archive, TextTable t
     return std::nullopt;
 }
 
-// Reads the file's lines once: what the run does with each goes to `plan`;
-// a line that cannot be read or a value its field cannot take refuses the run.
-std::optional<std::string> checkFile(TextFile& text, std::size_t keep, const TextTableFields& list,
-                                     const std::vector<FieldMapping>& mappings, app::ExistingRecords* existing,
-                                     const std::string& file, std::vector<LineAction>& plan) {
-    std::size_t total = 0;
-    TextReader checked = text.lines(keep);
-    std::vector<std::string> problems = checkLines(checked, text.scan.lines, list, mappings, total, plan, existing);
-    if (checked.failed()) return refused(db::filledText(msg::kTextFileReadFailed, {{"file", file}}));
-    if (total > 0) return refused(listed(db::filledText(msg::kTextInvalidValues, {{"file", db::quotePath(file)}}), problems, total));
-    return std::nullopt;
-}
-
-// What one run works from: the table's fields and mappings, the file, and
-// what each line becomes.
+// What one run works from: the table's fields and mappings, the file, the
+// records it skips, and what each line read became.
 struct TextRun {
     const TextTableFields& list;
     const std::vector<FieldMapping>& mappings;
     const std::string& file;
-    const std::vector<LineAction>& plan;
+    app::ExistingRecords* existing;
     std::size_t lines;  // the lines the run reads
+    std::vector<LineAction> plan;  // one per line read
+    Problems problems;
+
+    // Notes what the run does with `line`; true when it is to be written,
+    // with `values`, which are all storable.
+    bool take(const TextLine& line, std::vector<FieldValue>& values) {
+        plan.push_back(lineAction(line, mappings, list, existing));
+        return plan.back() == LineAction::Write && checkValues(line, plan.size(), list, mappings, values, problems);
+    }
+    // The message refusing the run once its lines are read, if any.
+    std::optional<std::string> refusal(bool unreadable) const {
+        if (unreadable) return refused(db::filledText(msg::kTextFileReadFailed, {{"file", file}}));
+        if (problems.total > 0)
+            return refused(listed(db::filledText(msg::kTextInvalidValues, {{"file", db::quotePath(file)}}),
+                                  problems.listed, problems.total));
+        return std::nullopt;
+    }
 };
+
+// The refusal the lines give, read without writing them.
+std::optional<std::string> refusalOfLines(TextFile& text, std::size_t keep, TextRun& run) {
+    TextReader reader = text.lines(keep);
+    std::vector<FieldValue> values;
+    for (std::size_t i = 0; i < run.lines && reader.next(); ++i) run.take(reader.line(), values);
+    return run.refusal(reader.failed());
+}
 
 // The existing records a run skipping them compares with (none when it does not).
 std::optional<app::ExistingRecords> existingRecords(const app::Archive& archive, TextTable table,
@@ -163,25 +173,38 @@ std::string stoppedRunMessage(const std::exception& e, const db::RunCounts& coun
     return message;
 }
 
-// Writes the lines the plan writes in one transaction and says how it ended.
-void writeRun(TextImportOutcome& outcome, db::DataSource& target, TextReader& reader, const TextRun& run,
+// Reads, checks and writes the lines in one transaction and says how it
+// ended. Lines are written while none holds a value its field cannot take;
+// once one does, the rest are only checked, and the transaction is rolled
+// back: a refused file adds nothing.
+void writeRun(TextImportOutcome& outcome, db::DataSource& target, TextReader& reader, TextRun& run,
               const app::Archive& archive, const ImportProgress& progress) {
     std::size_t current = 0;
     db::RunCounts counts;
     app::RunRegistration registration({archive.textMappingDatabasePath(), run.file, {}},
                                       db::lowerName(run.list.recordSource));
+    bool unreadable = false;
     try {
         target.runInOneTransaction(
             [&] {
                 app::CollectAddedRows collect{registration, target};
+                std::vector<FieldValue> values;
                 for (current = 0; current < run.lines; ++current) {
-                    if (!reader.next() || reader.failed()) throw std::runtime_error(msg::kTextFileChanged);
-                    if (current < run.plan.size() && run.plan[current] == LineAction::Write)
-                        writeLine(target, reader.line(), run.list, run.mappings);
+                    if (!reader.next()) {
+                        unreadable = reader.failed();
+                        if (!unreadable) throw std::runtime_error(msg::kTextFileChanged);
+                        break;
+                    }
+                    if (run.take(reader.line(), values) && run.problems.total == 0)
+                        writeValues(target, values, run.list);
                     if (progress) progress(static_cast<long>(current + 1), static_cast<long>(run.lines));
                 }
+                if (run.refusal(unreadable)) throw db::RollBackRun();
             },
             &counts, run.list.skipDuplicates);
+    } catch (const db::RollBackRun&) {
+        outcome.message = *run.refusal(unreadable);
+        return;
     } catch (const std::exception& e) {
         outcome.message = stoppedRunMessage(e, counts, current, run, archive, outcome, registration);
         return;
@@ -189,7 +212,13 @@ void writeRun(TextImportOutcome& outcome, db::DataSource& target, TextReader& re
     outcome.added = counts.inserted;
     outcome.duplicates = counts.duplicates;
     outcome.completed = true;
+    for (LineAction action : run.plan) {
+        outcome.blank += action == LineAction::Blank;
+        outcome.present += action == LineAction::Present;
+    }
     outcome.message = finalMessage(outcome, run.list);
+    if (outcome.blank + outcome.present == static_cast<long>(run.plan.size()))
+        outcome.message += "\n" + std::string(msg::kNothingToAdd);
     if (std::string unregistered = registration.finish(outcome.added, true); !unregistered.empty())
         outcome.message += "\n" + unregistered;
 }
@@ -225,36 +254,26 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
                                                                               {"testo", e.what()}}));
         return outcome;
     }
-    std::vector<LineAction> plan;
-    if (auto refusal = checkFile(text, keep, list, mappings.fields, existing ? &*existing : nullptr, file, plan)) {
-        outcome.message = *refusal;
-        return outcome;
-    }
-
-    for (LineAction action : plan) {
-        outcome.blank += action == LineAction::Blank;
-        outcome.present += action == LineAction::Present;
-    }
-    if (outcome.blank + outcome.present == static_cast<long>(plan.size())) {
-        outcome.completed = true;
-        outcome.message = finalMessage(outcome, list) + "\n" + msg::kNothingToAdd;
-        return outcome;
-    }
-
+    TextRun run{list, mappings.fields, file, existing ? &*existing : nullptr,
+                static_cast<std::size_t>(text.scan.lines), {}, {}};
     db::DataSource target;
     try {
         target.setDatabaseName(archive.textImportDatabasePath());
         target.setRecordSource(list.recordSource);
         target.openForAppending();
     } catch (const db::EngineError& e) {
+        // The file's own faults are told first, as when the lines were read before the table.
+        if (auto refusal = refusalOfLines(text, keep, run)) {
+            outcome.message = *refusal;
+            return outcome;
+        }
         outcome.message = refused(db::filledText(msg::kTextTableUnopenable, {{"tabella", list.recordSource},
                                                                               {"n", std::to_string(e.number())},
                                                                               {"testo", e.what()}}));
         return outcome;
     }
     TextReader reader = text.lines(keep);
-    writeRun(outcome, target, reader, {list, mappings.fields, file, plan, static_cast<std::size_t>(text.scan.lines)},
-             archive, progress);
+    writeRun(outcome, target, reader, run, archive, progress);
     return outcome;
 }
 

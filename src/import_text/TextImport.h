@@ -1,8 +1,9 @@
 #pragma once
 // The text imports: one new record per line of a fixed-width text file, at
-// most 25000 lines. Everything is checked before anything is written (the
-// mapping, then every line to import), so a bad file adds nothing; then all
-// lines are written in one transaction. A line whose article duplicates a
+// most 25000 lines. The mapping is checked before anything is written; then
+// the lines are read, checked and written in one transaction, which a value
+// its field cannot take, anywhere in the file, rolls back: a bad file adds
+// nothing, and its message lists its faults. A line whose article duplicates a
 // unique value is skipped and counted; any other failure of the engine stops
 // the run at that line, keeping the records of the lines before it when the
 // engine can still save them. The message then says what the table really

@@ -87,6 +87,27 @@ TEST_P(TextImportEnginesTest, ARefusedLineAfterBlankLinesIsNamedByItsLine) {
     }
 }
 
+// Lines are written as they are read: a value refused far into the file
+// undoes the rows written before it, on either engine, and the table takes
+// the next import at once.
+TEST_P(TextImportEnginesTest, AValueRefusedAfterManyLinesLeavesNothingOfTheRun) {
+    const std::size_t before = a.rows("articoli", {"codice"}).size();
+    a.assign(TextTable::Articoli, 1, 1, 6);
+    a.assign(TextTable::Articoli, 3, 7, 3);  // iva
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "R" + std::to_string(10000 + i) + " 22\r\n";
+    text += "RX0001 x1\r\nR99999 10\r\n";
+    TextImportOutcome refused = ImportArticlesFromText(a.archive, a.file("r.txt", text));
+    EXPECT_FALSE(refused.completed);
+    EXPECT_EQ(refused.added, 0);
+    EXPECT_NE(refused.message.find("Riga 3001, campo iva: 'x1' non è un numero."), std::string::npos) << refused.message;
+    EXPECT_EQ(a.rows("articoli", {"codice"}).size(), before);
+
+    TextImportOutcome next = ImportArticlesFromText(a.archive, a.file("s.txt", "S00001 22\r\n"));
+    ASSERT_TRUE(next.completed) << next.message;
+    EXPECT_EQ(added("articoli", {"codice", "iva"}, before), (Rows{{"S00001", "22"}}));
+}
+
 TEST_P(TextImportEnginesTest, TwoImportsIntoOneTableFromTwoProcessesAtOnceBothSucceed) {
     const std::size_t before = a.rows("clienti", {"nominativo"}).size();
     a.assign(TextTable::Clienti, 1, 1, 12);

@@ -304,6 +304,20 @@ TEST_F(TextImportTest, MissingTargetTableIsNamed) {
     EXPECT_NE(o.message.find("Impossibile aprire la tabella Fornitori: errore 3078"), std::string::npos) << o.message;
 }
 
+// A file with refused values is told so first, even when the table cannot
+// be opened either.
+TEST_F(TextImportTest, TheFilesFaultsComeBeforeAMissingTable) {
+    TextArchive::exec(a.businessDb(), "drop table articoli");
+    a.assign(TextTable::Articoli, 1, 1, 4);
+    a.assign(TextTable::Articoli, 3, 5, 3);
+    TextImportOutcome o = articles("A001 22\r\nA002abc\r\n");
+    EXPECT_FALSE(o.completed);
+    EXPECT_EQ(o.message, "Il file '" + a.folder() + "/articoli.txt' contiene valori non validi:\nRiga 2, campo iva: "
+                         "'abc' non è un numero.\nNessun record importato.");
+    o = articles("A001 22\r\n");
+    EXPECT_NE(o.message.find("Impossibile aprire la tabella Articoli: errore 3078"), std::string::npos) << o.message;
+}
+
 TEST_F(TextImportTest, FailureWhileWritingKeepsTheRowsBefore) {
     TextArchive::exec(a.businessDb(),
                       "create trigger refuse before insert on clienti when new.nominativo = 'BOOM' "
