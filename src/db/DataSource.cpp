@@ -203,8 +203,7 @@ void DataSource::addNew() {
     if (m_result->select.table.empty())
         throw EngineError(engine_error::kNotUpdatable, msg::kCannotAddReadOnly);
     m_mode = Mode::AddNew;
-    m_pending.clear();
-    m_pendingColumns.clear();
+    m_pendingCount = 0;
 }
 
 void DataSource::edit() {
@@ -212,8 +211,7 @@ void DataSource::edit() {
     if (!m_result->select.hasRowId)
         throw EngineError(engine_error::kNotUpdatable, msg::kCannotEditReadOnly);
     m_mode = Mode::Edit;
-    m_pending.clear();
-    m_pendingColumns.clear();
+    m_pendingCount = 0;
 }
 
 const TableColumn& DataSource::targetColumn(std::string_view name) {
@@ -233,11 +231,31 @@ const TableColumn& DataSource::targetColumn(std::string_view name) {
                                                                {{"campo", name}, {"tabella", m_result->select.table}}));
 }
 
-void DataSource::setConverted(std::string_view name, Value value) {
+const TableColumn& DataSource::columnToSet(std::string_view name) {
     if (m_mode == Mode::None)
         throw EngineError(engine_error::kUpdateWithoutEdit,
                           filledText(msg::kWriteWithoutEdit, {{"campo", name}}));
-    const TableColumn& column = targetColumn(name);
+    return targetColumn(name);
+}
+
+// The pending value of `column`: the one set already, or the next, which
+// keeps the storage of an earlier row's value.
+Value& DataSource::pendingValue(const TableColumn& column) {
+    for (std::size_t i = 0; i < m_pendingCount; ++i)
+        if (m_pendingColumns[i] == &column) return m_pending[i].second;
+    if (m_pendingCount == m_pending.size()) {
+        m_pending.emplace_back(column.name, Value());
+        m_pendingColumns.push_back(&column);
+    } else {
+        m_pending[m_pendingCount].first = column.name;
+        m_pendingColumns[m_pendingCount] = &column;
+    }
+    return m_pending[m_pendingCount++].second;
+}
+
+void DataSource::setConverted(std::string_view name, Value value) { setConverted(columnToSet(name), std::move(value)); }
+
+void DataSource::setConverted(const TableColumn& column, Value value) {
     Value stored;
     if ((column.type == FieldType::Text || column.type == FieldType::Untyped) && value.kind() == Value::Kind::Text)
         stored = std::move(value);  // stored as it is: no copy of the text
@@ -245,33 +263,34 @@ void DataSource::setConverted(std::string_view name, Value value) {
         throw EngineError(engine_error::kNotConvertible, filledText(msg::kNotConvertible, {{"valore", quoteValue(value.toText())},
                                                                                       {"campo", column.name},
                                                                                       {"tabella", m_result->select.table}}));
-    for (std::size_t i = 0; i < m_pendingColumns.size(); ++i)
-        if (m_pendingColumns[i] == &column) {
-            m_pending[i].second = std::move(stored);
-            return;
-        }
-    m_pending.emplace_back(column.name, std::move(stored));
-    m_pendingColumns.push_back(&column);
+    pendingValue(column) = std::move(stored);
 }
 
-void DataSource::setField(std::string_view name, std::string_view text) { setConverted(name, Value(std::string(text))); }
+void DataSource::setField(std::string_view name, std::string_view text) {
+    const TableColumn& column = columnToSet(name);
+    // A text for a text column is stored as it is, into the storage of an
+    // earlier row's value: an import allocates nothing per field.
+    if (column.type == FieldType::Text || column.type == FieldType::Untyped)
+        pendingValue(column).assignText(text);
+    else
+        setConverted(column, Value(std::string(text)));
+}
 void DataSource::setField(std::string_view name, double number) { setConverted(name, Value(number)); }
 void DataSource::setField(std::string_view name, bool yes) { setConverted(name, Value::yesNo(yes)); }
 
 void DataSource::cancelUpdate() {
     m_mode = Mode::None;
-    m_pending.clear();
-    m_pendingColumns.clear();
+    m_pendingCount = 0;
 }
 
 void DataSource::update() {
     if (m_mode == Mode::None)
         throw EngineError(engine_error::kUpdateWithoutEdit, msg::kUpdateWithoutEdit);
     Mode mode = m_mode;
-    // The row's values change places with the last row's, so the next row
-    // reuses their storage.
-    auto& pending = m_written;
-    pending.swap(m_pending);
+    // The values stay for the next row to fill again: only their count goes.
+    m_pending.resize(m_pendingCount);
+    m_pendingColumns.resize(m_pendingCount);
+    const FieldValues& pending = m_pending;
     cancelUpdate();
     const std::string& table = m_result->select.table;
     // A write on its own takes the write lock itself: it waits for other

@@ -136,7 +136,10 @@ private:
     long countRows();
     void finishTransaction(RunCounts* counts);
     const TableColumn& targetColumn(std::string_view name);
+    const TableColumn& columnToSet(std::string_view name);
+    Value& pendingValue(const TableColumn& column);
     void setConverted(std::string_view name, Value value);
+    void setConverted(const TableColumn& column, Value value);
     void requireCurrentRow() const;
 
     std::string m_databaseName;
@@ -147,9 +150,11 @@ private:
     long m_position = 0;
     long m_count = -1;
     enum class Mode { None, AddNew, Edit } m_mode = Mode::None;
+    // The values set for the row being written are the first m_pendingCount;
+    // those after them are an earlier row's, kept for their storage.
     std::vector<std::pair<std::string, Value>> m_pending;
-    std::vector<const TableColumn*> m_pendingColumns;  // the column of each pending value
-    std::vector<std::pair<std::string, Value>> m_written;  // the last row written
+    std::vector<const TableColumn*> m_pendingColumns;  // the column of each value
+    std::size_t m_pendingCount = 0;
 };
 
 }  // namespace tessaro7::db

@@ -79,6 +79,35 @@ TEST_F(DataSourceWriteTest, AFailedAppendLeavesNothingBehindForTheNext) {
               (std::vector<std::string>{"uno|primo", "due|<null>", "tre|terzo"}));
 }
 
+// A row's values go into the storage of the rows before it: whatever fields
+// a row sets, in whatever order, it stores only its own.
+TEST_F(DataSourceWriteTest, RowsSettingOtherFieldsInOtherOrdersStoreOnlyTheirOwn) {
+    struct Set {
+        const char* field;
+        const char* text;
+    };
+    const std::vector<std::vector<Set>> rows = {
+        {{"a", "primo lungo lungo lungo"}, {"b", "bbbbbbbbbbbbbbbbbbbb"}, {"n", "1"}},
+        {{"n", "2"}, {"a", "due"}},
+        {{"b", "x"}, {"a", "tre"}, {"b", "y"}},
+        {{"a", "quattro"}},
+    };
+    for (const auto& row : rows) {
+        data.addNew();
+        for (const Set& set : row) data.setField(set.field, std::string_view(set.text));
+        data.update();
+    }
+    data.addNew();
+    data.setField("b", "annullato");
+    data.cancelUpdate();
+    data.addNew();
+    data.setField("a", "cinque");
+    data.update();
+    EXPECT_EQ(column(db, "select a || '|' || coalesce(b, '<null>') || '|' || coalesce(n, '<null>') from t order by rowid"),
+              (std::vector<std::string>{"primo lungo lungo lungo|bbbbbbbbbbbbbbbbbbbb|1.0", "due|<null>|2.0",
+                                        "tre|y|<null>", "quattro|<null>|<null>", "cinque|<null>|<null>"}));
+}
+
 TEST_F(DataSourceWriteTest, EditStoresAndShowsTheNewTexts) {
     append("uno", "primo");
     data.refresh();
