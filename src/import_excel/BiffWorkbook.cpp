@@ -493,11 +493,12 @@ private:
         std::vector<std::string_view> pieces = continuations(cursor);
         pieces.insert(pieces.begin(), r.body.substr(8));
         std::size_t declared = le32(r.body, 4);
-        // Room for the strings as the records hold them: plain ASCII takes
-        // as many bytes decoded.
+        // Room for the strings decoded: a byte of a compressed string takes
+        // at most two in UTF-8, two bytes of a wide one at most three. Only
+        // the room used is ever touched.
         std::size_t bytes = 0;
         for (std::string_view piece : pieces) bytes += piece.size();
-        m_book.sstText.reserve(m_book.sstText.size() + bytes);
+        m_book.sstText.reserve(m_book.sstText.size() + 2 * bytes);
         // A string takes three bytes at least: its length and its flags.
         m_book.sstEnds.reserve(m_book.sstEnds.size() + std::min(declared, bytes / 3));
         app::preferHugePages(m_book.sstText.data(), m_book.sstText.capacity());
