@@ -213,20 +213,26 @@ std::size_t appendUtf16(std::string& out, std::string_view bytes, bool bigEndian
     return i;
 }
 
-std::string utf8ToCp1252(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
+std::size_t utf8ToCp1252(std::string_view utf8, char* out) {
     const unsigned char* p = bytesOf(utf8);
+    std::size_t written = 0;
     for (std::size_t i = 0, n = utf8.size(); i < n;) {
         // Runs of ASCII are the same bytes in both: copied at once.
         const std::size_t end = asciiRunEnd(p, i, n);
-        out.append(utf8.data() + i, end - i);
+        std::memcpy(out + written, utf8.data() + i, end - i);
+        written += end - i;
         if ((i = end) == n) break;
         Utf8Sequence s = utf8SequenceAt(p + i, n - i);
         int b = s.kind == Utf8Sequence::Kind::Character ? cp1252ByteFor(s.cp) : -1;
-        out += b < 0 ? '?' : static_cast<char>(b);
+        out[written++] = b < 0 ? '?' : static_cast<char>(b);
         i += s.kind == Utf8Sequence::Kind::Character ? s.length : 1;
     }
+    return written;
+}
+
+std::string utf8ToCp1252(std::string_view utf8) {
+    std::string out(utf8.size(), '\0');
+    out.resize(utf8ToCp1252(utf8, out.data()));
     return out;
 }
 

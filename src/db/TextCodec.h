@@ -56,6 +56,9 @@ std::size_t appendUtf16(std::string& out, std::string_view bytes, bool bigEndian
 // One byte per character; a character the code page cannot represent, or a
 // malformed UTF-8 sequence, becomes '?'.
 std::string utf8ToCp1252(std::string_view utf8);
+// The same into `out`, which has room for utf8.size() bytes (never fewer
+// characters than bytes); returns the bytes written.
+std::size_t utf8ToCp1252(std::string_view utf8, char* out);
 // Every byte maps to one character; the five bytes the code page leaves
 // undefined map to the control characters of the same number.
 std::string cp1252ToUtf8(std::string_view bytes);

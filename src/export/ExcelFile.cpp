@@ -3,6 +3,7 @@
 #include <bit>
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <system_error>
 
@@ -121,13 +122,16 @@ std::int16_t ExcelFile::WriteValue(std::int32_t ValueType, std::int32_t CellFont
     const auto col = cellIndex(lcol);
     if (!row || !col) return kOverflow;
 
+    // A cell's record header, its place and its attributes: 11 bytes, put at once.
     auto head = [&](std::uint16_t record, std::uint16_t length, const Attributes& a) {
-        putHeader(record, length);
-        put16(static_cast<std::uint16_t>(*row));
-        put16(static_cast<std::uint16_t>(*col));
-        put8(a.hiddenLocked);
-        put8(a.cellFont);
-        put8(a.alignment);
+        const auto r = static_cast<std::uint16_t>(*row), c = static_cast<std::uint16_t>(*col);
+        const std::uint8_t bytes[] = {static_cast<std::uint8_t>(record & 0xFF), static_cast<std::uint8_t>(record >> 8),
+                                      static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>(length >> 8),
+                                      static_cast<std::uint8_t>(r & 0xFF),      static_cast<std::uint8_t>(r >> 8),
+                                      static_cast<std::uint8_t>(c & 0xFF),      static_cast<std::uint8_t>(c >> 8),
+                                      a.hiddenLocked,                           a.cellFont,
+                                      a.alignment};
+        m_buffer.insert(m_buffer.end(), std::begin(bytes), std::end(bytes));
     };
 
     switch (ValueType) {
@@ -155,15 +159,26 @@ std::int16_t ExcelFile::WriteValue(std::int32_t ValueType, std::int32_t CellFont
     }
     case kLabelCell: {
         if (value.isNull()) return kInvalidUseOfNull;
-        const std::string bytes =
-            db::utf8ToCp1252(value.kind() == db::Value::Kind::Text ? std::string_view(value.text()) : value.toText());
-        if (bytes.size() > 255) return kOverflow;
+        std::string converted;
+        const std::string_view utf8 = value.kind() == db::Value::Kind::Text ? std::string_view(value.text())
+                                                                            : std::string_view(converted = value.toText());
+        // The code page's bytes are never more than the UTF-8 text's: a text
+        // of up to 1020 bytes is converted on the stack.
+        char stack[1020];
+        std::string large;
+        char* bytes = stack;
+        if (utf8.size() > sizeof stack) {
+            large.resize(utf8.size());
+            bytes = large.data();
+        }
+        const std::size_t length = db::utf8ToCp1252(utf8, bytes);
+        if (length > 255) return kOverflow;
         const auto attr = attributes(HiddenLocked, CellFontUsed, Alignment);
         if (!attr) return kOverflow;
-        if (const auto r = reserve(12 + bytes.size())) return r;
-        head(kLabel, static_cast<std::uint16_t>(8 + bytes.size()), *attr);
-        put8(static_cast<std::uint8_t>(bytes.size()));
-        putBytes(bytes);
+        if (const auto r = reserve(12 + length)) return r;
+        head(kLabel, static_cast<std::uint16_t>(8 + length), *attr);
+        put8(static_cast<std::uint8_t>(length));
+        m_buffer.insert(m_buffer.end(), bytes, bytes + length);
         return kOk;
     }
     default: return kOk;
