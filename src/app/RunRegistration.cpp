@@ -11,14 +11,14 @@ namespace {
 
 // Each value's kind, the length of its text and the text, one after another.
 void appendRowBytes(std::string& bytes, const std::vector<db::Value>& row) {
-    char length[24];
+    char head[24];
     std::string converted;
     for (const db::Value& v : row) {
-        bytes += static_cast<char>('0' + static_cast<int>(v.kind()));
         const std::string& text = v.kind() == db::Value::Kind::Text ? v.text() : (converted = v.toText());
-        const auto end = std::to_chars(length, length + sizeof length, text.size()).ptr;
-        bytes.append(length, end) += ':';
-        bytes += text;
+        head[0] = static_cast<char>('0' + static_cast<int>(v.kind()));
+        char* end = std::to_chars(head + 1, head + sizeof head - 1, text.size()).ptr;
+        *end++ = ':';
+        bytes.append(head, end).append(text);
     }
 }
 

@@ -204,6 +204,7 @@ void DataSource::addNew() {
         throw EngineError(engine_error::kNotUpdatable, msg::kCannotAddReadOnly);
     m_mode = Mode::AddNew;
     m_pendingCount = 0;
+    ++m_rowBeingSet;
 }
 
 void DataSource::edit() {
@@ -212,6 +213,7 @@ void DataSource::edit() {
         throw EngineError(engine_error::kNotUpdatable, msg::kCannotEditReadOnly);
     m_mode = Mode::Edit;
     m_pendingCount = 0;
+    ++m_rowBeingSet;
 }
 
 const TableColumn& DataSource::targetColumn(std::string_view name) {
@@ -239,17 +241,20 @@ const TableColumn& DataSource::columnToSet(std::string_view name) {
 }
 
 // The pending value of `column`: the one set already, or the next, which
-// keeps the storage of an earlier row's value.
+// keeps the storage of an earlier row's value. A field set again is told by
+// the mark of its column: the number of the row being set.
 Value& DataSource::pendingValue(const TableColumn& column) {
-    for (std::size_t i = 0; i < m_pendingCount; ++i)
-        if (m_pendingColumns[i] == &column) return m_pending[i].second;
-    if (m_pendingCount == m_pending.size()) {
+    const std::vector<TableColumn>& columns = *m_result->tableColumns;
+    const auto at = static_cast<std::size_t>(&column - columns.data());
+    if (m_setInRow.size() != columns.size()) m_setInRow.assign(columns.size(), {0, 0});
+    auto& [row, slot] = m_setInRow[at];
+    if (row == m_rowBeingSet) return m_pending[slot].second;
+    row = m_rowBeingSet;
+    slot = m_pendingCount;
+    if (m_pendingCount == m_pending.size())
         m_pending.emplace_back(column.name, Value());
-        m_pendingColumns.push_back(&column);
-    } else {
+    else
         m_pending[m_pendingCount].first = column.name;
-        m_pendingColumns[m_pendingCount] = &column;
-    }
     return m_pending[m_pendingCount++].second;
 }
 
@@ -281,6 +286,7 @@ void DataSource::setField(std::string_view name, bool yes) { setConverted(name, 
 void DataSource::cancelUpdate() {
     m_mode = Mode::None;
     m_pendingCount = 0;
+    ++m_rowBeingSet;
 }
 
 void DataSource::update() {
@@ -289,7 +295,6 @@ void DataSource::update() {
     Mode mode = m_mode;
     // The values stay for the next row to fill again: only their count goes.
     m_pending.resize(m_pendingCount);
-    m_pendingColumns.resize(m_pendingCount);
     const FieldValues& pending = m_pending;
     cancelUpdate();
     const std::string& table = m_result->select.table;

@@ -153,8 +153,11 @@ private:
     // The values set for the row being written are the first m_pendingCount;
     // those after them are an earlier row's, kept for their storage.
     std::vector<std::pair<std::string, Value>> m_pending;
-    std::vector<const TableColumn*> m_pendingColumns;  // the column of each value
     std::size_t m_pendingCount = 0;
+    // For each column of the table, the row it was last set in and the
+    // place of its value; rows are numbered from 1 as they are begun.
+    std::vector<std::pair<std::uint64_t, std::size_t>> m_setInRow;
+    std::uint64_t m_rowBeingSet = 1;
 };
 
 }  // namespace tessaro7::db
