@@ -106,5 +106,8 @@ inline constexpr const char* kRecordChangedByOthers =
     "Il record della tabella '{tabella}' è stato modificato o eliminato da un altro utente.";
 inline constexpr const char* kServerRolledBack =
     "La transazione sul {server} è stata annullata dal server: nessuna riga è stata salvata.";
+inline constexpr const char* kLibpqMissing =
+    "Impossibile usare un archivio su server: la libreria {libreria} non si carica ({motivo}). Installare il "
+    "pacchetto libpq5 (su Windows, la libpq di PostgreSQL accanto al programma).";
 
 }  // namespace tessaro7::db::msg

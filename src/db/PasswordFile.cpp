@@ -1,6 +1,6 @@
 #include "db/PasswordFile.h"
 
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // The rows an import run appended on the server, read back and deleted by
 // their physical identity (ctid): each insert of the run returned it, so the
 // rows are found without reading the rest of the table.
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 
 #include <cstdlib>
 

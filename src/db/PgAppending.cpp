@@ -3,7 +3,7 @@
 // sending the next group. Each group runs under a savepoint; a group the
 // server refuses is undone and its rows are sent again one by one, so that
 // the failing row is still the one named.
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 
 #include "db/Names.h"
 #include "db/PgConnection.h"

@@ -1,6 +1,6 @@
 #include "db/PgConnection.h"
 
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Owned libpq handles: a connection is finished, a result cleared, when its
 // owner goes, whatever path the code leaves by.
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 
 #include <memory>
 

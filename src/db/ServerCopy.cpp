@@ -1,6 +1,6 @@
 #include "db/ServerCopy.h"
 
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 
 #include "db/FilledText.h"
 #include "db/Messages.h"

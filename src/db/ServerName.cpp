@@ -1,9 +1,10 @@
 #include "db/ServerName.h"
 
-#include <libpq-fe.h>
+#include "db/LibPq.h"
 
 #include <memory>
 
+#include "db/EngineError.h"
 #include "db/FilledText.h"
 #include "db/Messages.h"
 #include "db/Names.h"
@@ -109,7 +110,13 @@ ServerDescription describeServer(const std::string& uri) {
         return d;
     }
     char* error = nullptr;
-    std::unique_ptr<PQconninfoOption, ConninfoFree> options(PQconninfoParse(uri.c_str(), &error));
+    std::unique_ptr<PQconninfoOption, ConninfoFree> options;
+    try {
+        options.reset(PQconninfoParse(uri.c_str(), &error));
+    } catch (const EngineError& e) {  // libpq cannot be loaded
+        d.problem = e.what();
+        return d;
+    }
     if (!options) {
         std::string why = withoutLineEnd(error ? error : "");
         PQfreemem(error);
