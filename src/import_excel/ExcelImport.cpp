@@ -78,15 +78,15 @@ const char* firstDamagingControl(std::string_view text) {
 // Why a value cannot be stored in its field, or nothing when it can.
 std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& field, const MappingRow& mapping,
                                                              const PreviewGrid& grid, long r) {
+    std::string_view text = field.unassigned;
     if (mapping.utilizzato) {
-        CellKind kind = grid.kind(r, static_cast<long>(mapping.colonna));
-        if (kind == CellKind::Error)
-            return std::pair{app::msg::kCellNotAValue,
-                             app::msg::kCellHoldsError + std::string(grid.cell(r, static_cast<long>(mapping.colonna)))};
-        if (kind == CellKind::NoResult)
+        const PreviewGrid::Held cell = grid.held(r, static_cast<long>(mapping.colonna));
+        if (cell.kind == CellKind::Error)
+            return std::pair{app::msg::kCellNotAValue, app::msg::kCellHoldsError + std::string(cell.text)};
+        if (cell.kind == CellKind::NoResult)
             return std::pair{app::msg::kCellNotAValue, std::string(app::msg::kCellFormulaWithoutResult)};
+        text = cell.text;
     }
-    std::string_view text = sourceText(field, mapping, grid, r);
     const char* control = firstDamagingControl(text);
     if (control != text.data() + text.size())
         return std::pair{app::msg::kValueControlCharacter,

@@ -72,6 +72,11 @@ CellKind PreviewGrid::kind(long row, long col) const {
     return e ? e->kind : CellKind::Value;
 }
 
+PreviewGrid::Held PreviewGrid::held(long row, long col) const {
+    const Entry* e = find(row, col);
+    return e ? Held{std::string_view(m_text).substr(e->offset, e->length), e->kind} : Held{};
+}
+
 void PreviewGrid::setCell(std::size_t row, std::size_t col, std::string_view text, CellKind kind) {
     if (row >= static_cast<std::size_t>(m_rows) || col >= static_cast<std::size_t>(m_cols)) return;
     text = text.substr(0, std::numeric_limits<std::uint32_t>::max());

@@ -27,6 +27,12 @@ public:
     long PreviewCols() const { return m_cols; }
     std::string_view cell(long row, long col) const;
     CellKind kind(long row, long col) const;
+    // Both at once.
+    struct Held {
+        std::string_view text;
+        CellKind kind = CellKind::Value;
+    };
+    Held held(long row, long col) const;
     // Cells outside the grid are ignored; a cell set again keeps the later text.
     void setCell(std::size_t row, std::size_t col, std::string_view text, CellKind kind = CellKind::Value);
     // Bytes of cell text stored so far.

@@ -31,6 +31,8 @@ void expectSame(const PreviewGrid& grid, const std::map<std::pair<long, long>, s
             const CellKind kind = it == cells.end() ? CellKind::Value : it->second.second;
             EXPECT_EQ(grid.cell(r, c), text) << name << " at " << r << "," << c;
             EXPECT_EQ(grid.kind(r, c), kind) << name << " at " << r << "," << c;
+            EXPECT_EQ(grid.held(r, c).text, text) << name << " at " << r << "," << c;
+            EXPECT_EQ(grid.held(r, c).kind, kind) << name << " at " << r << "," << c;
         }
 }
 
