@@ -78,7 +78,7 @@ const char* firstDamagingControl(std::string_view text) {
 // Why a value cannot be stored in its field, or nothing when it can.
 std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& field, const MappingRow& mapping,
                                                              const PreviewGrid& grid, long r) {
-    std::string_view text = field.unassigned;
+    std::string_view text;
     if (mapping.utilizzato) {
         const PreviewGrid::Held cell = grid.held(r, static_cast<long>(mapping.colonna));
         if (cell.kind == CellKind::Error)
@@ -86,6 +86,8 @@ std::optional<std::pair<const char*, std::string>> refusalOf(const ImportField& 
         if (cell.kind == CellKind::NoResult)
             return std::pair{app::msg::kCellNotAValue, std::string(app::msg::kCellFormulaWithoutResult)};
         text = cell.text;
+    } else {
+        text = field.unassigned;
     }
     const char* control = firstDamagingControl(text);
     if (control != text.data() + text.size())
