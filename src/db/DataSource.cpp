@@ -353,6 +353,13 @@ void DataSource::runInOneTransaction(const std::function<void()>& work, RunCount
         work();
         if (counts) m_connection->finishAppending();
     } catch (const RollBackRun&) {
+        if (counts) {
+            const AppendCounts& appended = m_connection->appended();
+            counts->written = appended.sent;
+            counts->inserted = appended.stored;
+            counts->duplicates = appended.duplicates;
+            counts->kept = 0;  // certain: the rollback leaves none
+        }
         m_connection->rollback();
         // A transaction the engine could not roll back is undone when its connection closes.
         if (m_connection->inTransaction()) {

@@ -117,7 +117,7 @@ TEST_F(DataSourceTransactionTest, ARunKeepsTheRowsTheEngineStoredOrNoneWhenItsTr
         const char* name;
         std::function<void()> arrange;  // what happens around the run
         std::function<void()> work;
-        int failure;  // engine error number; 0 none, -1 a failure of the caller
+        int failure;  // engine error number; 0 none, -1 a failure of the caller, -2 its rollback
         bool begun;
         std::optional<long> kept;
         std::string stored;
@@ -134,6 +134,13 @@ TEST_F(DataSourceTransactionTest, ARunKeepsTheRowsTheEngineStoredOrNoneWhenItsTr
              throw std::runtime_error("riga non valida");
          },
          -1, true, 2, "A B C N1 N2 "},
+        {"rolled back by the caller", [] {},
+         [&] {
+             append("N1");
+             append("N2");
+             throw RollBackRun();
+         },
+         -2, true, 0, "A B C "},
         {"undone by the engine",
          [&] {
              sqlite3* db = openDirect(path);
@@ -178,6 +185,8 @@ TEST_F(DataSourceTransactionTest, ARunKeepsTheRowsTheEngineStoredOrNoneWhenItsTr
             failure = e.number();
         } catch (const std::runtime_error&) {
             failure = -1;
+        } catch (const RollBackRun&) {
+            failure = -2;
         }
         sqlite3_finalize(reading);
         sqlite3_close(reader);
