@@ -419,13 +419,18 @@ void SqliteConnection::beginAppending(const std::string& table, bool skipDuplica
 void SqliteConnection::commit() {
     endAppending();
     execute("commit");
-    sqlite3_exec(m_db, ("pragma cache_size=-" + std::to_string(kUsualCacheKiB)).c_str(), nullptr, nullptr, nullptr);
+    usualCache();
 }
 
 void SqliteConnection::rollback() noexcept {
     endAppending();
     if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "rollback", nullptr, nullptr, nullptr);
-    sqlite3_exec(m_db, ("pragma cache_size=-" + std::to_string(kUsualCacheKiB)).c_str(), nullptr, nullptr, nullptr);
+    usualCache();
+}
+
+void SqliteConnection::usualCache() noexcept {
+    static const std::string pragma = "pragma cache_size=-" + std::to_string(kUsualCacheKiB);
+    sqlite3_exec(m_db, pragma.c_str(), nullptr, nullptr, nullptr);
 }
 
 }  // namespace tessaro7::db

@@ -51,6 +51,8 @@ public:
     [[noreturn]] void fail(int rc, const std::string& table = {}) const;
 
 private:
+    // Back to the engine's usual page cache after a run.
+    void usualCache() noexcept;
     void insertRow(const std::string& table, const FieldValues& values);
     const std::string& insertText(const std::string& table, const FieldValues& values);
     // A statement kept for reuse (reset and unbound), owned by the connection.
