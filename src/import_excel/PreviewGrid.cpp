@@ -62,20 +62,14 @@ const PreviewGrid::Entry* PreviewGrid::find(long row, long col) const {
     return it->col == c ? &*it : nullptr;
 }
 
-std::string_view PreviewGrid::cell(long row, long col) const {
-    const Entry* e = find(row, col);
-    return e ? std::string_view(m_text).substr(e->offset, e->length) : std::string_view();
-}
-
-CellKind PreviewGrid::kind(long row, long col) const {
-    const Entry* e = find(row, col);
-    return e ? e->kind : CellKind::Value;
-}
-
 PreviewGrid::Held PreviewGrid::held(long row, long col) const {
     const Entry* e = find(row, col);
     return e ? Held{std::string_view(m_text).substr(e->offset, e->length), e->kind} : Held{};
 }
+
+std::string_view PreviewGrid::cell(long row, long col) const { return held(row, col).text; }
+
+CellKind PreviewGrid::kind(long row, long col) const { return held(row, col).kind; }
 
 void PreviewGrid::setCell(std::size_t row, std::size_t col, std::string_view text, CellKind kind) {
     if (row >= static_cast<std::size_t>(m_rows) || col >= static_cast<std::size_t>(m_cols)) return;
