@@ -9,11 +9,16 @@ namespace tessaro7::app {
 
 namespace {
 
+const db::Value& valueOf(const db::Value& v) { return v; }
+const db::Value& valueOf(const db::Value* v) { return *v; }
+
 // Each value's kind, the length of its text and the text, one after another.
-void appendRowBytes(std::string& bytes, const std::vector<db::Value>& row) {
+template <typename Row>
+void appendRowBytes(std::string& bytes, const Row& row) {
     char head[24];
     std::string converted;
-    for (const db::Value& v : row) {
+    for (const auto& held : row) {
+        const db::Value& v = valueOf(held);
         const std::string& text = v.kind() == db::Value::Kind::Text ? v.text() : (converted = v.toText());
         head[0] = static_cast<char>('0' + static_cast<int>(v.kind()));
         char* end = std::to_chars(head + 1, head + sizeof head - 1, text.size()).ptr;
@@ -51,6 +56,53 @@ struct RowBatch {
 
 }  // namespace
 
+// Rows are hashed a batch at a time on another thread while the next batch
+// is gathered: at most two batches are held, and they take turns, so their
+// buffers are filled again rather than allocated for every batch.
+class RowHasher {
+public:
+    template <typename Row>
+    void add(const db::Value& rowId, const Row& row) {
+        m_batch->identities.push_back(rowId.toText());
+        appendRowBytes(m_batch->bytes, row);
+        m_batch->ends.push_back(m_batch->bytes.size());
+        if (m_batch->identities.size() == kBatchRows) handOver();
+    }
+    // The records of every row added, in their order.
+    std::vector<AddedRecord> finish() {
+        handOver();
+        handOver();
+        std::vector<AddedRecord> records = std::move(m_records);
+        m_records.clear();
+        return records;
+    }
+    void clear() {
+        if (m_hashing.valid()) m_hashing.wait();
+        m_hashing = {};
+        for (RowBatch& b : m_batches) b.clear();
+        m_records.clear();
+    }
+
+private:
+    static constexpr std::size_t kBatchRows = 1024;
+    void handOver() {
+        if (m_hashing.valid()) {
+            std::vector<AddedRecord> done = m_hashing.get();
+            m_records.insert(m_records.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
+        }
+        if (m_batch->identities.empty()) return;
+        m_hashing = std::async(std::launch::async, [b = m_batch] { return b->fingerprinted(); });
+        m_batch = m_batch == &m_batches[0] ? &m_batches[1] : &m_batches[0];
+        m_batch->clear();
+    }
+
+    RowBatch m_batches[2];
+    RowBatch* m_batch = &m_batches[0];
+    std::vector<AddedRecord> m_records;
+    // Declared after the batches: a hashing still running ends before they go.
+    std::future<std::vector<AddedRecord>> m_hashing;
+};
+
 std::string rowFingerprint(const std::vector<db::Value>& row) {
     // The bytes of a row are gathered first and hashed at once: one call per
     // value costs more than the hashing itself.
@@ -61,15 +113,22 @@ std::string rowFingerprint(const std::vector<db::Value>& row) {
 }
 
 RunRegistration::RunRegistration(RunSource source, std::string table)
-    : m_source(std::move(source)), m_table(std::move(table)) {
+    : m_source(std::move(source)), m_table(std::move(table)), m_hasher(std::make_unique<RowHasher>()) {
     if (!m_source.mappingDatabasePath.empty())
         m_file = std::async(std::launch::async, [file = m_source.file] { return fingerprintOf(file); });
 }
 
+RunRegistration::~RunRegistration() = default;
+
+// The rows are hashed as they are stored where the engine can tell them
+// then, so that they need not be read back.
 void RunRegistration::begin(db::DataSource& target) noexcept {
     try {
         m_mark = target.additionMark();
         m_marked = true;
+        target.watchAdded([hasher = m_hasher.get()](const db::Value& rowId, const std::vector<const db::Value*>& row) {
+            hasher->add(rowId, row);
+        });
     } catch (...) {
         m_marked = false;
     }
@@ -79,36 +138,18 @@ void RunRegistration::collect(db::DataSource& target) noexcept {
     m_records.clear();
     m_collected = false;
     if (!m_marked) return;
-    // The rows are hashed a batch at a time on another thread while the next
-    // batch is read: at most two batches are held.
-    // The two batches take turns, so their buffers are filled again rather
-    // than allocated for every batch.
-    constexpr std::size_t kBatchRows = 1024;
-    RowBatch batches[2];
-    RowBatch* batch = &batches[0];
-    std::future<std::vector<AddedRecord>> hashing;
-    auto handOver = [&] {
-        if (hashing.valid()) {
-            std::vector<AddedRecord> done = hashing.get();
-            m_records.insert(m_records.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
-        }
-        if (batch->identities.empty()) return;
-        hashing = std::async(std::launch::async, [b = batch] { return b->fingerprinted(); });
-        batch = batch == &batches[0] ? &batches[1] : &batches[0];
-        batch->clear();
-    };
     try {
-        target.readAdded(m_mark, [&](const db::Value& rowId, const std::vector<db::Value>& row) {
-            batch->identities.push_back(rowId.toText());
-            appendRowBytes(batch->bytes, row);
-            batch->ends.push_back(batch->bytes.size());
-            if (batch->identities.size() == kBatchRows) handOver();
-        });
-        handOver();
-        handOver();
+        // Rows the engine could not tell as they were stored are read back.
+        if (!target.endWatch()) {
+            m_hasher->clear();
+            target.readAdded(m_mark, [&](const db::Value& rowId, const std::vector<db::Value>& row) {
+                m_hasher->add(rowId, row);
+            });
+        }
+        m_records = m_hasher->finish();
         m_collected = true;
     } catch (...) {
-        if (hashing.valid()) hashing.wait();
+        m_hasher->clear();
         m_records.clear();
     }
 }

@@ -1,11 +1,13 @@
 #pragma once
 // How an import run enters the import register: inside the run's transaction
-// it marks where its rows begin and, once they are written, reads them back
-// (identity and values as stored); after the commit it writes the run to the
+// it marks where its rows begin and takes each row's identity and values as
+// stored (as each row is written, where the engine can tell them then, else
+// read back once they are written); after the commit it writes the run to the
 // register of the mapping database. The mapping database is another file, so
 // that write comes after the business rows are saved: when it fails the rows
 // stay, and the final message says the run is not registered.
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,9 +27,14 @@ struct RunSource {
 // The fingerprint of a row's values as stored (each value's kind and text).
 std::string rowFingerprint(const std::vector<db::Value>& row);
 
+class RowHasher;
+
 class RunRegistration {
 public:
     RunRegistration(RunSource source, std::string table);
+    ~RunRegistration();
+    RunRegistration(const RunRegistration&) = delete;
+    RunRegistration& operator=(const RunRegistration&) = delete;
 
     // Inside the transaction, before the first row is added.
     void begin(db::DataSource& target) noexcept;
@@ -44,6 +51,7 @@ private:
     bool m_marked = false;
     bool m_collected = false;
     std::vector<AddedRecord> m_records;
+    std::unique_ptr<RowHasher> m_hasher;
     // The file's size and SHA-256, taken on another thread while the run works.
     std::future<std::optional<FileFingerprint>> m_file;
 };

@@ -117,6 +117,16 @@ public:
     // before the first row was appended.
     virtual Value additionMark(const std::string& table) = 0;
     virtual std::unique_ptr<Cursor> addedRows(const std::string& table, const Value& mark) = 0;
+    // Right after an insert of `written` stored its row during a run: the
+    // row's identity and values exactly as addedRows will give them, when
+    // the engine can tell them without reading the row back (each value
+    // points into `written`, or is Null). False when it cannot (the row must
+    // then be read back).
+    virtual bool storedRow(const std::string& table, const FieldValues& written, Value& rowId,
+                           std::vector<const Value*>& row) {
+        (void)table, (void)written, (void)rowId, (void)row;
+        return false;
+    }
     // Deletes the rows of `table` that `rowIds` name; the number deleted.
     virtual long deleteRows(const std::string& table, const std::vector<Value>& rowIds) = 0;
 

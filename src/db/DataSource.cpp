@@ -305,9 +305,11 @@ void DataSource::update() {
         releaseReadLock();
         wait.emplace(*m_connection);
     }
-    if (mode == Mode::AddNew)
+    if (mode == Mode::AddNew) {
+        const AppendCounts before = m_connection->appended();
         m_connection->insert(table, pending);
-    else
+        if (m_watch) handOverStored(pending, before);
+    } else
         m_result->rowId = m_connection->update(table, m_result->rowId, pending);
     if (mode == Mode::Edit && !m_result->eof)
         for (const auto& [name, v] : pending)
@@ -327,6 +329,40 @@ void DataSource::readAdded(const Value& mark, const RowVisitor& each) {
     while (added->next(row, rowId)) each(rowId, row);
 }
 
+void DataSource::watchAdded(StoredRowVisitor each) {
+    ensureOpen();
+    m_watch = std::make_unique<Watch>();
+    m_watch->each = std::move(each);
+    m_watch->storedAtStart = m_connection->appended().stored;
+}
+
+bool DataSource::endWatch() {
+    if (!m_watch) return false;
+    std::unique_ptr<Watch> watch = std::move(m_watch);
+    // The engine's own count of the rows it stored is the check.
+    return !watch->broken && watch->handed == m_connection->appended().stored - watch->storedAtStart;
+}
+
+// A row left out as a duplicate was not stored; once one stored row cannot
+// be told (or the engine has not answered for it yet), the watch gives up for
+// the rest of the run.
+void DataSource::handOverStored(const FieldValues& written, const AppendCounts& before) {
+    Watch& watch = *m_watch;
+    if (watch.broken) return;
+    const AppendCounts& after = m_connection->appended();
+    if (after.stored == before.stored && after.duplicates == before.duplicates + 1) return;
+    try {
+        if (after.stored == before.stored + 1 &&
+            m_connection->storedRow(m_result->select.table, written, watch.rowId, watch.row)) {
+            watch.each(watch.rowId, watch.row);
+            ++watch.handed;
+            return;
+        }
+    } catch (...) {
+    }
+    watch.broken = true;
+}
+
 long DataSource::deleteRows(const std::vector<Value>& rowIds) {
     if (!m_result) refresh();
     return m_connection->deleteRows(m_result->select.table, rowIds);
@@ -338,6 +374,11 @@ void DataSource::runInOneTransaction(const std::function<void()>& work, RunCount
         work();
         return;
     }
+    // A watch never outlives the run it watches.
+    struct EndWatch {
+        std::unique_ptr<Watch>& watch;
+        ~EndWatch() { watch.reset(); }
+    } endWatch{m_watch};
     if (counts && !m_result) openForAppending();
     releaseReadLock();
     {

@@ -17,6 +17,7 @@
 namespace tessaro7::db {
 
 class Connection;
+struct AppendCounts;
 struct TableColumn;
 
 // Thrown by the work of runInOneTransaction to undo everything it wrote.
@@ -119,6 +120,14 @@ public:
     using RowVisitor = std::function<void(const Value& rowId, const std::vector<Value>& row)>;
     void readAdded(const Value& mark, const RowVisitor& each);
     long deleteRows(const std::vector<Value>& rowIds);
+    // Inside runInOneTransaction, before the run's first row: from now on
+    // each row the run stores is handed to `each` as readAdded would give it,
+    // as long as the engine can tell it without reading it back. endWatch
+    // stops, and says whether every row stored was handed over; when not,
+    // readAdded gives them.
+    using StoredRowVisitor = std::function<void(const Value& rowId, const std::vector<const Value*>& row)>;
+    void watchAdded(StoredRowVisitor each);
+    bool endWatch();
 
     // How long a read waits for a database held by another program before it
     // fails with 3260.
@@ -158,6 +167,16 @@ private:
     // place of its value; rows are numbered from 1 as they are begun.
     std::vector<std::pair<std::uint64_t, std::size_t>> m_setInRow;
     std::uint64_t m_rowBeingSet = 1;
+    struct Watch {
+        StoredRowVisitor each;
+        long handed = 0;     // rows handed over
+        long storedAtStart = 0;
+        bool broken = false;  // a stored row was not handed over
+        Value rowId;
+        std::vector<const Value*> row;
+    };
+    std::unique_ptr<Watch> m_watch;
+    void handOverStored(const std::vector<std::pair<std::string, Value>>& written, const AppendCounts& before);
 };
 
 }  // namespace tessaro7::db

@@ -49,6 +49,40 @@ FieldType fieldTypeOf(std::string_view declaredType) {
     return FieldType::Untyped;
 }
 
+Affinity affinityOf(std::string_view declaredType) {
+    std::string t(declaredType);
+    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::toupper(c); });
+    if (contains(t, {"INT"})) return Affinity::Integer;
+    if (contains(t, {"CHAR", "CLOB", "TEXT"})) return Affinity::Text;
+    if (t.empty() || contains(t, {"BLOB"})) return Affinity::Blob;
+    if (contains(t, {"REAL", "FLOA", "DOUB"})) return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+bool readsBackAsWritten(const Value& written, FieldType type, Affinity affinity) {
+    switch (written.kind()) {
+    case Value::Kind::Null:
+        return true;
+    case Value::Kind::Text:
+        // Only these two affinities never turn a text into a number.
+        return (type == FieldType::Text || type == FieldType::Untyped) &&
+               (affinity == Affinity::Text || affinity == Affinity::Blob);
+    case Value::Kind::Number:
+        // A whole-valued number may be kept as an integer: read as a number
+        // again it is the same, but a negative zero would lose its sign.
+        return type == FieldType::Number && affinity != Affinity::Text && std::isfinite(written.number()) &&
+               !(written.number() == 0 && std::signbit(written.number()));
+    case Value::Kind::Whole:
+        // A real affinity keeps it as a number with a fraction part.
+        return type == FieldType::Whole &&
+               (affinity == Affinity::Integer || affinity == Affinity::Numeric || affinity == Affinity::Blob);
+    case Value::Kind::Date:
+    case Value::Kind::YesNo:
+        break;
+    }
+    return false;
+}
+
 Value readColumn(sqlite3_stmt* stmt, int index, FieldType type) {
     int storage = sqlite3_column_type(stmt, index);
     if (storage == SQLITE_NULL) return Null{};

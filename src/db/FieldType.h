@@ -26,6 +26,19 @@ void readColumnInto(sqlite3_stmt* stmt, int index, FieldType type, Value& out);
 // the value cannot be converted (the caller reports 3421).
 bool convertForColumn(const Value& value, FieldType type, Value& stored);
 
+// The storage affinity the engine gives a declared type, by its own rules
+// in their order: INT; CHAR, CLOB or TEXT; BLOB or no type; REAL, FLOA or
+// DOUB; anything else.
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+Affinity affinityOf(std::string_view declaredType);
+
+// True when a converted value, bound by bindValue into a column of this type
+// and affinity, is certain to be read back by readColumn as the same value
+// with the same text. False where the engine may store it otherwise (a text
+// that looks like a number in a numeric column, a date, a number that is not
+// finite, a negative zero).
+bool readsBackAsWritten(const Value& written, FieldType type, Affinity affinity);
+
 // Binds a converted value: dates as ISO text, Yes/No as 1 or 0. A text is
 // bound without a copy: `stored` must outlive the statement's step, and the
 // caller clears the bindings afterwards.

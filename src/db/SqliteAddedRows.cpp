@@ -5,8 +5,10 @@
 // cannot be undone.
 #include "db/FilledText.h"
 #include "db/Messages.h"
+#include "db/Names.h"
 #include "db/SqliteConnection.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tessaro7::db {
@@ -26,6 +28,73 @@ std::unique_ptr<Cursor> SqliteConnection::addedRows(const std::string& table, co
     return run(PreparedSelect{"select " + name + ".rowid as " + std::string(kRowIdColumn) + ", *" + after +
                                   " order by " + name + ".rowid",
                               table, true, "select count(*)" + after});
+}
+
+// A stored row can be told from the values written only in an ordinary
+// table with no trigger, no generated column and no constraint that
+// replaces rows: then each column holds what was written to it, or Null.
+std::optional<SqliteConnection::AppendedShape> SqliteConnection::appendedShape(const std::string& table) {
+    auto bound = [&](const char* sql) {
+        SqliteStatement stmt = prepare(sql);
+        sqlite3_bind_text(stmt.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+        return stmt;
+    };
+    SqliteStatement kind = bound("select type = 'table' and not wr from pragma_table_list "
+                                 "where name = ? collate nocase and schema = 'main'");
+    if (sqlite3_step(kind.get()) != SQLITE_ROW || !sqlite3_column_int(kind.get(), 0)) return std::nullopt;
+    SqliteStatement others = bound("select count(*) from sqlite_master where type = 'trigger' and tbl_name = ? collate "
+                                   "nocase or type = 'table' and name = ? collate nocase and upper(sql) like '%REPLACE%'");
+    sqlite3_bind_text(others.get(), 2, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(others.get()) != SQLITE_ROW || sqlite3_column_int(others.get(), 0) != 0) return std::nullopt;
+    AppendedShape shape;
+    shape.table = table;
+    SqliteStatement columns = bound("select name, type, dflt_value is not null or pk > 0, hidden from pragma_table_xinfo(?)");
+    while (sqlite3_step(columns.get()) == SQLITE_ROW) {
+        if (sqlite3_column_int(columns.get(), 3) != 0) return std::nullopt;
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0));
+        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 1));
+        std::string_view declared = type ? type : "";
+        shape.columns.push_back({name ? name : "", fieldTypeOf(declared), affinityOf(declared),
+                                 sqlite3_column_int(columns.get(), 2) != 0});
+    }
+    if (shape.columns.empty()) return std::nullopt;
+    return shape;
+}
+
+bool SqliteConnection::storedRow(const std::string& table, const FieldValues& written, Value& rowId,
+                                 std::vector<const Value*>& row) {
+    static const Value null;
+    if (!m_appendedShape || m_appendedShape->table != table || sqlite3_changes(m_db) != 1) return false;
+    AppendedShape& shape = *m_appendedShape;
+    const std::vector<StoredColumn>& columns = shape.columns;
+    // The same fields are written row after row: their columns are found once.
+    bool same = shape.written.size() == written.size();
+    for (std::size_t i = 0; same && i < written.size(); ++i) same = shape.written[i] == written[i].first;
+    if (!same) {
+        shape.written.clear();
+        shape.at.clear();
+        for (const auto& [name, value] : written) {
+            auto column = std::find_if(columns.begin(), columns.end(),
+                                       [&, n = std::string_view(name)](const StoredColumn& c) { return sameName(c.name, n); });
+            if (column == columns.end()) return false;
+            shape.written.push_back(name);
+            shape.at.push_back(static_cast<std::size_t>(column - columns.begin()));
+        }
+    }
+    row.assign(columns.size(), nullptr);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const std::size_t at = shape.at[i];
+        const Value& value = written[i].second;
+        if (!readsBackAsWritten(value, columns[at].type, columns[at].affinity)) return false;
+        row[at] = &value;
+    }
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (row[c]) continue;
+        if (columns[c].filledWhenUnset) return false;
+        row[c] = &null;
+    }
+    rowId = Value(static_cast<std::int64_t>(sqlite3_last_insert_rowid(m_db)));
+    return true;
 }
 
 long SqliteConnection::deleteRows(const std::string& table, const std::vector<Value>& rowIds) {

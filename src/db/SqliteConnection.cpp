@@ -413,17 +413,25 @@ constexpr int kUsualCacheKiB = 2000;
 
 void SqliteConnection::beginAppending(const std::string& table, bool skipDuplicates) {
     Connection::beginAppending(table, skipDuplicates);
+    // Without the shape, the run's rows are read back after it.
+    try {
+        m_appendedShape = appendedShape(table);
+    } catch (const EngineError&) {
+        m_appendedShape.reset();
+    }
     execute("pragma cache_size=-" + std::to_string(kAppendingCacheKiB));
 }
 
 void SqliteConnection::commit() {
     endAppending();
+    m_appendedShape.reset();
     execute("commit");
     usualCache();
 }
 
 void SqliteConnection::rollback() noexcept {
     endAppending();
+    m_appendedShape.reset();
     if (!sqlite3_get_autocommit(m_db)) sqlite3_exec(m_db, "rollback", nullptr, nullptr, nullptr);
     usualCache();
 }

@@ -34,6 +34,8 @@ public:
     Value update(const std::string& table, const Value& rowId, const FieldValues& values) override;
     Value additionMark(const std::string& table) override;
     std::unique_ptr<Cursor> addedRows(const std::string& table, const Value& mark) override;
+    bool storedRow(const std::string& table, const FieldValues& written, Value& rowId,
+                   std::vector<const Value*>& row) override;
     long deleteRows(const std::string& table, const std::vector<Value>& rowIds) override;
     void setBusyTimeout(int ms) override;
     bool inTransaction() override;
@@ -69,6 +71,23 @@ private:
         std::string sql;
     };
     InsertText m_lastInsert;
+    // The table a run appends to, column by column as a selection of the
+    // whole table gives them, when each row it stores can be told from the
+    // values written (see storedRow).
+    struct StoredColumn {
+        std::string name;
+        FieldType type;
+        Affinity affinity;
+        bool filledWhenUnset;  // a default, or part of the key (a rowid alias)
+    };
+    struct AppendedShape {
+        std::string table;
+        std::vector<StoredColumn> columns;
+        std::vector<std::string> written;  // the names of the last row written...
+        std::vector<std::size_t> at;       // ...and their columns
+    };
+    std::optional<AppendedShape> appendedShape(const std::string& table);
+    std::optional<AppendedShape> m_appendedShape;
     std::map<std::string, SqliteStatement> m_statements;
     // An import runs one statement row after row: the last one used is
     // compared first, before the map is searched.

@@ -1,0 +1,80 @@
+// A run's register holds each added row's identity and the fingerprint of
+// its values as stored, whether the rows were taken as they were written or
+// read back after the run (a trigger edits them as they are stored, a number
+// that is no number is stored as Null halfway through the run).
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "app/ImportRegister.h"
+#include "app/RunRegistration.h"
+#include "db/DataSource.h"
+#include "db/DatabaseCreator.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using namespace tessaro7;
+using tessaro7::testing::TempDir;
+
+TEST(RunRegistration, TheRegisterHoldsTheRowsAsStored) {
+    const char* const plain = "create table t (a VARCHAR(10), n DOUBLE, c VARCHAR(5))";
+    struct Case {
+        std::string schema;
+        int notANumberAt;  // the row whose number is NaN; -1: none
+    };
+    const Case cases[] = {
+        {plain, -1},
+        {std::string(plain) + "; create trigger e after insert on t begin update t set c = 'z' where rowid = new.rowid; end", -1},
+        {plain, 1500},
+    };
+    for (const auto& [schema, notANumberAt] : cases) {
+        SCOPED_TRACE(schema + " " + std::to_string(notANumberAt));
+        TempDir dir;
+        const std::string business = (dir / "b.mdb").string(), mapping = (dir / "m.mdb").string();
+        db::createDatabaseFromSql(business, schema + "; insert into t (a) values ('prima')");
+        dir.write("m.mdb", "");
+        dir.write("file.txt", "righe");
+        db::DataSource data;
+        data.setDatabaseName(business);
+        data.setRecordSource("t");
+        app::RunRegistration registration({mapping, (dir / "file.txt").string(), ""}, "t");
+        db::RunCounts counts;
+        // More rows than a batch of hashing, so that batches take turns.
+        constexpr int kRows = 2500;
+        data.runInOneTransaction(
+            [&] {
+                app::CollectAddedRows collect(registration, data);
+                for (int i = 0; i < kRows; ++i) {
+                    data.addNew();
+                    data.setField("a", "riga " + std::to_string(i));
+                    data.setField("n", i == notANumberAt ? std::numeric_limits<double>::quiet_NaN() : i * 0.5);
+                    data.update();
+                }
+            },
+            &counts);
+        EXPECT_EQ(registration.finish(*counts.kept, true), "");
+
+        std::vector<app::AddedRecord> expected;
+        data.setRecordSource("select rowid, * from t where rowid > 1 order by rowid");
+        for (data.refresh(); !data.eof(); data.moveNext()) {
+            std::vector<db::Value> row = data.rowValues();
+            const std::string id = row.front().toText();
+            row.erase(row.begin());
+            expected.push_back({id, app::rowFingerprint(row)});
+        }
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(kRows));
+        app::ImportRegister reg(mapping);
+        const std::vector<app::RegisterRun> runs = reg.runs("t");
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_TRUE(runs.front().undoable);
+        const std::vector<app::AddedRecord> records = reg.recordsOf(runs.front().number);
+        ASSERT_EQ(records.size(), expected.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            EXPECT_EQ(records[i].identity, expected[i].identity) << i;
+            EXPECT_EQ(records[i].fingerprint, expected[i].fingerprint) << i;
+        }
+    }
+}
+
+}  // namespace
