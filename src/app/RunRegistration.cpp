@@ -4,6 +4,10 @@
 #include "app/Sha256.h"
 
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
 
 namespace tessaro7::app {
 
@@ -58,9 +62,22 @@ struct RowBatch {
 
 // Rows are hashed a batch at a time on another thread while the next batch
 // is gathered: at most two batches are held, and they take turns, so their
-// buffers are filled again rather than allocated for every batch.
+// buffers are filled again rather than allocated for every batch. The one
+// thread hashes every batch of the run.
 class RowHasher {
 public:
+    RowHasher() = default;
+    RowHasher(const RowHasher&) = delete;
+    RowHasher& operator=(const RowHasher&) = delete;
+    ~RowHasher() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        if (m_worker.joinable()) m_worker.join();
+    }
+
     template <typename Row>
     void add(const db::Value& rowId, const Row& row) {
         m_batch->identities.push_back(rowId.toText());
@@ -68,39 +85,75 @@ public:
         m_batch->ends.push_back(m_batch->bytes.size());
         if (m_batch->identities.size() == kBatchRows) handOver();
     }
-    // The records of every row added, in their order.
+    // The records of every row added, in their order; throws when they could not all be hashed.
     std::vector<AddedRecord> finish() {
         handOver();
-        handOver();
+        waitIdle();
+        if (m_failed) throw std::runtime_error("row fingerprints");
         std::vector<AddedRecord> records = std::move(m_records);
         m_records.clear();
         return records;
     }
     void clear() {
-        if (m_hashing.valid()) m_hashing.wait();
-        m_hashing = {};
+        waitIdle();
         for (RowBatch& b : m_batches) b.clear();
         m_records.clear();
+        m_failed = false;
     }
 
 private:
     static constexpr std::size_t kBatchRows = 1024;
+
     void handOver() {
-        if (m_hashing.valid()) {
-            std::vector<AddedRecord> done = m_hashing.get();
-            m_records.insert(m_records.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
-        }
         if (m_batch->identities.empty()) return;
-        m_hashing = std::async(std::launch::async, [b = m_batch] { return b->fingerprinted(); });
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_given; });
+        m_given = m_batch;
+        if (!m_worker.joinable()) m_worker = std::thread([this] { work(); });
+        lock.unlock();
+        m_changed.notify_all();
         m_batch = m_batch == &m_batches[0] ? &m_batches[1] : &m_batches[0];
         m_batch->clear();
+    }
+    void waitIdle() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_given; });
+    }
+    void work() {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [&] { return m_given || m_stopping; });
+            if (!m_given) return;
+            const RowBatch* batch = m_given;
+            lock.unlock();
+            std::vector<AddedRecord> done;
+            bool failed = false;
+            try {
+                done = batch->fingerprinted();
+            } catch (...) {
+                failed = true;
+            }
+            lock.lock();
+            try {
+                m_records.insert(m_records.end(), std::make_move_iterator(done.begin()), std::make_move_iterator(done.end()));
+            } catch (...) {
+                failed = true;
+            }
+            m_failed = m_failed || failed;
+            m_given = nullptr;
+            m_changed.notify_all();
+        }
     }
 
     RowBatch m_batches[2];
     RowBatch* m_batch = &m_batches[0];
-    std::vector<AddedRecord> m_records;
-    // Declared after the batches: a hashing still running ends before they go.
-    std::future<std::vector<AddedRecord>> m_hashing;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const RowBatch* m_given = nullptr;  // the batch being hashed
+    bool m_stopping = false;
+    bool m_failed = false;
+    std::vector<AddedRecord> m_records;  // the worker's while a batch is given
+    std::thread m_worker;
 };
 
 std::string rowFingerprint(const std::vector<db::Value>& row) {

@@ -41,6 +41,7 @@ struct DataSource::Result {
     // The written table's columns, looked up once: an import writes every field of every row through them.
     const std::vector<TableColumn>* tableColumns = nullptr;
     std::size_t nextColumn = 0;  // where the next field set is looked for first
+    std::vector<std::size_t> setOrder;  // the columns the last row set, in the order set
     std::vector<Value> row;  // the current row
     Value rowId;
     bool eof = true;
@@ -219,16 +220,24 @@ void DataSource::edit() {
 const TableColumn& DataSource::targetColumn(std::string_view name) {
     if (!m_result->tableColumns) m_result->tableColumns = &m_connection->columnsOf(m_result->select.table);
     const std::vector<TableColumn>& columns = *m_result->tableColumns;
-    // Rows are mostly set field after field in the same order: the column
-    // after the last one found is tried first.
+    // Rows are mostly set in the order of the row before: the column set at
+    // the same place of that row is tried first, then the column after the
+    // last one found.
+    std::vector<std::size_t>& order = m_result->setOrder;
+    const std::size_t place = m_pendingCount;
+    if (place < order.size() && columns[order[place]].name == name) return columns[order[place]];
     std::size_t& hint = m_result->nextColumn;
-    if (hint < columns.size() && (columns[hint].name == name || sameName(columns[hint].name, name)))
-        return columns[hint++];
+    auto found = [&](std::size_t i) -> const TableColumn& {
+        hint = i + 1;
+        if (place < order.size())
+            order[place] = i;
+        else if (place == order.size())
+            order.push_back(i);
+        return columns[i];
+    };
+    if (hint < columns.size() && (columns[hint].name == name || sameName(columns[hint].name, name))) return found(hint);
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (sameName(columns[i].name, name)) {
-            hint = i + 1;
-            return columns[i];
-        }
+        if (sameName(columns[i].name, name)) return found(i);
     throw EngineError(engine_error::kFieldNotFound, filledText(std::string(msg::kFieldNotFound) + msg::kInTable + ".",
                                                                {{"campo", name}, {"tabella", m_result->select.table}}));
 }

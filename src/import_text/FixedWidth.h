@@ -16,7 +16,8 @@ public:
     TextLine(std::string_view utf8) { assign(utf8); }
     void assign(std::string_view utf8) {
         m_text = utf8;
-        m_character = m_byte = 0;
+        m_character = m_byte = m_nextContinuation = 0;
+        m_indexed = false;
     }
 
     std::string_view text() const { return m_text; }
@@ -27,12 +28,18 @@ public:
 private:
     // Where character `character` starts (the text's end when it has fewer).
     std::size_t byteOf(std::size_t character) const;
+    void index() const;
 
     std::string_view m_text;
-    // Fields are cut left to right: the last character found, and where it
-    // starts, are where the next search begins.
+    // The positions of the continuation bytes, ascending, once a field is cut.
+    mutable std::vector<std::size_t> m_continuations;
+    mutable bool m_indexed = false;
+    // Fields are cut left to right: the last character found, where it
+    // starts and the first continuation byte after it are where the next
+    // search begins.
     mutable std::size_t m_character = 0;
     mutable std::size_t m_byte = 0;
+    mutable std::size_t m_nextContinuation = 0;
 };
 
 // The number of characters of a UTF-8 text.

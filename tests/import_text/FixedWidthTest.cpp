@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <unicode/unistr.h>
 
@@ -88,9 +91,14 @@ TEST(TextLineColumns, AgreesWithIcuWhateverTheOrderOfTheCuts) {
     const std::string lines[] = {"", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", "Città di Forlì, Società à r.l. 𝄞 €",
                                  "àèìòù€𝄞ÀÈÌÒÙ", "12345678à12345678é1234567812345678ò",
                                  // Characters across the eight-byte words the cut counts by.
-                                 "1234567àbcdefghijklmnop", "123456𝄞abcdefghij€xyzàèìòù0123456789"};
-    const std::size_t cuts[][2] = {{0, 5},  {5, 20}, {25, 3},  {2, 9},  {9, 0},  {40, 4},
-                                   {7, 1},  {8, 8},  {16, 80}, {0, 80}, {33, 2}, {1, 1}};
+                                 "1234567àbcdefghijklmnop", "123456𝄞abcdefghij€xyzàèìòù0123456789",
+                                 // ... and across the sixteen-byte blocks, a long line padded as fields are.
+                                 "123456789012345à6789012345678901€3456789012345𝄞7890 ROSSI        à    ",
+                                 "Via Roma 1, Città         Forlì               €€€€€€€€€€€€€€€ 𝄞𝄞𝄞𝄞𝄞𝄞𝄞𝄞 fine"};
+    std::vector<std::array<std::size_t, 2>> cuts = {{0, 5},  {5, 20}, {25, 3},  {2, 9},  {9, 0},  {40, 4},
+                                                    {7, 1},  {8, 8},  {16, 80}, {0, 80}, {33, 2}, {1, 1}};
+    std::mt19937 random(7);
+    for (int i = 0; i < 300; ++i) cuts.push_back({random() % 90, random() % 40});
     for (const std::string& text : lines) {
         const icu::UnicodeString wide = icu::UnicodeString::fromUTF8(text);
         const int32_t characters = wide.countChar32();
@@ -104,6 +112,26 @@ TEST(TextLineColumns, AgreesWithIcuWhateverTheOrderOfTheCuts) {
             EXPECT_EQ(std::string(line.columns(cut[0], cut[1])), expected) << text << " " << cut[0] << "+" << cut[1];
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Lines of any length, with characters of every width: the count agrees
+// with ICU's, whole blocks, counted lanes and the last few bytes alike.
+TEST(ColumnCount, AgreesWithIcuAtEveryLength) {
+    const std::string pieces[] = {"a", "à", "€", "𝄞", " "};
+    std::mt19937 random(11);
+    for (std::size_t length : {0u, 1u, 15u, 16u, 17u, 33u, 4079u, 4080u, 4081u, 4096u, 9000u}) {
+        std::string text;
+        while (text.size() < length) text += pieces[random() % 5];
+        EXPECT_EQ(tessaro7::import_text::columnCount(text),
+                  static_cast<std::size_t>(icu::UnicodeString::fromUTF8(text).countChar32()))
+            << text.size() << " bytes";
+    }
+    // Bytes that only continue (no UTF-8, but a count must not wrap): none starts a character.
+    EXPECT_EQ(tessaro7::import_text::columnCount(std::string(9000, '\x80') + "ab"), 2u);
 }
 
 }  // namespace
