@@ -19,23 +19,28 @@ constexpr Bom kBoms[] = {
     {TextEncoding::Utf16BE, "\xFE\xFF"},
 };
 
+// Valid stretches are copied whole; an invalid sequence becomes the mark.
 std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::size_t stopAfter, std::string& out) {
-    std::size_t i = 0;
+    std::size_t i = 0, valid = 0;  // [valid, i) is valid and not copied yet
+    auto copyValid = [&] { out.append(reinterpret_cast<const char*>(p + valid), i - valid); };
     while (i < stopAfter) {
-        std::size_t ascii = db::asciiPrefixLength(std::string_view(reinterpret_cast<const char*>(p + i), n - i));
-        if (ascii > 0) {
-            out.append(reinterpret_cast<const char*>(p + i), ascii);
-            i += ascii;
+        i += db::asciiPrefixLength(std::string_view(reinterpret_cast<const char*>(p + i), n - i));
+        if (i >= n) break;
+        // Most are two-byte letters.
+        if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            i += 2;
             continue;
         }
         db::Utf8Sequence s = db::utf8SequenceAt(p + i, n - i);
-        if (s.kind == db::Utf8Sequence::Kind::Incomplete) return i;
-        if (s.kind == db::Utf8Sequence::Kind::Invalid)
+        if (s.kind == db::Utf8Sequence::Kind::Incomplete) break;
+        if (s.kind == db::Utf8Sequence::Kind::Invalid) {
+            copyValid();
             out += kInvalidMark;
-        else
-            out.append(reinterpret_cast<const char*>(p + i), s.length);
+            valid = i + s.length;
+        }
         i += s.length;
     }
+    copyValid();
     return i;
 }
 

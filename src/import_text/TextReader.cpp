@@ -1,9 +1,17 @@
 #include "import_text/TextReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "db/TextCodec.h"
 
 namespace tessaro7::import_text {
 
@@ -134,13 +142,126 @@ bool TextReader::next() {
 
 namespace tessaro7::import_text {
 
-TextScan scanText(std::istream& in, long maxLines) {
+namespace {
+
+// The bytes among sixteen a scan of plain bytes stops at: line ends, NUL, and
+// bytes above 0x7F while the text may still be UTF-8.
+unsigned specialBytes(const unsigned char* p, bool high) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')));
+    const __m128i stops = _mm_or_si128(ends, _mm_cmpeq_epi8(bytes, _mm_setzero_si128()));
+    return static_cast<unsigned>(_mm_movemask_epi8(stops) | (high ? _mm_movemask_epi8(bytes) : 0));
+#else
+    unsigned marks = 0;
+    for (int k = 0; k < 16; ++k)
+        if (p[k] == '\n' || p[k] == '\r' || p[k] == 0 || (high && p[k] >= 0x80)) marks |= 1u << k;
+    return marks;
+#endif
+}
+
+}  // namespace
+
+std::optional<TextScan> scanPlainBytes(std::istream& in, long maxLines, std::size_t chunkBytes) {
     TextScan scan;
+    std::vector<unsigned char> buffer(chunkBytes + 4);
+    std::size_t carried = 0;  // an incomplete sequence from the chunk before, at the start
+    bool valid = true, nonAscii = false;
+    bool afterCr = false;      // the byte before was a carriage return
+    bool content = false;      // the line in progress has bytes
+    bool flawed = false;       // the line in progress holds a NUL: the scan ends with it
+    long ended = 0;            // lines ended
+    auto result = [&] {
+        scan.lines = ended + (content ? 1 : 0);
+        scan.encoding = valid && nonAscii ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+        return scan;
+    };
+    for (;;) {
+        in.read(reinterpret_cast<char*>(buffer.data() + carried), static_cast<std::streamsize>(chunkBytes));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (in.bad()) {
+            scan.failed = true;
+            return result();
+        }
+        const bool last = got < chunkBytes;
+        const std::size_t n = carried + got;
+        const unsigned char* p = buffer.data();
+        carried = 0;
+        std::size_t i = 0;
+        while (i < n) {
+            if (i + 16 <= n) {
+                const unsigned marks = specialBytes(p + i, valid);
+                const std::size_t plain = marks ? static_cast<std::size_t>(std::countr_zero(marks)) : 16;
+                if (plain > 0) {
+                    if (!content && ended >= maxLines) return std::nullopt;  // a line beyond those read
+                    content = true;
+                    afterCr = false;
+                    i += plain;
+                    continue;
+                }
+            }
+            const unsigned char b = p[i];
+            if (b == '\n' || b == '\r') {
+                if (b == '\r' || !afterCr) {
+                    if (ended >= maxLines) return std::nullopt;
+                    ++ended;
+                }
+                afterCr = b == '\r';
+                content = false;
+                ++i;
+                if (flawed) return result();
+                continue;
+            }
+            if (!content && ended >= maxLines) return std::nullopt;
+            content = true;
+            afterCr = false;
+            if (b == 0 && !flawed) {
+                flawed = true;
+                scan.flawedLine = ended + 1;
+                scan.flawIsNul = true;
+            }
+            if (b >= 0x80 && valid) {
+                // Most are two-byte letters.
+                if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+                    nonAscii = true;
+                    i += 2;
+                    continue;
+                }
+                const db::Utf8Sequence s = db::utf8SequenceAt(p + i, n - i);
+                if (s.kind == db::Utf8Sequence::Kind::Incomplete && !last) {
+                    carried = n - i;
+                    std::memmove(buffer.data(), p + i, carried);
+                    break;
+                }
+                if (s.kind == db::Utf8Sequence::Kind::Character) {
+                    nonAscii = true;
+                    i += s.length;
+                    continue;
+                }
+                valid = false;
+            }
+            ++i;
+        }
+        if (last) return result();
+    }
+}
+
+TextScan scanText(std::istream& in, long maxLines) {
     char head[3] = {};
     in.read(head, sizeof head);
     std::optional<TextEncoding> bom = encodingByBom(std::string_view(head, static_cast<std::size_t>(in.gcount())));
     in.clear();
     in.seekg(0);
+    if (!bom) {
+        if (std::optional<TextScan> plain = scanPlainBytes(in, maxLines)) return *plain;
+        in.clear();
+        in.seekg(0);
+    }
+    return scanDecodedLines(in, maxLines, bom);
+}
+
+TextScan scanDecodedLines(std::istream& in, long maxLines, std::optional<TextEncoding> bom) {
+    TextScan scan;
     // Without a mark the file is read as UTF-8 first: Windows-1252 text that
     // is not valid UTF-8 shows an invalid sequence, which then only decides
     // the encoding. The lines end at the same bytes either way.

@@ -3,6 +3,7 @@
 // bounded by the piece and by the columns asked for, whatever the file holds.
 #include <cstddef>
 #include <istream>
+#include <optional>
 #include <memory>
 #include <string>
 
@@ -86,5 +87,12 @@ struct TextScan {
 // every byte read is valid UTF-8 and at least one character has more than one
 // byte; otherwise Windows-1252. The scan stops at the first flawed line.
 TextScan scanText(std::istream& in, long maxLines);
+// The same for a file without a byte-order mark, on its bytes as they are
+// (no line is decoded), `chunkBytes` at a time; nothing when the file has
+// more lines than `maxLines` (the general scan then counts them).
+std::optional<TextScan> scanPlainBytes(std::istream& in, long maxLines, std::size_t chunkBytes = 1 << 20);
+// The same by reading and decoding every line, in the encoding of `bom`
+// (UTF-8 first when there is none).
+TextScan scanDecodedLines(std::istream& in, long maxLines, std::optional<TextEncoding> bom);
 
 }  // namespace tessaro7::import_text

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -179,6 +181,45 @@ TEST(ScanText, LinesBeyondTheLimitAreOnlyCounted) {
     EXPECT_EQ(s.lines, 2);
     EXPECT_EQ(s.notRead, 2);
     EXPECT_EQ(s.flawedLine, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A file without a mark is scanned on its bytes; the answer is the one of
+// reading and decoding every line, whatever the chunk its bytes come in,
+// and a file with more lines than are read is left to that reading.
+TEST(ScanText, PlainBytesTellWhatDecodedLinesTell) {
+    const std::string pieces[] = {"abc", std::string(40, ' '), "\r\n", "\n", "\r", "\n\r", std::string(1, '\0'),
+                                  "Citt\xC3\xA0", "\xE2\x82\xAC", "\xF0\x9D\x84\x9E", "\xE0", "\xC3", "\x80",
+                                  "\xED\xA0\x80", "Caff\xE8"};
+    std::mt19937 random(5);
+    int plain = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes;
+        // Mostly text that is UTF-8 or plain, sometimes a flaw.
+        const std::size_t kinds = round % 3 == 0 ? std::size(pieces) : 10;
+        for (int k = 0, n = static_cast<int>(random() % 40); k < n; ++k) bytes += pieces[random() % kinds];
+        if (bytes.starts_with("\xEF\xBB\xBF")) continue;
+        const long maxLines = 1 + static_cast<long>(random() % 12);
+        std::istringstream decoded(bytes), raw(bytes);
+        const TextScan expected = scanDecodedLines(decoded, maxLines, std::nullopt);
+        const std::optional<TextScan> s = scanPlainBytes(raw, maxLines, 1 + random() % 20);
+        SCOPED_TRACE("round " + std::to_string(round) + ", limit " + std::to_string(maxLines));
+        if (!s) {
+            EXPECT_GT(expected.notRead, 0);
+            continue;
+        }
+        ++plain;
+        EXPECT_EQ(s->encoding, expected.encoding);
+        EXPECT_EQ(s->lines, expected.lines);
+        EXPECT_EQ(s->notRead, expected.notRead);
+        EXPECT_EQ(s->flawedLine, expected.flawedLine);
+        EXPECT_EQ(s->flawIsNul, expected.flawIsNul);
+        EXPECT_FALSE(s->failed);
+    }
+    EXPECT_GT(plain, 1000);
 }
 
 }  // namespace
