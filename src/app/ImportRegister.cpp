@@ -140,26 +140,48 @@ struct ImportRegister::Database {
 ImportRegister::ImportRegister(std::string mappingDatabasePath) : m_path(std::move(mappingDatabasePath)) {}
 
 long ImportRegister::record(RegisterRun run, const std::vector<AddedRecord>& records) {
-    Database d(m_path, true);
-    d.connection.execute("begin immediate");
+    return RegisterRunAhead(m_path, records).complete(run);
+}
+
+// The run's number is taken under the register's write lock, so that its
+// records can be written before the run itself.
+RegisterRunAhead::RegisterRunAhead(const std::string& mappingDatabasePath, const std::vector<AddedRecord>& records)
+    : m_database(std::make_unique<ImportRegister::Database>(mappingDatabasePath, true)) {
+    db::SqliteConnection& connection = m_database->connection;
+    connection.execute("begin immediate");
     try {
-        Statement s(d.connection,
-                    "insert into registro_importazioni (data_ora, postazione, utente, tabella, file, dimensione, "
-                    "sha256, foglio, record_aggiunti, esito, annullabile) values (?,?,?,?,?,?,?,?,?,?,?)");
-        s.bind(1, run.when).bind(2, run.workstation).bind(3, run.user).bind(4, run.table).bind(5, run.file);
-        s.bind(6, static_cast<std::int64_t>(run.size)).bind(7, run.sha256).bind(8, run.sheet);
-        s.bind(9, static_cast<std::int64_t>(run.added)).bind(10, run.outcome).bind(11, std::int64_t{run.undoable});
-        s.step();
-        Statement last(d.connection, "select last_insert_rowid()");
-        last.step();
-        const auto number = static_cast<long>(last.whole(0));
-        writeRecords(d.connection, number, records);
-        d.connection.execute("commit");
-        return number;
+        Statement next(connection, "select coalesce(max(numero), 0) + 1 from registro_importazioni");
+        next.step();
+        m_number = static_cast<long>(next.whole(0));
+        writeRecords(connection, m_number, records);
     } catch (...) {
-        d.connection.rollback();
+        connection.rollback();
         throw;
     }
+}
+
+RegisterRunAhead::~RegisterRunAhead() {
+    if (!m_committed) m_database->connection.rollback();
+}
+
+void RegisterRunAhead::dropRecords() {
+    Statement s(m_database->connection, "delete from registro_righe where numero = ?");
+    s.bind(1, std::int64_t{m_number}).step();
+}
+
+long RegisterRunAhead::complete(const RegisterRun& run) {
+    db::SqliteConnection& connection = m_database->connection;
+    Statement s(connection,
+                "insert into registro_importazioni (numero, data_ora, postazione, utente, tabella, file, dimensione, "
+                "sha256, foglio, record_aggiunti, esito, annullabile) values (?,?,?,?,?,?,?,?,?,?,?,?)");
+    s.bind(1, std::int64_t{m_number}).bind(2, run.when).bind(3, run.workstation).bind(4, run.user);
+    s.bind(5, run.table).bind(6, run.file).bind(7, static_cast<std::int64_t>(run.size)).bind(8, run.sha256);
+    s.bind(9, run.sheet).bind(10, static_cast<std::int64_t>(run.added)).bind(11, run.outcome);
+    s.bind(12, std::int64_t{run.undoable});
+    s.step();
+    connection.execute("commit");
+    m_committed = true;
+    return m_number;
 }
 
 std::optional<RegisterRun> ImportRegister::earlierImport(const std::string& table, const std::string& sha256) {

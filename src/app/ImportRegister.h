@@ -7,6 +7,7 @@
 // can be recognised when the same content comes again and undone while its
 // records are as it left them.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,8 +71,31 @@ public:
     void recordUndo(long run, const std::string& when, const std::string& by);
 
 private:
+    friend class RegisterRunAhead;
     struct Database;
     std::string m_path;
+};
+
+// A run entered in the register ahead of its figures: its records are
+// written in a transaction of their own while the run's rows are still
+// being saved, which holds the register until the run is completed (and
+// committed) or goes (and is rolled back).
+class RegisterRunAhead {
+public:
+    // Throws EngineError.
+    RegisterRunAhead(const std::string& mappingDatabasePath, const std::vector<AddedRecord>& records);
+    ~RegisterRunAhead();
+    RegisterRunAhead(const RegisterRunAhead&) = delete;
+    RegisterRunAhead& operator=(const RegisterRunAhead&) = delete;
+    // Leaves the records out: the run cannot be undone.
+    void dropRecords();
+    // Adds the run itself and commits; gives its number. Throws EngineError.
+    long complete(const RegisterRun& run);
+
+private:
+    std::unique_ptr<ImportRegister::Database> m_database;
+    long m_number = 0;
+    bool m_committed = false;
 };
 
 // The question before the same content goes into the same table again:

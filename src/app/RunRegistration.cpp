@@ -201,6 +201,11 @@ void RunRegistration::collect(db::DataSource& target) noexcept {
         }
         m_records = m_hasher->finish();
         m_collected = true;
+        // The records go into the register while the run's rows are saved.
+        if (!m_source.mappingDatabasePath.empty() && !m_records.empty())
+            m_ahead = std::async(std::launch::async, [this] {
+                return std::make_unique<RegisterRunAhead>(m_source.mappingDatabasePath, m_records);
+            });
     } catch (...) {
         m_hasher->clear();
         m_records.clear();
@@ -224,8 +229,13 @@ std::string RunRegistration::finish(long kept, bool completed) {
             run.size = file->size;
             run.sha256 = file->sha256;
         }
-        ImportRegister(m_source.mappingDatabasePath)
-            .record(run, run.undoable ? m_records : std::vector<AddedRecord>());
+        std::unique_ptr<RegisterRunAhead> ahead = m_ahead.valid() ? m_ahead.get() : nullptr;
+        if (!ahead)
+            ahead = std::make_unique<RegisterRunAhead>(m_source.mappingDatabasePath,
+                                                       run.undoable ? m_records : std::vector<AddedRecord>());
+        else if (!run.undoable)
+            ahead->dropRecords();
+        ahead->complete(run);
     } catch (const db::EngineError& e) {
         return msg::kRunNotRegistered + std::string(e.what());
     }

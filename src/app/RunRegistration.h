@@ -2,10 +2,11 @@
 // How an import run enters the import register: inside the run's transaction
 // it marks where its rows begin and takes each row's identity and values as
 // stored (as each row is written, where the engine can tell them then, else
-// read back once they are written); after the commit it writes the run to the
-// register of the mapping database. The mapping database is another file, so
-// that write comes after the business rows are saved: when it fails the rows
-// stay, and the final message says the run is not registered.
+// read back once they are written), and starts writing them to the register
+// of the mapping database while the rows are saved. The mapping database is
+// another file: the run is committed to the register only after the business
+// rows are saved; when that fails the rows stay, and the final message says
+// the run is not registered.
 #include <future>
 #include <memory>
 #include <optional>
@@ -52,6 +53,9 @@ private:
     bool m_collected = false;
     std::vector<AddedRecord> m_records;
     std::unique_ptr<RowHasher> m_hasher;
+    // The records written to the register ahead of the run's figures (after
+    // the records it reads, so that it ends before they go).
+    std::future<std::unique_ptr<RegisterRunAhead>> m_ahead;
     // The file's size and SHA-256, taken on another thread while the run works.
     std::future<std::optional<FileFingerprint>> m_file;
 };

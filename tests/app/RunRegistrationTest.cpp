@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 #include "app/ImportRegister.h"
 #include "app/RunRegistration.h"
@@ -74,6 +75,66 @@ TEST(RunRegistration, TheRegisterHoldsTheRowsAsStored) {
             EXPECT_EQ(records[i].identity, expected[i].identity) << i;
             EXPECT_EQ(records[i].fingerprint, expected[i].fingerprint) << i;
         }
+    }
+}
+
+// The register is written while the run's rows are saved, but a run enters
+// it only when it is finished with rows kept: one that ends otherwise leaves
+// nothing and holds the register no longer; one whose rows cannot all be
+// told is entered without its records, and cannot be undone.
+TEST(RunRegistration, ARunEntersTheRegisterOnlyWhenFinishedWithRowsKept) {
+    struct Case {
+        const char* what;
+        std::optional<long> kept;  // none: never finished
+        bool entered, undoable;
+    };
+    const Case cases[] = {
+        {"finished with every row", 3, true, true},
+        {"finished with fewer rows than told", 2, true, false},
+        {"finished with none", 0, false, false},
+        {"never finished", std::nullopt, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string business = (dir / "b.mdb").string(), mapping = (dir / "m.mdb").string();
+        db::createDatabaseFromSql(business, "create table t (a VARCHAR(10))");
+        dir.write("m.mdb", "");
+        dir.write("file.txt", "righe");
+        {
+            db::DataSource data;
+            data.setDatabaseName(business);
+            data.setRecordSource("t");
+            app::RunRegistration registration({mapping, (dir / "file.txt").string(), ""}, "t");
+            db::RunCounts counts;
+            data.runInOneTransaction(
+                [&] {
+                    app::CollectAddedRows collect(registration, data);
+                    for (const char* a : {"x", "y", "z"}) {
+                        data.addNew();
+                        data.setField("a", a);
+                        data.update();
+                    }
+                },
+                &counts);
+            if (c.kept) {
+                EXPECT_EQ(registration.finish(*c.kept, true), "");
+            }
+        }
+        app::ImportRegister reg(mapping);
+        const std::vector<app::RegisterRun> runs = reg.runs("t");
+        ASSERT_EQ(runs.size(), c.entered ? 1u : 0u);
+        if (c.entered) {
+            EXPECT_EQ(runs.front().added, *c.kept);
+            EXPECT_EQ(runs.front().undoable, c.undoable);
+            EXPECT_EQ(reg.recordsOf(runs.front().number).size(), c.undoable ? 3u : 0u);
+        }
+        EXPECT_TRUE(reg.recordsOf(1).empty() || c.undoable);
+        // Nothing holds the register afterwards.
+        app::RegisterRun later;
+        later.table = "t";
+        later.added = 1;
+        EXPECT_EQ(reg.record(later, {{"9", "impronta"}}), c.entered ? 2 : 1);
     }
 }
 
