@@ -4,6 +4,7 @@
 // that is no number is stored as Null halfway through the run).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -18,6 +19,35 @@ namespace {
 using namespace tessaro7;
 using tessaro7::testing::TempDir;
 
+// A business database of `schema` (its table is t) beside an empty mapping
+// database and the file a run reads.
+struct RunFolder {
+    TempDir dir;
+    std::string business = (dir / "b.mdb").string(), mapping = (dir / "m.mdb").string();
+    db::DataSource data;
+    std::optional<app::RunRegistration> registration;
+
+    explicit RunFolder(const std::string& schema) {
+        db::createDatabaseFromSql(business, schema);
+        dir.write("m.mdb", "");
+        dir.write("file.txt", "righe");
+        data.setDatabaseName(business);
+        data.setRecordSource("t");
+        registration.emplace(app::RunSource{mapping, (dir / "file.txt").string(), ""}, "t");
+    }
+    // Runs `write` as one run whose rows the registration collects.
+    db::RunCounts run(const std::function<void()>& write) {
+        db::RunCounts counts;
+        data.runInOneTransaction(
+            [&] {
+                app::CollectAddedRows collect(*registration, data);
+                write();
+            },
+            &counts);
+        return counts;
+    }
+};
+
 TEST(RunRegistration, TheRegisterHoldsTheRowsAsStored) {
     const char* const plain = "create table t (a VARCHAR(10), n DOUBLE, c VARCHAR(5))";
     struct Case {
@@ -31,30 +61,19 @@ TEST(RunRegistration, TheRegisterHoldsTheRowsAsStored) {
     };
     for (const auto& [schema, notANumberAt] : cases) {
         SCOPED_TRACE(schema + " " + std::to_string(notANumberAt));
-        TempDir dir;
-        const std::string business = (dir / "b.mdb").string(), mapping = (dir / "m.mdb").string();
-        db::createDatabaseFromSql(business, schema + "; insert into t (a) values ('prima')");
-        dir.write("m.mdb", "");
-        dir.write("file.txt", "righe");
-        db::DataSource data;
-        data.setDatabaseName(business);
-        data.setRecordSource("t");
-        app::RunRegistration registration({mapping, (dir / "file.txt").string(), ""}, "t");
-        db::RunCounts counts;
+        RunFolder folder(schema + "; insert into t (a) values ('prima')");
+        db::DataSource& data = folder.data;
         // More rows than a batch of hashing, so that batches take turns.
         constexpr int kRows = 2500;
-        data.runInOneTransaction(
-            [&] {
-                app::CollectAddedRows collect(registration, data);
-                for (int i = 0; i < kRows; ++i) {
-                    data.addNew();
-                    data.setField("a", "riga " + std::to_string(i));
-                    data.setField("n", i == notANumberAt ? std::numeric_limits<double>::quiet_NaN() : i * 0.5);
-                    data.update();
-                }
-            },
-            &counts);
-        EXPECT_EQ(registration.finish(*counts.kept, true), "");
+        const db::RunCounts counts = folder.run([&] {
+            for (int i = 0; i < kRows; ++i) {
+                data.addNew();
+                data.setField("a", "riga " + std::to_string(i));
+                data.setField("n", i == notANumberAt ? std::numeric_limits<double>::quiet_NaN() : i * 0.5);
+                data.update();
+            }
+        });
+        EXPECT_EQ(folder.registration->finish(*counts.kept, true), "");
 
         std::vector<app::AddedRecord> expected;
         data.setRecordSource("select rowid, * from t where rowid > 1 order by rowid");
@@ -65,7 +84,7 @@ TEST(RunRegistration, TheRegisterHoldsTheRowsAsStored) {
             expected.push_back({id, app::rowFingerprint(row)});
         }
         ASSERT_EQ(expected.size(), static_cast<std::size_t>(kRows));
-        app::ImportRegister reg(mapping);
+        app::ImportRegister reg(folder.mapping);
         const std::vector<app::RegisterRun> runs = reg.runs("t");
         ASSERT_EQ(runs.size(), 1u);
         EXPECT_TRUE(runs.front().undoable);
@@ -96,32 +115,19 @@ TEST(RunRegistration, ARunEntersTheRegisterOnlyWhenFinishedWithRowsKept) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TempDir dir;
-        const std::string business = (dir / "b.mdb").string(), mapping = (dir / "m.mdb").string();
-        db::createDatabaseFromSql(business, "create table t (a VARCHAR(10))");
-        dir.write("m.mdb", "");
-        dir.write("file.txt", "righe");
-        {
-            db::DataSource data;
-            data.setDatabaseName(business);
-            data.setRecordSource("t");
-            app::RunRegistration registration({mapping, (dir / "file.txt").string(), ""}, "t");
-            db::RunCounts counts;
-            data.runInOneTransaction(
-                [&] {
-                    app::CollectAddedRows collect(registration, data);
-                    for (const char* a : {"x", "y", "z"}) {
-                        data.addNew();
-                        data.setField("a", a);
-                        data.update();
-                    }
-                },
-                &counts);
-            if (c.kept) {
-                EXPECT_EQ(registration.finish(*c.kept, true), "");
+        RunFolder folder("create table t (a VARCHAR(10))");
+        folder.run([&] {
+            for (const char* a : {"x", "y", "z"}) {
+                folder.data.addNew();
+                folder.data.setField("a", a);
+                folder.data.update();
             }
+        });
+        if (c.kept) {
+            EXPECT_EQ(folder.registration->finish(*c.kept, true), "");
         }
-        app::ImportRegister reg(mapping);
+        folder.registration.reset();
+        app::ImportRegister reg(folder.mapping);
         const std::vector<app::RegisterRun> runs = reg.runs("t");
         ASSERT_EQ(runs.size(), c.entered ? 1u : 0u);
         if (c.entered) {
