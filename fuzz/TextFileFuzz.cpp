@@ -2,10 +2,12 @@
 // encoding, the reading of lines in every encoding at two piece sizes, and
 // the cutting of the article fields with a fixed mapping. Beyond memory
 // errors it stops on a broken promise: two piece sizes reading different
-// lines, or a line of a file found clean that is not valid UTF-8.
+// lines, a line of a file found clean that is not valid UTF-8, or the scan
+// of a file's bytes telling otherwise than the reading of its lines.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,6 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     std::istringstream in(bytes);
     TextScan scan = scanText(in, 64);
+    // Without a mark, the bytes scanned in small chunks tell what reading every line tells.
+    if (!encodingByBom(std::string_view(bytes).substr(0, 3))) {
+        std::istringstream raw(bytes), decoded(bytes);
+        const std::optional<TextScan> plain = scanPlainBytes(raw, 64, 7);
+        const TextScan lines = scanDecodedLines(decoded, 64, std::nullopt);
+        check(plain ? plain->encoding == lines.encoding && plain->lines == lines.lines &&
+                          plain->notRead == lines.notRead && plain->flawedLine == lines.flawedLine &&
+                          plain->flawIsNul == lines.flawIsNul
+                    : lines.notRead > 0);
+    }
     for (TextEncoding encoding :
          {TextEncoding::Windows1252, TextEncoding::Utf8, TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
         // A file the scan found clean in this encoding holds only valid UTF-8 once read.
