@@ -108,8 +108,9 @@ private:
         if (m_batch->identities.empty()) return;
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return !m_given; });
-        m_given = m_batch;
+        // The thread first: when it cannot start, no batch is left waiting for it.
         if (!m_worker.joinable()) m_worker = std::thread([this] { work(); });
+        m_given = m_batch;
         lock.unlock();
         m_changed.notify_all();
         m_batch = m_batch == &m_batches[0] ? &m_batches[1] : &m_batches[0];

@@ -160,89 +160,130 @@ unsigned specialBytes(const unsigned char* p, bool high) {
 #endif
 }
 
-}  // namespace
+// A scan of plain bytes, chunk after chunk.
+class PlainByteScan {
+public:
+    explicit PlainByteScan(long maxLines) : m_maxLines(maxLines) {}
 
-std::optional<TextScan> scanPlainBytes(std::istream& in, long maxLines, std::size_t chunkBytes) {
-    TextScan scan;
-    std::vector<unsigned char> buffer(chunkBytes + 4);
-    std::size_t carried = 0;  // an incomplete sequence from the chunk before, at the start
-    bool valid = true, nonAscii = false;
-    bool afterCr = false;      // the byte before was a carriage return
-    bool content = false;      // the line in progress has bytes
-    bool flawed = false;       // the line in progress holds a NUL: the scan ends with it
-    long ended = 0;            // lines ended
-    auto result = [&] {
-        scan.lines = ended + (content ? 1 : 0);
-        scan.encoding = valid && nonAscii ? TextEncoding::Utf8 : TextEncoding::Windows1252;
-        return scan;
-    };
-    for (;;) {
-        in.read(reinterpret_cast<char*>(buffer.data() + carried), static_cast<std::streamsize>(chunkBytes));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (in.bad()) {
-            scan.failed = true;
-            return result();
-        }
-        const bool last = got < chunkBytes;
-        const std::size_t n = carried + got;
-        const unsigned char* p = buffer.data();
-        carried = 0;
-        std::size_t i = 0;
-        while (i < n) {
+    // Scans p[0, n), the last chunk when `last`; `waiting` receives how many
+    // bytes at the end start a character that the next chunk completes.
+    // False when the scan is over: a flawed line ended, or a line beyond
+    // those read began (beyond()).
+    bool chunk(const unsigned char* p, std::size_t n, bool last, std::size_t& waiting) {
+        waiting = 0;
+        for (std::size_t i = 0; i < n;) {
             if (i + 16 <= n) {
-                const unsigned marks = specialBytes(p + i, valid);
+                const unsigned marks = specialBytes(p + i, m_valid);
                 const std::size_t plain = marks ? static_cast<std::size_t>(std::countr_zero(marks)) : 16;
                 if (plain > 0) {
-                    if (!content && ended >= maxLines) return std::nullopt;  // a line beyond those read
-                    content = true;
-                    afterCr = false;
+                    if (!lineGoesOn()) return false;
                     i += plain;
                     continue;
                 }
             }
             const unsigned char b = p[i];
             if (b == '\n' || b == '\r') {
-                if (b == '\r' || !afterCr) {
-                    if (ended >= maxLines) return std::nullopt;
-                    ++ended;
-                }
-                afterCr = b == '\r';
-                content = false;
+                if (!lineEnds(b)) return false;
                 ++i;
-                if (flawed) return result();
                 continue;
             }
-            if (!content && ended >= maxLines) return std::nullopt;
-            content = true;
-            afterCr = false;
-            if (b == 0 && !flawed) {
-                flawed = true;
-                scan.flawedLine = ended + 1;
-                scan.flawIsNul = true;
+            if (!lineGoesOn()) return false;
+            if (b == 0 && !m_flawed) {
+                m_flawed = true;
+                m_scan.flawedLine = m_ended + 1;
+                m_scan.flawIsNul = true;
             }
-            if (b >= 0x80 && valid) {
-                // Most are two-byte letters.
-                if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
-                    nonAscii = true;
-                    i += 2;
-                    continue;
-                }
-                const db::Utf8Sequence s = db::utf8SequenceAt(p + i, n - i);
-                if (s.kind == db::Utf8Sequence::Kind::Incomplete && !last) {
-                    carried = n - i;
-                    std::memmove(buffer.data(), p + i, carried);
-                    break;
-                }
-                if (s.kind == db::Utf8Sequence::Kind::Character) {
-                    nonAscii = true;
-                    i += s.length;
-                    continue;
-                }
-                valid = false;
+            const std::size_t taken = b >= 0x80 && m_valid ? highByte(p + i, n - i, last) : 1;
+            if (taken == 0) {
+                waiting = n - i;
+                return true;
             }
-            ++i;
+            i += taken;
         }
-        if (last) return result();
+        return true;
+    }
+    bool beyond() const { return m_beyond; }
+    void failed() { m_scan.failed = true; }
+    TextScan result() {
+        m_scan.lines = m_ended + (m_content ? 1 : 0);
+        m_scan.encoding = m_valid && m_nonAscii ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+        return m_scan;
+    }
+
+private:
+    // A byte of a line: false when the line is beyond those read.
+    bool lineGoesOn() {
+        if (!m_content && m_ended >= m_maxLines) {
+            m_beyond = true;
+            return false;
+        }
+        m_content = true;
+        m_afterCr = false;
+        return true;
+    }
+    // A line end (a line feed after a carriage return ends no other line).
+    bool lineEnds(unsigned char b) {
+        if (b == '\r' || !m_afterCr) {
+            if (m_ended >= m_maxLines) {
+                m_beyond = true;
+                return false;
+            }
+            ++m_ended;
+        }
+        m_afterCr = b == '\r';
+        m_content = false;
+        return !m_flawed;
+    }
+    // The bytes of the sequence a byte above 0x7F starts while the text may be
+    // UTF-8; 0 when the next chunk must complete it.
+    std::size_t highByte(const unsigned char* p, std::size_t n, bool last) {
+        // Most are two-byte letters.
+        if (p[0] >= 0xC2 && p[0] <= 0xDF && n > 1 && (p[1] & 0xC0) == 0x80) {
+            m_nonAscii = true;
+            return 2;
+        }
+        const db::Utf8Sequence s = db::utf8SequenceAt(p, n);
+        if (s.kind == db::Utf8Sequence::Kind::Incomplete && !last) return 0;
+        if (s.kind == db::Utf8Sequence::Kind::Character) {
+            m_nonAscii = true;
+            return s.length;
+        }
+        m_valid = false;
+        return 1;
+    }
+
+    long m_maxLines;
+    TextScan m_scan;
+    long m_ended = 0;         // lines ended
+    bool m_content = false;   // the line in progress has bytes
+    bool m_afterCr = false;   // the byte before was a carriage return
+    bool m_flawed = false;    // the line in progress holds a NUL: the scan ends with it
+    bool m_beyond = false;
+    bool m_valid = true;      // every byte so far is UTF-8
+    bool m_nonAscii = false;  // a character of more than one byte was seen
+};
+
+}  // namespace
+
+std::optional<TextScan> scanPlainBytes(std::istream& in, long maxLines, std::size_t chunkBytes) {
+    PlainByteScan scan(maxLines);
+    std::vector<unsigned char> buffer(chunkBytes + 4);
+    std::size_t carried = 0;  // an incomplete character from the chunk before, at the start
+    for (;;) {
+        in.read(reinterpret_cast<char*>(buffer.data() + carried), static_cast<std::streamsize>(chunkBytes));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (in.bad()) {
+            scan.failed();
+            return scan.result();
+        }
+        const bool last = got < chunkBytes;
+        const std::size_t n = carried + got;
+        if (!scan.chunk(buffer.data(), n, last, carried)) {
+            if (scan.beyond()) return std::nullopt;
+            return scan.result();
+        }
+        if (last) return scan.result();
+        std::memmove(buffer.data(), buffer.data() + n - carried, carried);
     }
 }
 
