@@ -26,6 +26,11 @@ struct Utf8Sequence {
 // characters beyond U+10FFFF are invalid; a sequence cut by the end of the
 // bytes that could still be completed is incomplete.
 Utf8Sequence utf8SequenceAt(const unsigned char* p, std::size_t n);
+// True when p[0..n) starts with a whole two-byte character (most accented
+// letters): the quick case of utf8SequenceAt.
+inline bool twoByteCharacterAt(const unsigned char* p, std::size_t n) {
+    return n > 1 && p[0] >= 0xC2 && p[0] <= 0xDF && (p[1] & 0xC0) == 0x80;
+}
 // How many bytes at the start are below 0x80 (the same in every encoding but UTF-16).
 std::size_t asciiPrefixLength(std::string_view bytes);
 // True when the text is well-formed UTF-8.

@@ -12,10 +12,8 @@
 namespace tessaro7::import_text {
 
 namespace {
-bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
-}  // namespace
 
-namespace {
+bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
 
 // The continuation bytes (10xxxxxx) among the eight at `p`: one bit 7 each,
 // moved to bit 0 and summed by a multiplication (the processor may have no
@@ -35,30 +33,33 @@ unsigned bitsSet(unsigned mask) {
     return (mask + (mask >> 8)) & 0x1Fu;
 }
 
+#if defined(__SSE2__)
+// Each of the sixteen bytes at `p` as 0xFF where it is a continuation byte, 0 where not.
+__m128i continuationLanes(const char* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i lead = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xC0)));
+    return _mm_cmpeq_epi8(lead, _mm_set1_epi8(static_cast<char>(0x80)));
+}
+
+unsigned continuationMarks(const char* p) { return static_cast<unsigned>(_mm_movemask_epi8(continuationLanes(p))); }
+#endif
+
 // The continuation bytes among text[from, to): sixteen at a time where it can.
 std::size_t continuationsIn(std::string_view text, std::size_t from, std::size_t to) {
     const char* p = text.data();
     std::size_t count = 0;
 #if defined(__SSE2__)
-    auto marks = [p](std::size_t at) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        const __m128i lead = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xC0)));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(lead, _mm_set1_epi8(static_cast<char>(0x80)))));
-    };
     // Whole blocks: each byte lane counts its marks (at most 255 blocks at a
     // time), and the lanes are summed at the end.
     while (from + 16 <= to) {
         __m128i lanes = _mm_setzero_si128();
-        for (int blocks = 0; blocks < 255 && from + 16 <= to; ++blocks, from += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + from));
-            const __m128i lead = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xC0)));
-            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(lead, _mm_set1_epi8(static_cast<char>(0x80))));
-        }
+        for (int blocks = 0; blocks < 255 && from + 16 <= to; ++blocks, from += 16)
+            lanes = _mm_sub_epi8(lanes, continuationLanes(p + from));
         const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
         count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
     }
     // The last few: sixteen bytes read where the text has them, the ones after `to` left out.
-    if (from < to && from + 16 <= text.size()) return count + bitsSet(marks(from) & ((1u << (to - from)) - 1));
+    if (from < to && from + 16 <= text.size()) return count + bitsSet(continuationMarks(p + from) & ((1u << (to - from)) - 1));
 #endif
     for (; from + 8 <= to; from += 8) count += continuationBytes(p + from);
     for (; from < to; ++from) count += !startsCharacter(p[from]);
@@ -76,11 +77,7 @@ void TextLine::index() const {
     std::size_t at = 0;
 #if defined(__SSE2__)
     for (; at + 16 <= size; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-        if (!_mm_movemask_epi8(bytes)) continue;
-        const __m128i lead = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xC0)));
-        auto marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(lead, _mm_set1_epi8(static_cast<char>(0x80)))));
-        for (; marks; marks &= marks - 1) m_continuations.push_back(at + static_cast<std::size_t>(std::countr_zero(marks)));
+        for (unsigned marks = continuationMarks(p + at); marks; marks &= marks - 1) m_continuations.push_back(at + static_cast<std::size_t>(std::countr_zero(marks)));
     }
 #endif
     for (; at < size; ++at)

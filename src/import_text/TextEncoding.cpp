@@ -27,7 +27,7 @@ std::size_t decodeUtf8(const unsigned char* p, std::size_t n, std::size_t stopAf
         i += db::asciiPrefixLength(std::string_view(reinterpret_cast<const char*>(p + i), n - i));
         if (i >= n) break;
         // Most are two-byte letters.
-        if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+        if (db::twoByteCharacterAt(p + i, n - i)) {
             i += 2;
             continue;
         }

@@ -238,7 +238,7 @@ private:
     // UTF-8; 0 when the next chunk must complete it.
     std::size_t highByte(const unsigned char* p, std::size_t n, bool last) {
         // Most are two-byte letters.
-        if (p[0] >= 0xC2 && p[0] <= 0xDF && n > 1 && (p[1] & 0xC0) == 0x80) {
+        if (db::twoByteCharacterAt(p, n)) {
             m_nonAscii = true;
             return 2;
         }
