@@ -12,7 +12,7 @@
     X(PQexitPipelineMode) X(PQfinish) X(PQfname) X(PQfreemem) X(PQftype) X(PQgetResult) X(PQgetisnull)              \
     X(PQgetlength) X(PQgetvalue) X(PQnfields) X(PQntuples) X(PQpipelineSync) X(PQprepare) X(PQputCopyData)          \
     X(PQputCopyEnd) X(PQresultErrorField) X(PQresultErrorMessage) X(PQresultStatus) X(PQsendPrepare)                \
-    X(PQsendQueryParams) X(PQsendQueryPrepared) X(PQsetNoticeReceiver) X(PQstatus) X(PQtransactionStatus)
+    X(PQsendQuery) X(PQsendQueryParams) X(PQsendQueryPrepared) X(PQsetNoticeReceiver) X(PQstatus) X(PQtransactionStatus)
 
 namespace tessaro7::db::libpq {
 
@@ -59,6 +59,7 @@ const Functions& functions();
 #define PQresultErrorMessage ::tessaro7::db::libpq::functions().PQresultErrorMessage
 #define PQresultStatus ::tessaro7::db::libpq::functions().PQresultStatus
 #define PQsendPrepare ::tessaro7::db::libpq::functions().PQsendPrepare
+#define PQsendQuery ::tessaro7::db::libpq::functions().PQsendQuery
 #define PQsendQueryParams ::tessaro7::db::libpq::functions().PQsendQueryParams
 #define PQsendQueryPrepared ::tessaro7::db::libpq::functions().PQsendQueryPrepared
 #define PQsetNoticeReceiver ::tessaro7::db::libpq::functions().PQsetNoticeReceiver

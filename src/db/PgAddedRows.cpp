@@ -1,6 +1,7 @@
 // The rows an import run appended on the server, read back and deleted by
 // their physical identity (ctid): each insert of the run returned it, so the
-// rows are found without reading the rest of the table.
+// rows are found without reading the rest of the table; rows copied are found
+// by the transaction that wrote them, past where the table ended.
 #include "db/LibPq.h"
 
 #include <cstdlib>
@@ -18,6 +19,12 @@ std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const 
     (void)mark;
     settleAppending();  // the rows still in the pipeline are the run's too
     const std::string name = quoted(table);
+    if (m_copiedRows > 0 && PQtransactionStatus(m_conn.get()) == PQTRANS_INTRANS) {
+        // In the table's order, as COPY stored them: no sorting.
+        const std::string from = " from " + name + runRowsCondition();
+        return run(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from, table, true,
+                                  "select count(*)" + from});
+    }
     // Identities are the server's own "(block,item)" texts, never a user's.
     std::string identities = "'{";
     for (const std::string& ctid : m_storedIds) identities += (identities.size() > 2 ? ",\"" : "\"") + ctid + "\"";

@@ -42,20 +42,39 @@ void PgConnection::beginAppending(const std::string& table, bool skipDuplicates)
         throw EngineError(engine_error::kTableNotFound, "Tabella '" + table + "' non trovata nel " + m_server + ".");
     execute("lock table " + quoted(spelled) + " in share row exclusive mode", table);
     m_appendTable = table;
+    checkCopyAllowed(spelled, skipDuplicates);
     Connection::beginAppending(table, skipDuplicates);
 }
 
-// The row joins the group being gathered; a full group is sent without
-// waiting for the server's answer. The answers are read a group behind, and a
-// failure found there is thrown by a later row or by the commit, with the
-// number of the row it belongs to.
+// Rows go by COPY while the table allows it, otherwise by groups. A full
+// group is sent without waiting for the server's answer. The answers are read
+// a group behind, and a failure found there is thrown by a later row or by
+// the commit, with the number of the row it belongs to.
 void PgConnection::appendRow(const std::string& table, const FieldValues& values) {
+    (void)table;
     throwIfFailed();
-    if (!m_pipeline) {
-        if (PQenterPipelineMode(m_conn.get()) != 1) fail(nullptr, table);
-        m_pipeline = true;
-    }
     long row = ++appendCounts().sent;
+    // A row without values takes every column's default: only an insert can write it.
+    if (values.empty() && m_copyAllowed) {
+        endCopy();
+        m_copyAllowed = false;
+    }
+    if (m_copyAllowed)
+        copyRow(values, row);
+    else
+        groupRow(values, row);
+    throwIfFailed();
+}
+
+void PgConnection::enterPipeline() {
+    if (m_pipeline) return;
+    if (PQenterPipelineMode(m_conn.get()) != 1) fail(nullptr, m_appendTable);
+    m_pipeline = true;
+}
+
+void PgConnection::groupRow(const FieldValues& values, long row) {
+    if (m_failure) return;
+    enterPipeline();
     bool sameColumns = m_group && m_group->names.size() == values.size();
     for (std::size_t i = 0; sameColumns && i < values.size(); ++i) sameColumns = m_group->names[i] == values[i].first;
     if (m_group && !sameColumns) sendGroup();
@@ -71,7 +90,6 @@ void PgConnection::appendRow(const std::string& table, const FieldValues& values
     ++m_group->rows;
     // A row without values goes alone: its statement takes every column's default.
     if (values.empty() || groupIsFull(static_cast<std::size_t>(m_group->rows), m_group->bytes)) sendGroup();
-    throwIfFailed();
 }
 
 std::string PgConnection::groupInsertText(const std::string& table, const std::vector<std::string>& names,
@@ -271,6 +289,7 @@ void PgConnection::throwIfFailed() {
 }
 
 void PgConnection::leavePipeline() {
+    endCopy();
     if (!m_pipeline) return;
     if (m_group && !m_failure && PQstatus(m_conn.get()) == CONNECTION_OK) sendGroup();
     m_group.reset();

@@ -595,6 +595,7 @@ void PgConnection::setBusyTimeout(int ms) {
 // is set again.
 void PgConnection::rollback() noexcept {
     m_group.reset();  // rows not sent yet are not sent at all
+    abandonCopy();
     try {
         leavePipeline();
     } catch (...) {

@@ -107,6 +107,26 @@ private:
     PgResult write(const std::string& sql, const std::vector<const char*>& params, const std::string& table);
     void insertNow(const std::string& table, const FieldValues& values);
     void appendRow(const std::string& table, const FieldValues& values);
+    // The row joins the group being gathered, sent when full.
+    void groupRow(const FieldValues& values, long row);
+    void enterPipeline();
+    // Whether the run's rows may go by COPY: an ordinary table with no trigger
+    // or rule of its own (its rows are then only the ones copied), and no
+    // unique key when repeated keys are skipped. Notes where the table ends,
+    // to find the copied rows there.
+    void checkCopyAllowed(const std::string& spelled, bool skipDuplicates);
+    // The row joins the COPY under way (one is started first).
+    void copyRow(const FieldValues& values, long row);
+    void startCopy(const FieldValues& values, long row);
+    void putCopyData();
+    // Ends the COPY under way; a chunk the server refused is undone and its
+    // rows sent again as groups, and the rest of the run goes by groups.
+    void endCopy();
+    void undoCopyChunk();
+    // Takes a COPY under way back without storing its rows (the run is undone).
+    void abandonCopy() noexcept;
+    // The condition that picks every row this run stored, after rows went by COPY.
+    std::string runRowsCondition();
     void sendGroup();
     void sendRow(const std::vector<std::string>& names, const std::optional<std::string>* texts, long row);
     void sendCommand(const char* sql, long row);
@@ -155,6 +175,16 @@ private:
     std::optional<EngineError> m_groupError;     // why it was refused
     std::vector<std::string> m_storedIds;           // the identities (ctid) of the rows this run stored
     std::vector<std::string> m_storedAfterFailure;  // the identities (ctid) of rows stored after a failing row
+    // The COPY of an appending run.
+    bool m_copyAllowed = false;
+    bool m_copying = false;        // a COPY is under way
+    bool m_copySavepoint = false;  // the savepoint of a chunk stored is still open
+    long m_tableEnd = 0;           // the table's last page when the run began
+    long m_copiedRows = 0;         // rows the run stored by COPY
+    std::vector<std::shared_ptr<Group>> m_chunk;  // the rows of the COPY under way, as groups
+    std::size_t m_chunkRows = 0;
+    std::size_t m_chunkBytes = 0;
+    std::string m_copyData;        // COPY text not handed to libpq yet
     bool m_commitUncertain = false;
 };
 

@@ -17,6 +17,16 @@ inline constexpr std::size_t kMaxGroupBytes = 4 << 20;
 // Whether a group of `rows` rows holding `bytes` bytes of values is sent as it is.
 bool groupIsFull(std::size_t rows, std::size_t bytes);
 
+// Where the table allows it, the rows go by COPY straight into the table, a
+// chunk per COPY: each chunk waits for one answer, and its rows are held until
+// then, to be sent again as groups when the server refuses one of them.
+inline constexpr std::size_t kMaxCopyRows = 10 * kMaxGroupRows;
+bool copyChunkIsFull(std::size_t rows, std::size_t bytes);
+
+// Appends a value in COPY's text form: backslash, tab, newline and carriage
+// return escaped, so that no value ends a field or a row; Null as \N.
+void appendCopyText(std::string& line, const std::optional<std::string>& value);
+
 // Appends a value to the text of a server array begun with "{" (the caller
 // closes it with "}"): in double quotes with its quotes and backslashes
 // escaped, so that no text is read as Null or split; Null as NULL.

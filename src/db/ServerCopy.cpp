@@ -6,6 +6,7 @@
 #include "db/Messages.h"
 #include "db/Names.h"
 #include "db/PgConnection.h"
+#include "db/RowGroups.h"
 #include "db/ServerSelectText.h"
 #include "db/SqliteConnection.h"
 
@@ -107,24 +108,6 @@ std::string createText(const CopiedTable& t) {
     return sql;
 }
 
-// One value in the text form of COPY.
-void appendCopyText(std::string& line, const Value& v) {
-    std::optional<std::string> text = serverText(v);
-    if (!text) {
-        line += "\\N";
-        return;
-    }
-    for (char c : *text) {
-        switch (c) {
-        case '\\': line += "\\\\"; break;
-        case '\t': line += "\\t"; break;
-        case '\n': line += "\\n"; break;
-        case '\r': line += "\\r"; break;
-        default: line += c;
-        }
-    }
-}
-
 // Copies the rows in their natural order; gives how many there were.
 long copyRows(SqliteConnection& source, PgConnection& server, const CopiedTable& t) {
     std::string columns;
@@ -141,7 +124,7 @@ long copyRows(SqliteConnection& source, PgConnection& server, const CopiedTable&
                           ++count;
                           for (std::size_t i = 0; i < row.size(); ++i) {
                               if (i) block += '\t';
-                              appendCopyText(block, row[i]);
+                              appendCopyText(block, serverText(row[i]));
                           }
                           block += '\n';
                       }

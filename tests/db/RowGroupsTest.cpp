@@ -38,4 +38,28 @@ TEST(RowGroupsTest, ArrayElementsAreQuotedSoThatNoTextIsReadAsNullOrSplit) {
     }
 }
 
+TEST(RowGroupsTest, AChunkIsCopiedAtTenThousandRowsOrFourMebibytesOfValues) {
+    const struct {
+        std::size_t rows, bytes;
+        bool full;
+    } cases[] = {{1, 0, false}, {9999, 4194303, false}, {10000, 0, true}, {1, 4194304, true}, {1000, 0, false}};
+    for (const auto& c : cases) EXPECT_EQ(copyChunkIsFull(c.rows, c.bytes), c.full) << c.rows << " righe, " << c.bytes;
+}
+
+TEST(RowGroupsTest, CopyTextEscapesWhatWouldEndAFieldOrARow) {
+    const struct {
+        std::optional<std::string> value;
+        const char* text;
+    } cases[] = {
+        {"a", "a"},           {std::nullopt, R"(\N)"},   {"\\N", R"(\\N)"},   {"", ""},
+        {"a\tb", R"(a\tb)"},  {"a\nb\rc", R"(a\nb\rc)"}, {"\\.", R"(\\.)"}, {"C:\\d\\", R"(C:\\d\\)"},
+        {"\"{,}\"", "\"{,}\""}, {"\x01€", "\x01€"},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        appendCopyText(line, c.value);
+        EXPECT_EQ(line, c.text);
+    }
+}
+
 }  // namespace

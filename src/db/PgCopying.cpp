@@ -1,0 +1,210 @@
+// The rows of an import copied straight into the table on the server: COPY
+// stores its rows in batches, where an insert stores them one at a time, and
+// its rows stream without an answer until the chunk ends. Each chunk runs
+// under a savepoint and keeps its rows until the server has answered; a
+// chunk the server refuses is undone and its rows are sent again as groups,
+// which name the row refused and leave out repeated keys, and the rest of the
+// run goes by groups.
+//
+// COPY gives back no identities: the run's rows are found afterwards by the
+// transaction that wrote them. The run holds the table's lock from before its
+// first write, so no other transaction that began after it can have written
+// the table: the rows written by this transaction or by a later one are the run's.
+#include "db/LibPq.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "db/PgConnection.h"
+#include "db/RowGroups.h"
+#include "db/ServerSelectText.h"
+
+namespace tessaro7::db {
+
+namespace {
+
+constexpr const char* kChunkSavepoint = "savepoint t7_copia";
+constexpr const char* kChunkDone = "release savepoint t7_copia; ";
+constexpr const char* kChunkUndo = "rollback to savepoint t7_copia; release savepoint t7_copia";
+// libpq is handed the COPY text in pieces of about this size.
+constexpr std::size_t kCopyPiece = 64 * 1024;
+
+std::string literal(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
+bool sameColumns(const std::vector<std::string>& names, const FieldValues& values) {
+    if (names.size() != values.size()) return false;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] != values[i].first) return false;
+    return true;
+}
+
+}  // namespace
+
+void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplicates) {
+    m_copyAllowed = false;
+    m_copying = false;
+    m_copySavepoint = false;
+    m_copiedRows = 0;
+    m_chunk.clear();
+    m_copyData.clear();
+    // Where repeated keys are left out, they are expected: a chunk refused
+    // for one would only be written again by groups.
+    const Table* target = findTable(spelled);
+    if (skipDuplicates && (!target || !target->key.empty() || !target->uniqueKeys.empty())) return;
+    PgResult table = query(
+        "select c.relkind = 'r' and not c.relhasrules and not exists (select 1 from pg_trigger t where t.tgrelid = "
+        "c.oid and not t.tgisinternal), pg_relation_size(c.oid) / current_setting('block_size')::bigint "
+        "from pg_class c where c.oid = " +
+            literal(quoted(spelled)) + "::regclass",
+        m_appendTable);
+    if (PQntuples(table.get()) != 1) return;
+    m_copyAllowed = std::string_view(PQgetvalue(table.get(), 0, 0)) == "t";
+    // COPY begins in the table's last page, where that has room.
+    m_tableEnd = std::max(0L, std::atol(PQgetvalue(table.get(), 0, 1)) - 1);
+}
+
+void PgConnection::copyRow(const FieldValues& values, long row) {
+    if (m_copying && !sameColumns(m_chunk.front()->names, values)) endCopy();
+    if (m_copyAllowed && !m_copying && !m_failure) startCopy(values, row);
+    if (!m_copying) return groupRow(values, row);
+    if (m_chunk.empty() || m_chunk.back()->rows >= static_cast<long>(kMaxGroupRows)) {
+        m_chunk.push_back(std::make_shared<Group>());
+        m_chunk.back()->firstRow = row;
+        for (const auto& [name, v] : values) m_chunk.back()->names.push_back(name);
+    }
+    Group& group = *m_chunk.back();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        group.texts.push_back(serverText(values[i].second));
+        const std::optional<std::string>& text = group.texts.back();
+        if (i) m_copyData += '\t';
+        appendCopyText(m_copyData, text);
+        const std::size_t bytes = text ? text->size() : 0;
+        group.bytes += bytes;
+        m_chunkBytes += bytes;
+    }
+    m_copyData += '\n';
+    ++group.rows;
+    ++m_chunkRows;
+    if (m_copyData.size() >= kCopyPiece) putCopyData();
+    if (!m_copying || copyChunkIsFull(m_chunkRows, m_chunkBytes)) endCopy();
+}
+
+// The chunk before is released and a new one begun in one exchange.
+void PgConnection::startCopy(const FieldValues& values, long row) {
+    std::string columns;
+    for (const auto& [name, v] : values) columns += (columns.empty() ? "" : ",") + serverQuoted(name);
+    std::string sql = std::string(m_copySavepoint ? kChunkDone : "") + kChunkSavepoint + "; copy " +
+                      quoted(tableName(m_appendTable)) + " (" + columns + ") from stdin";
+    const bool released = m_copySavepoint;
+    m_copySavepoint = false;
+    m_chunk.clear();
+    m_chunkRows = 0;
+    m_chunkBytes = 0;
+    m_copyData.clear();
+    PGconn* conn = m_conn.get();
+    if (PQsendQuery(conn, sql.c_str()) != 1) return noteFailure(errorOf(nullptr, m_appendTable), row);
+    int done = 0;  // the statements before the COPY that are done
+    for (;;) {
+        PgResult answer(PQgetResult(conn));
+        const ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_COPY_IN) {
+            m_copying = true;
+            m_copySavepoint = true;
+            return;
+        }
+        if (status == PGRES_COMMAND_OK) {
+            ++done;
+            continue;
+        }
+        EngineError error = errorOf(answer.get(), m_appendTable);
+        while (PgResult(PQgetResult(conn))) {
+        }
+        // Refused by the COPY itself: its savepoint is there to be rolled back to.
+        const bool savepointTaken = done == (released ? 2 : 1);
+        if (!savepointTaken || error.number() == engine_error::kConnectionFailed) return noteFailure(std::move(error), row);
+        m_copySavepoint = true;
+        m_copyAllowed = false;
+        undoCopyChunk();
+        return;
+    }
+}
+
+void PgConnection::putCopyData() {
+    if (m_copyData.empty()) return;
+    // A refusal the server sent early ends the COPY in libpq: its answer is read at the chunk's end.
+    if (PQputCopyData(m_conn.get(), m_copyData.data(), static_cast<int>(m_copyData.size())) != 1) m_copying = false;
+    m_copyData.clear();
+}
+
+void PgConnection::endCopy() {
+    if (m_chunk.empty() && !m_copying) return;
+    PGconn* conn = m_conn.get();
+    if (m_copying) putCopyData();
+    PQputCopyEnd(conn, m_copying ? nullptr : "interrotta");
+    m_copying = false;
+    PgResult answer(PQgetResult(conn));
+    while (PgResult(PQgetResult(conn))) {
+    }
+    if (PQresultStatus(answer.get()) == PGRES_COMMAND_OK) {
+        const long stored = std::atol(PQcmdTuples(answer.get()));
+        appendCounts().stored += stored;
+        m_copiedRows += stored;
+        m_chunk.clear();
+        return;
+    }
+    EngineError error = errorOf(answer.get(), m_appendTable);
+    if (error.number() == engine_error::kConnectionFailed) {
+        noteFailure(std::move(error), m_chunk.empty() ? appendCounts().sent : m_chunk.front()->firstRow);
+        m_chunk.clear();
+        return;
+    }
+    m_copyAllowed = false;
+    undoCopyChunk();
+}
+
+// The chunk's rows go again as groups: the groups' own savepoints and
+// answers tell which row the server refuses, and a repeated key is left out
+// where the run skips them.
+void PgConnection::undoCopyChunk() {
+    std::vector<std::shared_ptr<Group>> chunk = std::move(m_chunk);
+    m_chunk.clear();
+    m_copySavepoint = false;
+    PgResult undone(PQexec(m_conn.get(), kChunkUndo));
+    if (PQresultStatus(undone.get()) != PGRES_COMMAND_OK)
+        return noteFailure(errorOf(undone.get(), m_appendTable),
+                           chunk.empty() ? appendCounts().sent : chunk.front()->firstRow);
+    enterPipeline();
+    for (std::shared_ptr<Group>& group : chunk) {
+        if (m_failure) return;
+        m_group = std::move(group);
+        sendGroup();
+    }
+}
+
+void PgConnection::abandonCopy() noexcept {
+    m_chunk.clear();
+    m_copyAllowed = false;
+    if (!m_copying) return;
+    m_copying = false;
+    m_copyData.clear();
+    PGconn* conn = m_conn.get();
+    PQputCopyEnd(conn, "interrotta");
+    while (PgResult(PQgetResult(conn))) {
+    }
+}
+
+// The rows the run stored: those this transaction wrote. They are looked for
+// first from the table's last page on, where COPY puts them unless older
+// pages have room; the whole table is read only when some are not found there.
+std::string PgConnection::runRowsCondition() {
+    const std::string written = " where age(xmin) <= 0";
+    const std::string past = written + " and ctid >= '(" + std::to_string(m_tableEnd) + ",0)'::tid";
+    PgResult found = query("select count(*) from " + quoted(tableName(m_appendTable)) + past, m_appendTable);
+    return std::atol(PQgetvalue(found.get(), 0, 0)) == appendCounts().stored ? past : written;
+}
+
+}  // namespace tessaro7::db
