@@ -119,6 +119,7 @@ private:
     void copyRow(const FieldValues& values, long row);
     void startCopy(const FieldValues& values, long row);
     void putCopyData();
+    void clearChunk();
     // Ends the COPY under way; a chunk the server refused is undone and its
     // rows sent again as groups, and the rest of the run goes by groups.
     void endCopy();
@@ -181,10 +182,12 @@ private:
     bool m_copySavepoint = false;  // the savepoint of a chunk stored is still open
     long m_tableEnd = 0;           // the table's last page when the run began
     long m_copiedRows = 0;         // rows the run stored by COPY
-    std::vector<std::shared_ptr<Group>> m_chunk;  // the rows of the COPY under way, as groups
+    std::vector<std::string> m_chunkNames;  // the columns of the COPY under way
+    long m_chunkFirstRow = 0;
     std::size_t m_chunkRows = 0;
-    std::size_t m_chunkBytes = 0;
-    std::string m_copyData;        // COPY text not handed to libpq yet
+    std::size_t m_chunkBytes = 0;  // the values' length
+    std::string m_chunkText;       // the chunk's rows in COPY's text form
+    std::size_t m_chunkSent = 0;   // how much of it libpq was given
     bool m_commitUncertain = false;
 };
 

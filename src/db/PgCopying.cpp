@@ -49,8 +49,7 @@ void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplica
     m_copying = false;
     m_copySavepoint = false;
     m_copiedRows = 0;
-    m_chunk.clear();
-    m_copyData.clear();
+    clearChunk();
     // Where repeated keys are left out, they are expected: a chunk refused
     // for one would only be written again by groups.
     const Table* target = findTable(spelled);
@@ -67,44 +66,51 @@ void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplica
     m_tableEnd = std::max(0L, std::atol(PQgetvalue(table.get(), 0, 1)) - 1);
 }
 
+void PgConnection::clearChunk() {
+    m_chunkRows = 0;
+    m_chunkBytes = 0;
+    m_chunkText.clear();
+    m_chunkSent = 0;
+}
+
+// The row is written in COPY's text form straight away; the chunk's text is
+// what is held to send its rows again.
 void PgConnection::copyRow(const FieldValues& values, long row) {
-    if (m_copying && !sameColumns(m_chunk.front()->names, values)) endCopy();
+    if (m_copying && !sameColumns(m_chunkNames, values)) endCopy();
     if (m_copyAllowed && !m_copying && !m_failure) startCopy(values, row);
     if (!m_copying) return groupRow(values, row);
-    if (m_chunk.empty() || m_chunk.back()->rows >= static_cast<long>(kMaxGroupRows)) {
-        m_chunk.push_back(std::make_shared<Group>());
-        m_chunk.back()->firstRow = row;
-        for (const auto& [name, v] : values) m_chunk.back()->names.push_back(name);
-    }
-    Group& group = *m_chunk.back();
     for (std::size_t i = 0; i < values.size(); ++i) {
-        group.texts.push_back(serverText(values[i].second));
-        const std::optional<std::string>& text = group.texts.back();
-        if (i) m_copyData += '\t';
-        appendCopyText(m_copyData, text);
-        const std::size_t bytes = text ? text->size() : 0;
-        group.bytes += bytes;
-        m_chunkBytes += bytes;
+        if (i) m_chunkText += '\t';
+        const Value& value = values[i].second;
+        if (value.kind() == Value::Kind::Text) {
+            appendCopyText(m_chunkText, std::string_view(value.text()));
+            m_chunkBytes += value.text().size();
+        } else {
+            const std::optional<std::string> text = serverText(value);
+            appendCopyText(m_chunkText, text);
+            m_chunkBytes += text ? text->size() : 0;
+        }
     }
-    m_copyData += '\n';
-    ++group.rows;
+    m_chunkText += '\n';
     ++m_chunkRows;
-    if (m_copyData.size() >= kCopyPiece) putCopyData();
+    if (m_chunkText.size() - m_chunkSent >= kCopyPiece) putCopyData();
     if (!m_copying || copyChunkIsFull(m_chunkRows, m_chunkBytes)) endCopy();
 }
 
 // The chunk before is released and a new one begun in one exchange.
 void PgConnection::startCopy(const FieldValues& values, long row) {
     std::string columns;
-    for (const auto& [name, v] : values) columns += (columns.empty() ? "" : ",") + serverQuoted(name);
+    m_chunkNames.clear();
+    for (const auto& [name, v] : values) {
+        columns += (columns.empty() ? "" : ",") + serverQuoted(name);
+        m_chunkNames.push_back(name);
+    }
     std::string sql = std::string(m_copySavepoint ? kChunkDone : "") + kChunkSavepoint + "; copy " +
                       quoted(tableName(m_appendTable)) + " (" + columns + ") from stdin";
     const bool released = m_copySavepoint;
     m_copySavepoint = false;
-    m_chunk.clear();
-    m_chunkRows = 0;
-    m_chunkBytes = 0;
-    m_copyData.clear();
+    clearChunk();
+    m_chunkFirstRow = row;
     PGconn* conn = m_conn.get();
     if (PQsendQuery(conn, sql.c_str()) != 1) return noteFailure(errorOf(nullptr, m_appendTable), row);
     int done = 0;  // the statements before the COPY that are done
@@ -134,14 +140,15 @@ void PgConnection::startCopy(const FieldValues& values, long row) {
 }
 
 void PgConnection::putCopyData() {
-    if (m_copyData.empty()) return;
+    if (m_chunkSent == m_chunkText.size()) return;
     // A refusal the server sent early ends the COPY in libpq: its answer is read at the chunk's end.
-    if (PQputCopyData(m_conn.get(), m_copyData.data(), static_cast<int>(m_copyData.size())) != 1) m_copying = false;
-    m_copyData.clear();
+    if (PQputCopyData(m_conn.get(), m_chunkText.data() + m_chunkSent, static_cast<int>(m_chunkText.size() - m_chunkSent)) != 1)
+        m_copying = false;
+    m_chunkSent = m_chunkText.size();
 }
 
 void PgConnection::endCopy() {
-    if (m_chunk.empty() && !m_copying) return;
+    if (m_chunkRows == 0 && !m_copying) return;
     PGconn* conn = m_conn.get();
     if (m_copying) putCopyData();
     PQputCopyEnd(conn, m_copying ? nullptr : "interrotta");
@@ -153,44 +160,54 @@ void PgConnection::endCopy() {
         const long stored = std::atol(PQcmdTuples(answer.get()));
         appendCounts().stored += stored;
         m_copiedRows += stored;
-        m_chunk.clear();
+        clearChunk();
         return;
     }
     EngineError error = errorOf(answer.get(), m_appendTable);
     if (error.number() == engine_error::kConnectionFailed) {
-        noteFailure(std::move(error), m_chunk.empty() ? appendCounts().sent : m_chunk.front()->firstRow);
-        m_chunk.clear();
+        noteFailure(std::move(error), m_chunkRows ? m_chunkFirstRow : appendCounts().sent);
+        clearChunk();
         return;
     }
     m_copyAllowed = false;
     undoCopyChunk();
 }
 
-// The chunk's rows go again as groups: the groups' own savepoints and
-// answers tell which row the server refuses, and a repeated key is left out
-// where the run skips them.
+// The chunk's rows go again as groups, read back from its COPY text: the
+// groups' own savepoints and answers tell which row the server refuses, and a
+// repeated key is left out where the run skips them.
 void PgConnection::undoCopyChunk() {
-    std::vector<std::shared_ptr<Group>> chunk = std::move(m_chunk);
-    m_chunk.clear();
+    const std::string text = std::move(m_chunkText);
+    const long firstRow = m_chunkFirstRow;
+    clearChunk();
     m_copySavepoint = false;
     PgResult undone(PQexec(m_conn.get(), kChunkUndo));
     if (PQresultStatus(undone.get()) != PGRES_COMMAND_OK)
-        return noteFailure(errorOf(undone.get(), m_appendTable),
-                           chunk.empty() ? appendCounts().sent : chunk.front()->firstRow);
+        return noteFailure(errorOf(undone.get(), m_appendTable), firstRow);
     enterPipeline();
-    for (std::shared_ptr<Group>& group : chunk) {
-        if (m_failure) return;
+    long row = firstRow;
+    for (std::size_t from = 0; from < text.size() && !m_failure;) {
+        auto group = std::make_shared<Group>();
+        group->names = m_chunkNames;
+        group->firstRow = row;
+        while (from < text.size() && group->rows < static_cast<long>(kMaxGroupRows)) {
+            const std::size_t end = text.find('\n', from);
+            readCopyLine(std::string_view(text).substr(from, end - from), group->texts);
+            from = end + 1;
+            ++group->rows;
+        }
+        for (const auto& value : group->texts) group->bytes += value ? value->size() : 0;
+        row += group->rows;
         m_group = std::move(group);
         sendGroup();
     }
 }
 
 void PgConnection::abandonCopy() noexcept {
-    m_chunk.clear();
+    clearChunk();
     m_copyAllowed = false;
     if (!m_copying) return;
     m_copying = false;
-    m_copyData.clear();
     PGconn* conn = m_conn.get();
     PQputCopyEnd(conn, "interrotta");
     while (PgResult(PQgetResult(conn))) {

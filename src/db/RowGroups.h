@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tessaro7::db {
 
@@ -25,7 +27,11 @@ bool copyChunkIsFull(std::size_t rows, std::size_t bytes);
 
 // Appends a value in COPY's text form: backslash, tab, newline and carriage
 // return escaped, so that no value ends a field or a row; Null as \N.
+void appendCopyText(std::string& line, std::string_view text);
 void appendCopyText(std::string& line, const std::optional<std::string>& value);
+// The values of one row of COPY text (without its newline), as appendCopyText
+// wrote them, appended to `values`.
+void readCopyLine(std::string_view line, std::vector<std::optional<std::string>>& values);
 
 // Appends a value to the text of a server array begun with "{" (the caller
 // closes it with "}"): in double quotes with its quotes and backslashes

@@ -62,4 +62,23 @@ TEST(RowGroupsTest, CopyTextEscapesWhatWouldEndAFieldOrARow) {
     }
 }
 
+// A refused chunk's rows are read back from its text to be sent again.
+TEST(RowGroupsTest, ACopyLineGivesBackTheValuesWritten) {
+    using Values = std::vector<std::optional<std::string>>;
+    const Values cases[] = {
+        {"a"},           {std::nullopt}, {""},          {"", ""},           {"a", std::nullopt, "b"},
+        {"\\N", "\\"}, {"a\tb\nc\rd"},  {"x\\", "\\t"}, {std::nullopt, ""}, {"€ \x01", "\\\\N"},
+    };
+    for (const Values& values : cases) {
+        std::string line;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (i) line += '\t';
+            appendCopyText(line, values[i]);
+        }
+        Values read;
+        readCopyLine(line, read);
+        EXPECT_EQ(read, values) << line;
+    }
+}
+
 }  // namespace
