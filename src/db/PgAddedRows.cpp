@@ -22,8 +22,8 @@ std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const 
     if (m_copiedRows > 0 && PQtransactionStatus(m_conn.get()) == PQTRANS_INTRANS) {
         // In the table's order, as COPY stored them: no sorting.
         const std::string from = " from " + name + runRowsCondition();
-        return run(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from, table, true,
-                                  "select count(*)" + from});
+        return readAhead(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from, table, true,
+                                        "select count(*)" + from});
     }
     // Identities are the server's own "(block,item)" texts, never a user's.
     std::string identities = "'{";
@@ -33,7 +33,7 @@ std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const 
     // server neither sorts the rows nor reads any other.
     const std::string from = " from unnest(" + identities + ") with ordinality as t7run(id, n) join " + name +
                              " as t7row on t7row.ctid = t7run.id";
-    return run(PreparedSelect{"select t7row.ctid as " + std::string(kRowIdColumn) + ", t7row.*" + from +
+    return readAhead(PreparedSelect{"select t7row.ctid as " + std::string(kRowIdColumn) + ", t7row.*" + from +
                                   " order by t7run.n",
                               table, true, "select count(*)" + from});
 }

@@ -52,6 +52,7 @@ void PgConnection::beginAppending(const std::string& table, bool skipDuplicates)
 // the commit, with the number of the row it belongs to.
 void PgConnection::appendRow(const std::string& table, const FieldValues& values) {
     (void)table;
+    takeReadAhead();
     throwIfFailed();
     long row = ++appendCounts().sent;
     // A row without values takes every column's default: only an insert can write it.
@@ -289,6 +290,7 @@ void PgConnection::throwIfFailed() {
 }
 
 void PgConnection::leavePipeline() {
+    takeReadAhead();
     endCopy();
     if (!m_pipeline) return;
     if (m_group && !m_failure && PQstatus(m_conn.get()) == CONNECTION_OK) sendGroup();

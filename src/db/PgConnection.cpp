@@ -224,6 +224,7 @@ PgResult PgConnection::query(const std::string& sql, const std::string& table) {
 void PgConnection::execute(const std::string& sql, const std::string& table) { query(sql, table); }
 
 void PgConnection::executeQuietly(const std::string& sql) noexcept {
+    takeReadAhead();
     try {
         leavePipeline();
     } catch (...) {
@@ -362,12 +363,17 @@ PreparedSelect PgConnection::prepareSelect(std::string_view recordSource) {
 namespace {
 
 // The rows of a selection through a server cursor that outlives transactions,
-// read a block at a time, so that an export holds one block in memory.
+// read a block at a time, so that an export holds one block in memory. A
+// cursor that reads ahead asks for the next block as soon as it has one, so
+// that the server sends it while this one is read; any other statement on the
+// connection first takes that block in.
 class PgCursor : public Cursor {
 public:
-    PgCursor(PgConnection& connection, const PreparedSelect& select, long number)
+    static constexpr int kBlockRows = 2000;
+
+    PgCursor(PgConnection& connection, const PreparedSelect& select, long number, bool readAhead)
         : m_connection(connection), m_table(select.table), m_hasRowId(select.hasRowId),
-          m_name("t7c" + std::to_string(number)) {
+          m_name("t7c" + std::to_string(number)), m_readAhead(readAhead) {
         connection.execute("declare " + m_name + " no scroll cursor with hold for " + select.sql, m_table);
         m_open = true;
         fetch(100);
@@ -375,13 +381,19 @@ public:
             m_columns.push_back({PQfname(m_block.get(), i), typeOfOid(PQftype(m_block.get(), i))});
     }
     ~PgCursor() override {
+        m_block.reset();
+        if (m_asked) {
+            m_connection.readAheadTaken();
+            m_asked = false;
+            takeAnswer();
+        }
         if (m_open) m_connection.executeQuietly("close " + m_name);
     }
 
     bool next(std::vector<Value>& row, Value& rowId) override {
         if (m_row >= PQntuples(m_block.get())) {
             if (!m_open) return false;
-            fetch(2000);
+            fetch(kBlockRows);
             if (PQntuples(m_block.get()) == 0) return false;
         }
         PGresult* block = m_block.get();
@@ -400,11 +412,24 @@ public:
     }
 
 private:
+    std::string fetchText(int rows) const { return "fetch forward " + std::to_string(rows) + " from " + m_name; }
+
     void fetch(int rows) {
         m_block.reset();
         m_row = 0;
         try {
-            m_block = m_connection.query("fetch forward " + std::to_string(rows) + " from " + m_name, m_table);
+            if (m_asked || m_ahead) {
+                if (m_asked) {
+                    m_connection.readAheadTaken();
+                    m_asked = false;
+                    takeAnswer();
+                }
+                m_block = std::move(m_ahead);
+                if (PQresultStatus(m_block.get()) != PGRES_TUPLES_OK)
+                    throw m_connection.errorOf(m_block.get(), m_table);
+            } else {
+                m_block = m_connection.query(fetchText(rows), m_table);
+            }
         } catch (...) {
             m_open = false;
             throw;
@@ -412,14 +437,32 @@ private:
         if (PQntuples(m_block.get()) < rows) {  // the last block: the cursor is no longer needed
             m_open = false;
             m_connection.executeQuietly("close " + m_name);
+        } else if (m_readAhead) {
+            askAhead();
         }
+    }
+
+    void askAhead() {
+        if (!m_connection.sendWithoutWaiting(fetchText(kBlockRows))) return;
+        m_asked = true;
+        m_connection.readAheadAsked([this] {
+            m_asked = false;
+            takeAnswer();
+        });
+    }
+
+    void takeAnswer() {
+        m_ahead = m_connection.answerOfSent();
     }
 
     PgConnection& m_connection;
     std::string m_table;
     bool m_hasRowId;
     std::string m_name;
+    bool m_readAhead;
     PgResult m_block;
+    PgResult m_ahead;     // the next block, taken in before another statement
+    bool m_asked = false; // the next block was asked for and not taken in yet
     int m_row = 0;
     bool m_open = false;
 };
@@ -427,7 +470,30 @@ private:
 }  // namespace
 
 std::unique_ptr<Cursor> PgConnection::run(const PreparedSelect& select) {
-    return std::make_unique<PgCursor>(*this, select, ++m_cursors);
+    return std::make_unique<PgCursor>(*this, select, ++m_cursors, false);
+}
+
+std::unique_ptr<Cursor> PgConnection::readAhead(const PreparedSelect& select) {
+    return std::make_unique<PgCursor>(*this, select, ++m_cursors, true);
+}
+
+bool PgConnection::sendWithoutWaiting(const std::string& sql) {
+    return PQstatus(m_conn.get()) == CONNECTION_OK && !m_pipeline &&
+           PQsendQueryParams(m_conn.get(), sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+}
+
+PgResult PgConnection::answerOfSent() {
+    PgResult answer(PQgetResult(m_conn.get()));
+    while (PgResult(PQgetResult(m_conn.get()))) {
+    }
+    return answer;
+}
+
+void PgConnection::takeReadAhead() {
+    if (!m_takeReadAhead) return;
+    std::function<void()> take = std::move(m_takeReadAhead);
+    m_takeReadAhead = nullptr;
+    take();
 }
 
 long PgConnection::count(const PreparedSelect& select) {

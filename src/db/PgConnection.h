@@ -36,6 +36,15 @@ public:
 
     PreparedSelect prepareSelect(std::string_view recordSource) override;
     std::unique_ptr<Cursor> run(const PreparedSelect& select) override;
+    // A cursor that asks for its next block while the one before is read.
+    std::unique_ptr<Cursor> readAhead(const PreparedSelect& select);
+    // Sends a statement without waiting for its answer; false when it could not be sent.
+    bool sendWithoutWaiting(const std::string& sql);
+    // The answer of the statement sent without waiting.
+    PgResult answerOfSent();
+    // A block asked for ahead is taken in by `take` before any other statement runs.
+    void readAheadAsked(std::function<void()> take) { m_takeReadAhead = std::move(take); }
+    void readAheadTaken() { m_takeReadAhead = nullptr; }
     long count(const PreparedSelect& select) override;
     const std::vector<TableColumn>& columnsOf(const std::string& table) override;
     void insert(const std::string& table, const FieldValues& values) override;
@@ -92,6 +101,7 @@ private:
         std::shared_ptr<const Group> group;  // kept until its answer, to be sent again row by row
     };
     void connect(const std::string& uri);
+    void takeReadAhead();
     void checkDatabase();
     void loadCatalog();
     const Table* findTable(std::string_view name);
@@ -162,6 +172,7 @@ private:
     std::map<std::string, Table> m_tables;  // by lower-case name
     std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
     long m_cursors = 0;
+    std::function<void()> m_takeReadAhead;  // takes in the block a cursor asked for ahead
     long m_prepared = 0;  // statements prepared so far, for their names
     int m_lockTimeoutMs = -1;  // the wait in force, -1 when not known
     std::vector<std::string> m_notices;
