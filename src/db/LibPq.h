@@ -8,7 +8,7 @@
 
 #define TESSARO7_LIBPQ_FUNCTIONS(X)                                                                                   \
     X(PQclear) X(PQcmdTuples) X(PQconnectdbParams) X(PQconnectionNeedsPassword) X(PQconninfoFree)                     \
-    X(PQconninfoParse) X(PQenterPipelineMode) X(PQerrorMessage) X(PQexec) X(PQexecParams) X(PQexecPrepared)          \
+    X(PQconsumeInput) X(PQconninfoParse) X(PQenterPipelineMode) X(PQerrorMessage) X(PQexec) X(PQexecParams) X(PQexecPrepared)          \
     X(PQexitPipelineMode) X(PQfinish) X(PQfname) X(PQfreemem) X(PQftype) X(PQgetResult) X(PQgetisnull)              \
     X(PQgetlength) X(PQgetvalue) X(PQnfields) X(PQntuples) X(PQpipelineSync) X(PQprepare) X(PQputCopyData)          \
     X(PQputCopyEnd) X(PQresultErrorField) X(PQresultErrorMessage) X(PQresultStatus) X(PQsendPrepare)                \
@@ -34,6 +34,7 @@ const Functions& functions();
 #define PQconnectdbParams ::tessaro7::db::libpq::functions().PQconnectdbParams
 #define PQconnectionNeedsPassword ::tessaro7::db::libpq::functions().PQconnectionNeedsPassword
 #define PQconninfoFree ::tessaro7::db::libpq::functions().PQconninfoFree
+#define PQconsumeInput ::tessaro7::db::libpq::functions().PQconsumeInput
 #define PQconninfoParse ::tessaro7::db::libpq::functions().PQconninfoParse
 #define PQenterPipelineMode ::tessaro7::db::libpq::functions().PQenterPipelineMode
 #define PQerrorMessage ::tessaro7::db::libpq::functions().PQerrorMessage

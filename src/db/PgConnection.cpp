@@ -370,6 +370,7 @@ namespace {
 class PgCursor : public Cursor {
 public:
     static constexpr int kBlockRows = 2000;
+    static constexpr int kTakeInEvery = 200;
 
     PgCursor(PgConnection& connection, const PreparedSelect& select, long number, bool readAhead)
         : m_connection(connection), m_table(select.table), m_hasRowId(select.hasRowId),
@@ -396,6 +397,8 @@ public:
             fetch(kBlockRows);
             if (PQntuples(m_block.get()) == 0) return false;
         }
+        // What the server sent of the next block is taken in now and then, so that it need not wait.
+        if (m_asked && m_row % kTakeInEvery == 0) m_connection.takeInWhatArrived();
         PGresult* block = m_block.get();
         int offset = m_hasRowId ? 1 : 0;
         if (offset) rowId = std::string(PQgetvalue(block, m_row, 0));
@@ -481,6 +484,8 @@ bool PgConnection::sendWithoutWaiting(const std::string& sql) {
     return PQstatus(m_conn.get()) == CONNECTION_OK && !m_pipeline &&
            PQsendQueryParams(m_conn.get(), sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
 }
+
+void PgConnection::takeInWhatArrived() { PQconsumeInput(m_conn.get()); }
 
 PgResult PgConnection::answerOfSent() {
     PgResult answer(PQgetResult(m_conn.get()));

@@ -42,6 +42,8 @@ public:
     bool sendWithoutWaiting(const std::string& sql);
     // The answer of the statement sent without waiting.
     PgResult answerOfSent();
+    // Reads what the server has sent so far of that answer, without waiting for the rest.
+    void takeInWhatArrived();
     // A block asked for ahead is taken in by `take` before any other statement runs.
     void readAheadAsked(std::function<void()> take) { m_takeReadAhead = std::move(take); }
     void readAheadTaken() { m_takeReadAhead = nullptr; }
