@@ -57,7 +57,17 @@ void DataSource::setDatabaseName(std::string path) { m_databaseName = std::move(
 
 void DataSource::setRecordSource(std::string source) { m_recordSource = std::move(source); }
 
+void DataSource::openInBackground() {
+    if (m_connection || m_opening.valid()) return;
+    m_opening = std::async(std::launch::async,
+                           [name = m_databaseName, wait = g_busyTimeoutMs] { return Connection::open(name, wait); });
+}
+
 void DataSource::ensureOpen() {
+    if (m_opening.valid()) {
+        std::future<std::shared_ptr<Connection>> opening = std::move(m_opening);
+        m_connection = opening.get();
+    }
     if (!m_connection || m_connection->databaseName() != m_databaseName) {
         m_result.reset();
         m_connection.reset();

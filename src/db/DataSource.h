@@ -5,6 +5,7 @@
 // written by update.
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +48,10 @@ public:
     const std::string& databaseName() const { return m_databaseName; }
     void setRecordSource(std::string source);
     const std::string& recordSource() const { return m_recordSource; }
+    // Starts opening the database on another thread, so that the connection
+    // is made while the caller reads its file; the first use waits for it,
+    // and a failure to open is thrown then.
+    void openInBackground();
 
     // Opens the database if needed and runs the record source; the current row
     // is the first row, or end-of-file is true when there are none.
@@ -154,6 +159,7 @@ private:
     std::string m_databaseName;
     std::string m_recordSource;
     std::shared_ptr<Connection> m_connection;
+    std::future<std::shared_ptr<Connection>> m_opening;  // the connection being made by openInBackground
     struct Result;
     std::unique_ptr<Result> m_result;
     long m_position = 0;

@@ -256,17 +256,14 @@ std::string addedLine(const ExcelTable& table, long added) {
 }
 
 // Writes the run's rows in one transaction and says how it ended.
-ImportOutcome writeRun(const std::string& databasePath, const ExcelRun& run, const ImportOptions& options) {
+ImportOutcome writeRun(db::DataSource& target, const ExcelRun& run, const ImportOptions& options) {
     ImportOutcome outcome;
     outcome.blank = run.plan.blank;
     outcome.present = run.plan.present;
     app::RunRegistration registration(options.source, db::lowerName(run.table.mappingTable));
     long current = 0;  // the grid row being written; past the last once all are
-    db::DataSource target;
     db::RunCounts counts;
     try {
-        target.setDatabaseName(databasePath);
-        target.setRecordSource(run.table.targetSource);
         target.openForAppending();
         target.runInOneTransaction(
             [&] {
@@ -298,6 +295,12 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
     const ExcelTable* table = mapping.table();
     if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
 
+    // The table's database is opened while the rows are planned and checked.
+    db::DataSource target;
+    target.setDatabaseName(databasePath);
+    target.setRecordSource(table->targetSource);
+    target.openInBackground();
+
     std::vector<MappingRow> rows;
     if (auto refusal = readMappingRows(mapping, *table, rows)) return refused(*refusal);
 
@@ -325,7 +328,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         nothing.present = plan.present;
         return nothing;
     }
-    return writeRun(databasePath, run, options);
+    return writeRun(target, run, options);
 }
 
 }  // namespace tessaro7::import_excel

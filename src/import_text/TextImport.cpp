@@ -236,6 +236,12 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
         return outcome;
     }
 
+    // The table's database is opened while the file is read through.
+    db::DataSource target;
+    target.setDatabaseName(archive.textImportDatabasePath());
+    target.setRecordSource(list.recordSource);
+    target.openInBackground();
+
     TextFile text = openTextFile(file);
     if (!text.usable()) {
         outcome.message = refused(text.problem);
@@ -256,10 +262,7 @@ TextImportOutcome importFromText(TextTable table, const app::Archive& archive, c
     }
     TextRun run{list, mappings.fields, file, existing ? &*existing : nullptr,
                 static_cast<std::size_t>(text.scan.lines), {}, {}};
-    db::DataSource target;
     try {
-        target.setDatabaseName(archive.textImportDatabasePath());
-        target.setRecordSource(list.recordSource);
         target.openForAppending();
     } catch (const db::EngineError& e) {
         // The file's own faults are told first, as when the lines were read before the table.
