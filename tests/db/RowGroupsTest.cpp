@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using namespace tessaro7::db;
@@ -78,6 +80,43 @@ TEST(RowGroupsTest, ACopyLineGivesBackTheValuesWritten) {
         Values read;
         readCopyLine(line, read);
         EXPECT_EQ(read, values) << line;
+    }
+}
+
+// Texts long enough to be looked at sixteen bytes at a time, with the bytes
+// that escape at every position: COPY's text holds no raw tab, newline or
+// carriage return and reads back as written; an array element holds no quote
+// or backslash without a backslash before it.
+TEST(RowGroupsTest, EveryByteThatEscapesIsEscapedWhereverItStands) {
+    const char specials[] = {'\\', '\t', '\n', '\r', '"', '\x01', '\x0d', '\x0e', 'x', '\xc3'};
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string text(random() % 70, 'a');
+        for (char& c : text)
+            if (random() % 4 == 0) c = specials[random() % sizeof specials];
+        std::string copy;
+        appendCopyText(copy, std::optional<std::string>(text));
+        EXPECT_EQ(copy.find_first_of("\t\n\r"), std::string::npos) << text;
+        std::vector<std::optional<std::string>> read;
+        readCopyLine(copy, read);
+        ASSERT_EQ(read.size(), 1u) << text;
+        EXPECT_EQ(read[0], text);
+
+        std::string array = "{";
+        appendArrayElement(array, text);
+        std::string unescaped;
+        bool bare = false;  // a quote or backslash without its backslash
+        for (std::size_t i = 2; i + 1 < array.size(); ++i) {
+            if (array[i] == '\\') {
+                unescaped += array[++i];
+                bare = bare || (array[i] != '"' && array[i] != '\\');
+            } else {
+                bare = bare || array[i] == '"';
+                unescaped += array[i];
+            }
+        }
+        EXPECT_FALSE(bare) << text;
+        EXPECT_EQ(unescaped, text);
     }
 }
 
