@@ -67,6 +67,13 @@ void PgConnection::appendRow(const std::string& table, const FieldValues& values
     throwIfFailed();
 }
 
+bool PgConnection::sameColumns(const std::vector<std::string>& names, const FieldValues& values) {
+    if (names.size() != values.size()) return false;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] != values[i].first) return false;
+    return true;
+}
+
 void PgConnection::enterPipeline() {
     if (m_pipeline) return;
     if (PQenterPipelineMode(m_conn.get()) != 1) fail(nullptr, m_appendTable);
@@ -76,9 +83,7 @@ void PgConnection::enterPipeline() {
 void PgConnection::groupRow(const FieldValues& values, long row) {
     if (m_failure) return;
     enterPipeline();
-    bool sameColumns = m_group && m_group->names.size() == values.size();
-    for (std::size_t i = 0; sameColumns && i < values.size(); ++i) sameColumns = m_group->names[i] == values[i].first;
-    if (m_group && !sameColumns) sendGroup();
+    if (m_group && !sameColumns(m_group->names, values)) sendGroup();
     if (!m_group) {
         m_group = std::make_shared<Group>();
         m_group->firstRow = row;

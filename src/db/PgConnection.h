@@ -3,9 +3,9 @@
 // sources translated for the server, names matched without regard to case
 // against its catalog, Italian text order by the ICU collation "it-x-icu",
 // rows read through a server cursor a block at a time, the rows of an import
-// written a group per statement without waiting for each answer, and the
-// server's failures translated
-// into the same engine errors as the embedded engine's.
+// copied a chunk at a time or written a group per statement, without waiting
+// for each answer, and the server's failures translated into the same engine
+// errors as the embedded engine's.
 #include <deque>
 #include <functional>
 #include <map>
@@ -119,6 +119,8 @@ private:
     PgResult write(const std::string& sql, const std::vector<const char*>& params, const std::string& table);
     void insertNow(const std::string& table, const FieldValues& values);
     void appendRow(const std::string& table, const FieldValues& values);
+    // Whether `values` set the columns `names`, in that order.
+    static bool sameColumns(const std::vector<std::string>& names, const FieldValues& values);
     // The row joins the group being gathered, sent when full.
     void groupRow(const FieldValues& values, long row);
     void enterPipeline();
@@ -152,7 +154,8 @@ private:
     void resendFailedGroup();
     void readAnswer(const Sent& sent);
     void noteFailure(EngineError error, long row);
-    // Reads every answer still due and leaves the pipeline; throws the run's failure, if any.
+    // Takes in a block read ahead, ends a COPY under way, reads every answer
+    // still due and leaves the pipeline: the connection is then free for a statement.
     void leavePipeline();
     // Leaves the pipeline and takes out the rows stored after a failing row.
     void settleAppending();

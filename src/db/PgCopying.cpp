@@ -35,13 +35,6 @@ std::string literal(const std::string& text) {
     return quoted + "'";
 }
 
-bool sameColumns(const std::vector<std::string>& names, const FieldValues& values) {
-    if (names.size() != values.size()) return false;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (names[i] != values[i].first) return false;
-    return true;
-}
-
 }  // namespace
 
 void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplicates) {
