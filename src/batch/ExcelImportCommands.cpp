@@ -184,6 +184,11 @@ int importExcel(BatchContext& c) {
     ExcelMappingStore store;
     store.choose(archive.mappingDatabasePath(), table);
 
+    // The database is opened while the workbook is read.
+    options.target = std::make_shared<db::DataSource>();
+    options.target->setDatabaseName(archive.DatabasePath);
+    options.target->openInBackground();
+
     PreviewGrid grid;
     PreviewOutcome preview = PreviewSheet(file, columns, rows, grid, sheet);
     printSheetRead(c.err, preview);

@@ -295,11 +295,11 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
     const ExcelTable* table = mapping.table();
     if (!table) return refused(noticeOf(app::msg::kChooseDestinationTable));
 
-    // The table's database is opened while the rows are planned and checked.
-    db::DataSource target;
-    target.setDatabaseName(databasePath);
-    target.setRecordSource(table->targetSource);
-    target.openInBackground();
+    // The table's database is opened while the rows are planned and checked, when the caller has not opened it.
+    const std::shared_ptr<db::DataSource> target = options.target ? options.target : std::make_shared<db::DataSource>();
+    target->setDatabaseName(databasePath);
+    target->setRecordSource(table->targetSource);
+    target->openInBackground();
 
     std::vector<MappingRow> rows;
     if (auto refusal = readMappingRows(mapping, *table, rows)) return refused(*refusal);
@@ -328,7 +328,7 @@ ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore
         nothing.present = plan.present;
         return nothing;
     }
-    return writeRun(target, run, options);
+    return writeRun(*target, run, options);
 }
 
 }  // namespace tessaro7::import_excel

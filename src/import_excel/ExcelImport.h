@@ -9,10 +9,12 @@
 // record, the records before it remain (when the engine can still save them)
 // and the notice names the sheet row and says what the table really holds of
 // the run, counted afresh.
+#include <memory>
 #include <string>
 
 #include "app/Dialogs.h"
 #include "app/RunRegistration.h"
+#include "db/DataSource.h"
 #include "import_excel/ExcelMappingStore.h"
 #include "import_excel/ImportRows.h"
 #include "import_excel/PreviewGrid.h"
@@ -35,6 +37,9 @@ struct ImportOptions {
     app::RunSource source;  // an empty mapping database path: the run is not registered
     bool skipExisting = false;
     std::optional<GridRows> rows;  // the grid rows chosen (chooseImportRows); none: every row below the heading
+    // The import's database, opened ahead by the caller (DataSource::openInBackground)
+    // while it reads the workbook; none: opened by the import.
+    std::shared_ptr<db::DataSource> target;
 };
 
 ImportOutcome ImportFromExcel(const std::string& databasePath, ExcelMappingStore& mapping, const PreviewGrid& grid,
