@@ -33,10 +33,11 @@ Functions load() {
 
 }  // namespace
 
-const Functions& functions() {
+const Functions& loadFunctions() {
     // A failed load is tried again at the next call (a static whose
     // initialiser throws is initialised again).
     static const Functions loaded = load();
+    g_loaded.store(&loaded, std::memory_order_release);
     return loaded;
 }
 

@@ -6,6 +6,8 @@
 // stay libpq's own, so the code reads as libpq's documentation does.
 #include <libpq-fe.h>
 
+#include <atomic>
+
 #define TESSARO7_LIBPQ_FUNCTIONS(X)                                                                                   \
     X(PQclear) X(PQcmdTuples) X(PQconnectdbParams) X(PQconnectionNeedsPassword) X(PQconninfoFree)                     \
     X(PQconsumeInput) X(PQconninfoParse) X(PQenterPipelineMode) X(PQerrorMessage) X(PQexec) X(PQexecParams) X(PQexecPrepared)          \
@@ -22,9 +24,17 @@ struct Functions {
 #undef TESSARO7_LIBPQ_MEMBER
 };
 
+// The functions once loaded: every libpq call goes through them, so the
+// loaded table is reached without a call of its own.
+inline std::atomic<const Functions*> g_loaded{nullptr};
+const Functions& loadFunctions();
+
 // libpq's functions, the library loaded at the first call; EngineError 3151
 // naming the library when it cannot be loaded.
-const Functions& functions();
+inline const Functions& functions() {
+    if (const Functions* loaded = g_loaded.load(std::memory_order_acquire)) return *loaded;
+    return loadFunctions();
+}
 
 }  // namespace tessaro7::db::libpq
 

@@ -401,14 +401,18 @@ public:
         if (m_asked && m_row % kTakeInEvery == 0) m_connection.takeInWhatArrived();
         PGresult* block = m_block.get();
         int offset = m_hasRowId ? 1 : 0;
-        if (offset) rowId = std::string(PQgetvalue(block, m_row, 0));
+        // Texts go into the storage of the row before's values.
+        if (offset) rowId.assignText(std::string_view(PQgetvalue(block, m_row, 0), PQgetlength(block, m_row, 0)));
         row.resize(m_columns.size());
         for (std::size_t i = 0; i < m_columns.size(); ++i) {
             int field = static_cast<int>(i) + offset;
-            row[i] = !wanted(i) || PQgetisnull(block, m_row, field)
-                         ? Value(Null{})
-                         : valueOf(PQgetvalue(block, m_row, field), PQgetlength(block, m_row, field),
-                                   m_columns[i].type);
+            const FieldType type = m_columns[i].type;
+            if (!wanted(i) || PQgetisnull(block, m_row, field))
+                row[i] = Value(Null{});
+            else if (type == FieldType::Text || type == FieldType::Untyped)
+                row[i].assignText(std::string_view(PQgetvalue(block, m_row, field), PQgetlength(block, m_row, field)));
+            else
+                row[i] = valueOf(PQgetvalue(block, m_row, field), PQgetlength(block, m_row, field), type);
         }
         ++m_row;
         return true;
