@@ -247,9 +247,7 @@ void PgConnection::copyIn(const std::string& sql, const std::string& table,
         block.clear();
     }
     PQputCopyEnd(conn, sent ? nullptr : "interrotta");
-    PgResult result(PQgetResult(conn));
-    while (PgResult(PQgetResult(conn))) {
-    }
+    PgResult result = answerOfSent();
     if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get(), table);
 }
 
@@ -383,11 +381,7 @@ public:
     }
     ~PgCursor() override {
         m_block.reset();
-        if (m_asked) {
-            m_connection.readAheadTaken();
-            m_asked = false;
-            takeAnswer();
-        }
+        takeAnswer();
         if (m_open) m_connection.executeQuietly("close " + m_name);
     }
 
@@ -426,11 +420,7 @@ private:
         m_row = 0;
         try {
             if (m_asked || m_ahead) {
-                if (m_asked) {
-                    m_connection.readAheadTaken();
-                    m_asked = false;
-                    takeAnswer();
-                }
+                takeAnswer();
                 m_block = std::move(m_ahead);
                 if (PQresultStatus(m_block.get()) != PGRES_TUPLES_OK)
                     throw m_connection.errorOf(m_block.get(), m_table);
@@ -452,13 +442,14 @@ private:
     void askAhead() {
         if (!m_connection.sendWithoutWaiting(fetchText(kBlockRows))) return;
         m_asked = true;
-        m_connection.readAheadAsked([this] {
-            m_asked = false;
-            takeAnswer();
-        });
+        m_connection.readAheadAsked([this] { takeAnswer(); });
     }
 
+    // Takes in the block asked for ahead, if any.
     void takeAnswer() {
+        if (!m_asked) return;
+        m_connection.readAheadTaken();
+        m_asked = false;
         m_ahead = m_connection.answerOfSent();
     }
 

@@ -40,7 +40,8 @@ public:
     std::unique_ptr<Cursor> readAhead(const PreparedSelect& select);
     // Sends a statement without waiting for its answer; false when it could not be sent.
     bool sendWithoutWaiting(const std::string& sql);
-    // The answer of the statement sent without waiting.
+    // The answer of the statement under way (sent without waiting, or a COPY
+    // ended): its first result, the rest read and dropped.
     PgResult answerOfSent();
     // Reads what the server has sent so far of that answer, without waiting for the rest.
     void takeInWhatArrived();

@@ -120,8 +120,7 @@ void PgConnection::startCopy(const FieldValues& values, long row) {
             continue;
         }
         EngineError error = errorOf(answer.get(), m_appendTable);
-        while (PgResult(PQgetResult(conn))) {
-        }
+        answerOfSent();  // what is left of the answer
         // Refused by the COPY itself: its savepoint is there to be rolled back to.
         const bool savepointTaken = done == (released ? 2 : 1);
         if (!savepointTaken || error.number() == engine_error::kConnectionFailed) return noteFailure(std::move(error), row);
@@ -146,9 +145,7 @@ void PgConnection::endCopy() {
     if (m_copying) putCopyData();
     PQputCopyEnd(conn, m_copying ? nullptr : "interrotta");
     m_copying = false;
-    PgResult answer(PQgetResult(conn));
-    while (PgResult(PQgetResult(conn))) {
-    }
+    PgResult answer = answerOfSent();
     if (PQresultStatus(answer.get()) == PGRES_COMMAND_OK) {
         const long stored = std::atol(PQcmdTuples(answer.get()));
         appendCounts().stored += stored;
@@ -201,10 +198,8 @@ void PgConnection::abandonCopy() noexcept {
     m_copyAllowed = false;
     if (!m_copying) return;
     m_copying = false;
-    PGconn* conn = m_conn.get();
-    PQputCopyEnd(conn, "interrotta");
-    while (PgResult(PQgetResult(conn))) {
-    }
+    PQputCopyEnd(m_conn.get(), "interrotta");
+    answerOfSent();
 }
 
 // The rows the run stored: those this transaction wrote. They are looked for
