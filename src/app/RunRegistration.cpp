@@ -60,6 +60,18 @@ struct RowBatch {
 
 }  // namespace
 
+std::vector<AddedRecord> withIdentities(std::vector<AddedRecord> records, const std::vector<db::Value>& identities) {
+    if (identities.size() != records.size()) throw std::runtime_error("row identities");
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (identities[i].isNull()) continue;
+        if (kept != i) records[kept] = std::move(records[i]);
+        records[kept++].identity = identities[i].toText();
+    }
+    records.resize(kept);
+    return records;
+}
+
 // Rows are hashed a batch at a time on another thread while the next batch
 // is gathered: at most two batches are held, and they take turns, so their
 // buffers are filled again rather than allocated for every batch. The one
@@ -194,13 +206,16 @@ void RunRegistration::collect(db::DataSource& target) noexcept {
     if (!m_marked) return;
     try {
         // Rows the engine could not tell as they were stored are read back.
-        if (!target.endWatch()) {
+        std::vector<db::Value> later;
+        const bool told = target.endWatch(later);
+        if (!told) {
             m_hasher->clear();
             target.readAdded(m_mark, [&](const db::Value& rowId, const std::vector<db::Value>& row) {
                 m_hasher->add(rowId, row);
             });
         }
         m_records = m_hasher->finish();
+        if (told && !later.empty()) m_records = withIdentities(std::move(m_records), later);
         m_collected = true;
         // The records go into the register while the run's rows are saved.
         if (!m_source.mappingDatabasePath.empty() && !m_records.empty())

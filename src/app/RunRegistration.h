@@ -28,6 +28,11 @@ struct RunSource {
 // The fingerprint of a row's values as stored (each value's kind and text).
 std::string rowFingerprint(const std::vector<db::Value>& row);
 
+// The records of rows told as they were sent, given the identities told
+// afterwards (one per record, Null for a row that was not stored, which has
+// no record).
+std::vector<AddedRecord> withIdentities(std::vector<AddedRecord> records, const std::vector<db::Value>& identities);
+
 class RowHasher;
 
 class RunRegistration {

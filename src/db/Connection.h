@@ -127,6 +127,18 @@ public:
         (void)table, (void)written, (void)rowId, (void)row;
         return false;
     }
+    // True for an engine that answers for its rows later than they are sent:
+    // storedRow then tells each row as it is sent, with a Null identity, and
+    // laterIdentities tells the identities once the run's rows are written.
+    virtual bool tellsRowsAsSent() const { return false; }
+    // Inside the run, after its last row: for each of the `told` rows storedRow
+    // told, in order, its identity, or Null for a row not stored (left out as
+    // a duplicate, or taken out after a failing row). False when they cannot
+    // all be told; addedRows then reads the rows back.
+    virtual bool laterIdentities(const std::string& table, long told, std::vector<Value>& identities) {
+        (void)table, (void)told, (void)identities;
+        return false;
+    }
     // Deletes the rows of `table` that `rowIds` name; the number deleted.
     virtual long deleteRows(const std::string& table, const std::vector<Value>& rowIds) = 0;
 

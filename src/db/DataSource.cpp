@@ -353,13 +353,24 @@ void DataSource::watchAdded(StoredRowVisitor each) {
     m_watch = std::make_unique<Watch>();
     m_watch->each = std::move(each);
     m_watch->storedAtStart = m_connection->appended().stored;
+    m_watch->asSent = m_connection->tellsRowsAsSent();
 }
 
-bool DataSource::endWatch() {
+bool DataSource::endWatch(std::vector<Value>& later) {
+    later.clear();
     if (!m_watch) return false;
     std::unique_ptr<Watch> watch = std::move(m_watch);
+    if (watch->broken) return false;
+    if (watch->asSent) {
+        try {
+            return m_connection->laterIdentities(m_result->select.table, watch->handed, later);
+        } catch (...) {
+            later.clear();
+            return false;
+        }
+    }
     // The engine's own count of the rows it stored is the check.
-    return !watch->broken && watch->handed == m_connection->appended().stored - watch->storedAtStart;
+    return watch->handed == m_connection->appended().stored - watch->storedAtStart;
 }
 
 // A row left out as a duplicate was not stored; once one stored row cannot
@@ -369,9 +380,11 @@ void DataSource::handOverStored(const FieldValues& written, const AppendCounts& 
     Watch& watch = *m_watch;
     if (watch.broken) return;
     const AppendCounts& after = m_connection->appended();
-    if (after.stored == before.stored && after.duplicates == before.duplicates + 1) return;
+    // Counts that move as a row is sent are the engine's answer for that row.
+    const bool answered = !watch.asSent;
+    if (answered && after.stored == before.stored && after.duplicates == before.duplicates + 1) return;
     try {
-        if (after.stored == before.stored + 1 &&
+        if ((!answered || after.stored == before.stored + 1) &&
             m_connection->storedRow(m_result->select.table, written, watch.rowId, watch.row)) {
             watch.each(watch.rowId, watch.row);
             ++watch.handed;

@@ -127,12 +127,15 @@ public:
     long deleteRows(const std::vector<Value>& rowIds);
     // Inside runInOneTransaction, before the run's first row: from now on
     // each row the run stores is handed to `each` as readAdded would give it,
-    // as long as the engine can tell it without reading it back. endWatch
-    // stops, and says whether every row stored was handed over; when not,
-    // readAdded gives them.
+    // as long as the engine can tell it without reading it back. An engine
+    // that answers for its rows later hands each row over as it is sent, with
+    // a Null identity. endWatch stops, and says whether every row stored was
+    // handed over; when not, readAdded gives them. For rows handed over with
+    // a Null identity, `later` receives one identity per row handed, Null for
+    // a row that was not stored.
     using StoredRowVisitor = std::function<void(const Value& rowId, const std::vector<const Value*>& row)>;
     void watchAdded(StoredRowVisitor each);
-    bool endWatch();
+    bool endWatch(std::vector<Value>& later);
 
     // How long a read waits for a database held by another program before it
     // fails with 3260.
@@ -178,6 +181,7 @@ private:
         long handed = 0;     // rows handed over
         long storedAtStart = 0;
         bool broken = false;  // a stored row was not handed over
+        bool asSent = false;  // rows are handed over as sent, their identities told at the end
         Value rowId;
         std::vector<const Value*> row;
     };

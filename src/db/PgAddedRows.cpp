@@ -25,17 +25,20 @@ std::unique_ptr<Cursor> PgConnection::addedRows(const std::string& table, const 
         return readAhead(PreparedSelect{"select ctid as " + std::string(kRowIdColumn) + ", *" + from, table, true,
                                         "select count(*)" + from});
     }
-    // Identities are the server's own "(block,item)" texts, never a user's.
-    std::string identities = "'{";
-    for (const std::string& ctid : m_storedIds) identities += (identities.size() > 2 ? ",\"" : "\"") + ctid + "\"";
-    identities += "}'::tid[]";
     // Read in the order the run stored them, each found by its identity: the
     // server neither sorts the rows nor reads any other.
-    const std::string from = " from unnest(" + identities + ") with ordinality as t7run(id, n) join " + name +
+    const std::string from = " from unnest(" + storedIdsArray() + ") with ordinality as t7run(id, n) join " + name +
                              " as t7row on t7row.ctid = t7run.id";
     return readAhead(PreparedSelect{"select t7row.ctid as " + std::string(kRowIdColumn) + ", t7row.*" + from +
                                   " order by t7run.n",
                               table, true, "select count(*)" + from});
+}
+
+// Identities are the server's own "(block,item)" texts, never a user's.
+std::string PgConnection::storedIdsArray() const {
+    std::string identities = "'{";
+    for (const std::string& ctid : m_storedIds) identities += (identities.size() > 2 ? ",\"" : "\"") + ctid + "\"";
+    return identities + "}'::tid[]";
 }
 
 long PgConnection::deleteRows(const std::string& table, const std::vector<Value>& rowIds) {

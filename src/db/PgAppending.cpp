@@ -43,6 +43,7 @@ void PgConnection::beginAppending(const std::string& table, bool skipDuplicates)
     execute("lock table " + quoted(spelled) + " in share row exclusive mode", table);
     m_appendTable = table;
     checkCopyAllowed(spelled, skipDuplicates);
+    m_storedShape = storedShapeOf(spelled);
     Connection::beginAppending(table, skipDuplicates);
 }
 

@@ -6,6 +6,7 @@
 // copied a chunk at a time or written a group per statement, without waiting
 // for each answer, and the server's failures translated into the same engine
 // errors as the embedded engine's.
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -54,6 +55,10 @@ public:
     Value update(const std::string& table, const Value& rowId, const FieldValues& values) override;
     Value additionMark(const std::string& table) override;
     std::unique_ptr<Cursor> addedRows(const std::string& table, const Value& mark) override;
+    bool storedRow(const std::string& table, const FieldValues& written, Value& rowId,
+                   std::vector<const Value*>& row) override;
+    bool tellsRowsAsSent() const override { return true; }
+    bool laterIdentities(const std::string& table, long told, std::vector<Value>& identities) override;
     long deleteRows(const std::string& table, const std::vector<Value>& rowIds) override;
     void setBusyTimeout(int ms) override;
     bool inTransaction() override;
@@ -141,8 +146,36 @@ private:
     void undoCopyChunk();
     // Takes a COPY under way back without storing its rows (the run is undone).
     void abandonCopy() noexcept;
-    // The condition that picks every row this run stored, after rows went by COPY.
+    // The condition that picks every row this run stored, after rows went by
+    // COPY: those this transaction wrote, from the table's last page on when
+    // `pastEnd` (where COPY puts them unless older pages have room).
+    std::string writtenRowsCondition(bool pastEnd) const;
     std::string runRowsCondition();
+    // The identities the run's inserts answered with, as a server array.
+    std::string storedIdsArray() const;
+    // The table a run appends to, when each row it stores can be told from
+    // the values sent (see storedRow), and what tells the rows sent apart.
+    struct StoredColumn {
+        std::string name;
+        bool verbatim = false;       // a text is stored as it is sent (text, varchar)
+        bool cutsSpaces = false;     // spaces past its length are cut (varchar)
+        bool filledWhenUnset = false;  // a default, an identity, generated
+    };
+    struct StoredShape {
+        std::vector<StoredColumn> columns;  // as a selection of the whole table gives them
+        std::vector<std::string> written;   // the names of the last row sent...
+        std::vector<std::size_t> at;        // ...and their columns
+        // Up to three columns of the first row told whose values may tell
+        // the rows apart, with a hash of each row's value (usable while every
+        // row told has one).
+        std::vector<std::size_t> keys;
+        std::vector<std::vector<std::uint64_t>> keyHashes;
+        std::vector<bool> keyUsable;
+        long told = 0;
+    };
+    std::unique_ptr<StoredShape> storedShapeOf(const std::string& spelled);
+    // The first key column whose values differ in every row told.
+    static std::optional<std::size_t> distinctKey(const StoredShape& shape);
     void sendGroup();
     void sendRow(const std::vector<std::string>& names, const std::optional<std::string>* texts, long row);
     void sendCommand(const char* sql, long row);
@@ -206,6 +239,7 @@ private:
     std::string m_chunkText;       // the chunk's rows in COPY's text form
     std::size_t m_chunkSent = 0;   // how much of it libpq was given
     bool m_commitUncertain = false;
+    std::unique_ptr<StoredShape> m_storedShape;
 };
 
 }  // namespace tessaro7::db

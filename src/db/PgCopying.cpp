@@ -29,12 +29,6 @@ constexpr const char* kChunkUndo = "rollback to savepoint t7_copia; release save
 // libpq is handed the COPY text in pieces of about this size.
 constexpr std::size_t kCopyPiece = 64 * 1024;
 
-std::string literal(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    return quoted + "'";
-}
-
 }  // namespace
 
 void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplicates) {
@@ -51,7 +45,7 @@ void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplica
         "select c.relkind = 'r' and not c.relhasrules and not exists (select 1 from pg_trigger t where t.tgrelid = "
         "c.oid and not t.tgisinternal), pg_relation_size(c.oid) / current_setting('block_size')::bigint "
         "from pg_class c where c.oid = " +
-            literal(quoted(spelled)) + "::regclass",
+            serverLiteral(quoted(spelled)) + "::regclass",
         m_appendTable);
     if (PQntuples(table.get()) != 1) return;
     m_copyAllowed = std::string_view(PQgetvalue(table.get(), 0, 0)) == "t";
@@ -205,11 +199,15 @@ void PgConnection::abandonCopy() noexcept {
 // The rows the run stored: those this transaction wrote. They are looked for
 // first from the table's last page on, where COPY puts them unless older
 // pages have room; the whole table is read only when some are not found there.
-std::string PgConnection::runRowsCondition() {
+std::string PgConnection::writtenRowsCondition(bool pastEnd) const {
     const std::string written = " where age(xmin) <= 0";
-    const std::string past = written + " and ctid >= '(" + std::to_string(m_tableEnd) + ",0)'::tid";
+    return pastEnd ? written + " and ctid >= '(" + std::to_string(m_tableEnd) + ",0)'::tid" : written;
+}
+
+std::string PgConnection::runRowsCondition() {
+    const std::string past = writtenRowsCondition(true);
     PgResult found = query("select count(*) from " + quoted(tableName(m_appendTable)) + past, m_appendTable);
-    return std::atol(PQgetvalue(found.get(), 0, 0)) == appendCounts().stored ? past : written;
+    return std::atol(PQgetvalue(found.get(), 0, 0)) == appendCounts().stored ? past : writtenRowsCondition(false);
 }
 
 }  // namespace tessaro7::db

@@ -21,15 +21,22 @@ void castLastOperand(std::string& out) {
 
 }  // namespace
 
-std::string serverQuoted(std::string_view name) {
-    std::string q = "\"";
-    for (char c : name) {
-        if (c == '"') q += '"';
+namespace {
+
+std::string enclosed(std::string_view text, char quote) {
+    std::string q(1, quote);
+    for (char c : text) {
+        if (c == quote) q += quote;
         q += c;
     }
-    q += '"';
+    q += quote;
     return q;
 }
+
+}  // namespace
+
+std::string serverQuoted(std::string_view name) { return enclosed(name, '"'); }
+std::string serverLiteral(std::string_view text) { return enclosed(text, '\''); }
 
 std::string translateForServer(std::string_view s, const NameResolver& resolve) {
     std::string out;

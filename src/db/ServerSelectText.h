@@ -15,6 +15,8 @@ using NameResolver = std::function<std::string(std::string_view name)>;
 
 // A name in double quotes, inner quotes doubled.
 std::string serverQuoted(std::string_view name);
+// A text in single quotes, inner quotes doubled (the server's standard strings).
+std::string serverLiteral(std::string_view text);
 
 std::string translateForServer(std::string_view source, const NameResolver& resolve);
 

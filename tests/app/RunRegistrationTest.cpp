@@ -144,4 +144,31 @@ TEST(RunRegistration, ARunEntersTheRegisterOnlyWhenFinishedWithRowsKept) {
     }
 }
 
+// Rows told as they were sent take the identities told afterwards; a row
+// that was not stored (Null) has no record, wherever it lies.
+TEST(RunRegistration, RowsToldAsSentTakeTheIdentitiesToldAfterwards) {
+    const std::vector<app::AddedRecord> told = {{"", "f1"}, {"", "f2"}, {"", "f3"}, {"", "f4"}};
+    const db::Value none;
+    auto id = [](const char* text) { return db::Value(std::string(text)); };
+    struct Case {
+        std::vector<db::Value> identities;
+        std::vector<app::AddedRecord> records;
+    };
+    const Case cases[] = {
+        {{id("(0,1)"), id("(0,2)"), id("(0,3)"), id("(0,4)")}, {{"(0,1)", "f1"}, {"(0,2)", "f2"}, {"(0,3)", "f3"}, {"(0,4)", "f4"}}},
+        {{none, id("(1,2)"), none, id("(1,1)")}, {{"(1,2)", "f2"}, {"(1,1)", "f4"}}},
+        {{id("(0,9)"), id("(0,8)"), none, none}, {{"(0,9)", "f1"}, {"(0,8)", "f2"}}},
+        {{none, none, none, none}, {}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<app::AddedRecord> records = app::withIdentities(told, c.identities);
+        ASSERT_EQ(records.size(), c.records.size());
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            EXPECT_EQ(records[i].identity, c.records[i].identity);
+            EXPECT_EQ(records[i].fingerprint, c.records[i].fingerprint);
+        }
+    }
+    EXPECT_THROW(app::withIdentities(told, {id("(0,1)")}), std::runtime_error);
+}
+
 }  // namespace

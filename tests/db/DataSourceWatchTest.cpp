@@ -3,14 +3,17 @@
 // rows read back are the truth.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "db/DataSource.h"
 #include "db/DatabaseCreator.h"
+#include "support/ServerDatabase.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using namespace tessaro7::db;
-using tessaro7::testing::TempDir;
+using namespace tessaro7::testing;
 
 using Row = std::vector<std::pair<std::string, std::string>>;  // field, text set
 
@@ -25,6 +28,73 @@ struct Added {
     std::vector<std::string> ids;
     std::vector<std::vector<Value>> rows;
 };
+
+struct Watched {
+    bool all = false;    // every stored row was handed over
+    Added handed, readBack;
+    RunCounts counts;
+    int failure = 0;     // the engine error of a run that stopped
+};
+
+// Writes the rows into t in one run, watching them, then reads the run's rows
+// back; rows handed over with a Null identity take the ones told at the end
+// (a row not stored has none, and is dropped).
+Watched watchRun(const std::string& database, const std::vector<Row>& rows, bool skipDuplicates) {
+    DataSource data;
+    data.setDatabaseName(database);
+    data.setRecordSource("t");
+    Watched w;
+    auto collect = [&](const Value& mark) {
+        std::vector<Value> later;
+        w.all = data.endWatch(later);
+        if (!later.empty()) {
+            Added told;
+            for (std::size_t i = 0; i < later.size(); ++i)
+                if (!later[i].isNull()) {
+                    told.ids.push_back(later[i].toText());
+                    told.rows.push_back(w.handed.rows[i]);
+                }
+            w.handed = std::move(told);
+        }
+        data.readAdded(mark, [&](const Value& id, const std::vector<Value>& row) {
+            w.readBack.ids.push_back(id.toText());
+            w.readBack.rows.push_back(row);
+        });
+    };
+    try {
+        data.runInOneTransaction(
+            [&] {
+                const Value mark = data.additionMark();
+                data.watchAdded([&](const Value& id, const std::vector<const Value*>& row) {
+                    w.handed.ids.push_back(id.toText());
+                    w.handed.rows.emplace_back();
+                    for (const Value* v : row) w.handed.rows.back().push_back(*v);
+                });
+                try {
+                    for (const Row& row : rows) {
+                        data.addNew();
+                        for (const auto& [field, text] : row) data.setField(field, text);
+                        data.update();
+                    }
+                } catch (const EngineError&) {
+                    collect(mark);
+                    throw;
+                }
+                collect(mark);
+            },
+            &w.counts, skipDuplicates);
+    } catch (const EngineError& e) {
+        w.failure = e.number();
+    }
+    return w;
+}
+
+// The rows handed over, by identity, against the rows read back.
+std::map<std::string, std::vector<Value>> byIdentity(const Added& added) {
+    std::map<std::string, std::vector<Value>> rows;
+    for (std::size_t i = 0; i < added.ids.size(); ++i) rows.emplace(added.ids[i], added.rows[i]);
+    return rows;
+}
 
 TEST(DataSourceWatch, TheRowsHandedOverAreTheRowsReadBack) {
     const Row plain = {{"a", "Città"}, {"b", "  due  "}};
@@ -54,37 +124,71 @@ TEST(DataSourceWatch, TheRowsHandedOverAreTheRowsReadBack) {
         TempDir dir;
         const std::string path = (dir / "b.mdb").string();
         createDatabaseFromSql(path, std::string(c.schema) + "; create table altra (x VARCHAR(5)); insert into t default values");
-        DataSource data;
-        data.setDatabaseName(path);
-        data.setRecordSource("t");
-        Added watched, readBack;
-        bool all = false;
-        RunCounts counts;
-        data.runInOneTransaction(
-            [&] {
-                const Value mark = data.additionMark();
-                data.watchAdded([&](const Value& id, const std::vector<const Value*>& row) {
-                    watched.ids.push_back(id.toText());
-                    watched.rows.emplace_back();
-                    for (const Value* v : row) watched.rows.back().push_back(*v);
-                });
-                for (const Row& row : c.rows) {
-                    data.addNew();
-                    for (const auto& [field, text] : row) data.setField(field, text);
-                    data.update();
-                }
-                all = data.endWatch();
-                data.readAdded(mark, [&](const Value& id, const std::vector<Value>& row) {
-                    readBack.ids.push_back(id.toText());
-                    readBack.rows.push_back(row);
-                });
-            },
-            &counts, true);
-        EXPECT_EQ(all, c.watched);
-        if (all) {
-            EXPECT_EQ(static_cast<long>(readBack.rows.size()), counts.inserted);
-            EXPECT_EQ(watched.ids, readBack.ids);
-            EXPECT_EQ(watched.rows, readBack.rows);
+        const Watched w = watchRun(path, c.rows, true);
+        EXPECT_EQ(w.all, c.watched);
+        if (w.all) {
+            EXPECT_EQ(static_cast<long>(w.readBack.rows.size()), w.counts.inserted);
+            EXPECT_EQ(w.handed.ids, w.readBack.ids);
+            EXPECT_EQ(w.handed.rows, w.readBack.rows);
+        }
+    }
+}
+
+// On the server the rows are told as they are sent, and their identities
+// once the run's rows are written, found by a column whose values differ in
+// every row sent.
+TEST(DataSourceWatch, OnTheServerTheRowsToldAsSentAreTheRowsReadBack) {
+    if (!testServer()) GTEST_SKIP() << "TESSARO7_TEST_SERVER non impostata: nessun server PostgreSQL per questa prova";
+    const std::string hostile = "a\tb\\N\\.\r\n\"'$$ 😀\u200f";
+    const Row plain = {{"a", "Città"}, {"b", "  due"}};
+    std::vector<Row> many;
+    for (int n = 0; n < 2500; ++n) many.push_back({{"a", "r" + std::to_string(n)}, {"c", n % 7 ? hostile : ""}});
+    struct ServerCase {
+        const char* what;
+        const char* schema;  // the table is t
+        std::vector<Row> rows;
+        bool skipDuplicates;
+        bool told;    // every stored row was told, its identity afterwards
+        int failure;  // the run stops with this engine error
+    };
+    const ServerCase cases[] = {
+        {"texts, a field left unset, hostile and empty texts",
+         "create table t (a varchar(80), b varchar(5), c text, d varchar(9))",
+         {plain, {{"a", "x"}, {"b", ""}, {"c", hostile}}, {{"a", hostile}, {"c", "  "}}}, false, true, 0},
+        {"the rows of many groups", "create table t (a varchar(20), c text)", many, false, true, 0},
+        {"a repeated first column: the next one tells the rows apart",
+         "create table t (a varchar(5), b varchar(5))", {{{"a", "1"}, {"b", "x"}}, {{"a", "1"}, {"b", "y"}}}, false, true, 0},
+        {"no column tells the rows apart", "create table t (a varchar(5), b varchar(5))",
+         {{{"a", "1"}, {"b", "x"}}, {{"a", "1"}, {"b", "x"}}}, false, false, 0},
+        {"a key column left unset in one row", "create table t (a varchar(5), b varchar(5))",
+         {{{"a", "1"}}, {{"b", "y"}}}, false, false, 0},
+        {"a duplicate left out has no identity",
+         "create table t (a varchar(5) unique, b varchar(5)); insert into t values ('1', 'old')",
+         {{{"a", "1"}, {"b", "x"}}, {{"a", "2"}, {"b", "y"}}}, true, true, 0},
+        {"a repeated key stops the run: the rows before it are told, the rows after it are not",
+         "create table t (a varchar(5) unique, b varchar(5))",
+         {{{"a", "1"}, {"b", "x"}}, {{"a", "1"}, {"b", "y"}}, {{"a", "3"}, {"b", "z"}}}, false, true,
+         engine_error::kDuplicateValue},
+        {"a varchar value ending in spaces may be cut", "create table t (a varchar(2))", {{{"a", "1    "}}}, false, false, 0},
+        {"a default", "create table t (a varchar(5), b varchar(5) default 'x')", {{{"a", "1"}}}, false, false, 0},
+        {"an identity", "create table t (id integer generated always as identity, a varchar(5))", {{{"a", "1"}}}, false, false, 0},
+        {"a fixed-length text", "create table t (a char(5))", {{{"a", "1"}}}, false, false, 0},
+        {"a number", "create table t (a varchar(5), n numeric)", {{{"a", "1"}, {"n", "3"}}}, false, false, 0},
+        {"a trigger that edits the row",
+         "create table t (a varchar(5)); create function e() returns trigger language plpgsql as "
+         "$$ begin new.a := 'z'; return new; end $$; create trigger e before insert on t for each row execute function e()",
+         {{{"a", "1"}}}, false, false, 0},
+    };
+    for (const ServerCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ServerDatabase database;
+        ServerSession(database.uri()).exec(std::string(c.schema) + "; insert into t default values");
+        const Watched w = watchRun(database.uri(), c.rows, c.skipDuplicates);
+        EXPECT_EQ(w.failure, c.failure);
+        EXPECT_EQ(w.all, c.told);
+        if (w.all) {
+            EXPECT_EQ(static_cast<long>(w.readBack.rows.size()), w.counts.inserted);
+            EXPECT_EQ(byIdentity(w.handed), byIdentity(w.readBack));
         }
     }
 }
@@ -111,7 +215,8 @@ TEST(DataSourceWatch, AWatchEndsWithItsRun) {
     data.setField("a", "2");
     data.update();
     EXPECT_EQ(handed, 1);
-    EXPECT_FALSE(data.endWatch());
+    std::vector<Value> later;
+    EXPECT_FALSE(data.endWatch(later));
 }
 
 }  // namespace
