@@ -2,6 +2,7 @@
 // actions from the command line, through the same core routines.
 #include <algorithm>
 #include <filesystem>
+#include <future>
 
 #include "app/Messages.h"
 #include "batch/BatchCommand.h"
@@ -179,18 +180,20 @@ int importExcel(BatchContext& c) {
     const std::string& rows = digitsArgument(c.args[3], "RIGHE");
     std::string first = c.args.size() == 6 ? digitsArgument(c.args[4], "PRIMA") : "0";
     std::string last = c.args.size() == 6 ? digitsArgument(c.args[5], "ULTIMA") : "0";
+    // The workbook is read while the archive is found and its database
+    // opened; a missing archive is still reported before the workbook.
+    PreviewGrid grid;
+    std::future<PreviewOutcome> reading =
+        std::async(std::launch::async, [&] { return PreviewSheet(file, columns, rows, grid, sheet); });
     app::Archive archive;
     if (!c.loadArchive(archive)) return kExitFailure;
     ExcelMappingStore store;
     store.choose(archive.mappingDatabasePath(), table);
-
-    // The database is opened while the workbook is read.
     options.target = std::make_shared<db::DataSource>();
     options.target->setDatabaseName(archive.DatabasePath);
     options.target->openInBackground();
 
-    PreviewGrid grid;
-    PreviewOutcome preview = PreviewSheet(file, columns, rows, grid, sheet);
+    PreviewOutcome preview = reading.get();
     printSheetRead(c.err, preview);
     if (preview.notice) {
         printNotice(c.err, *preview.notice);
