@@ -98,11 +98,18 @@ TEST(BatchFoundation, UsageAndMissingArchive) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("create-demo"), std::string::npos);
 
+    const std::string notSet = "E' necessario impostare Percorso degli Archivi !\nTS7Rete.dat non si trova nella cartella " +
+                               dir.str() + ".\n";
     BatchRun info = batch(dir.path(), {"info"});
     EXPECT_EQ(info.status, 1);
-    EXPECT_EQ(info.err.rfind("E' necessario impostare Percorso degli Archivi !\nTS7Rete.dat non si trova nella cartella " +
-                             dir.str() + ".\n", 0), 0u)
-        << info.err;
+    EXPECT_EQ(info.err.rfind(notSet, 0), 0u) << info.err;
+    // The workbook is read meanwhile, but the missing archive is what is reported.
+    dir.write("rotto.xls", "non una cartella di lavoro");
+    for (const char* file : {"rotto.xls", "assente.xls"}) {
+        BatchRun import = batch(dir.path(), {"import-excel", "clienti", file, "8", "10"});
+        EXPECT_EQ(import.status, 1);
+        EXPECT_EQ(import.err.rfind(notSet, 0), 0u) << import.err;
+    }
 }
 
 TEST(BatchFoundation, InfoNamesTheEngineErrorOfEachTable) {
