@@ -17,6 +17,7 @@
 
 #include "db/Connection.h"
 #include "db/PgHandles.h"
+#include "db/WrittenColumns.h"
 
 namespace tessaro7::db {
 
@@ -163,8 +164,7 @@ private:
     };
     struct StoredShape {
         std::vector<StoredColumn> columns;  // as a selection of the whole table gives them
-        std::vector<std::string> written;   // the names of the last row sent...
-        std::vector<std::size_t> at;        // ...and their columns
+        WrittenColumns written;
         // Up to three columns of the first row told whose values may tell
         // the rows apart, with a hash of each row's value (usable while every
         // row told has one).

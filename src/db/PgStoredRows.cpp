@@ -12,9 +12,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "db/Names.h"
 #include "db/PgConnection.h"
 #include "db/ServerSelectText.h"
+#include "db/WrittenColumns.h"
 
 namespace tessaro7::db {
 
@@ -54,27 +54,16 @@ bool PgConnection::storedRow(const std::string& table, const FieldValues& writte
     if (!m_storedShape || !appending()) return false;
     StoredShape& shape = *m_storedShape;
     const std::vector<StoredColumn>& columns = shape.columns;
-    // The same fields are sent row after row: their columns are found once.
-    if (!sameColumns(shape.written, written)) {
-        shape.written.clear();
-        shape.at.clear();
-        for (const auto& [name, value] : written) {
-            auto column = std::find_if(columns.begin(), columns.end(),
-                                       [&, n = std::string_view(name)](const StoredColumn& c) { return sameName(c.name, n); });
-            if (column == columns.end()) return false;
-            shape.written.push_back(name);
-            shape.at.push_back(static_cast<std::size_t>(column - columns.begin()));
-        }
-    }
+    if (!shape.written.find(columns, written)) return false;
     row.assign(columns.size(), nullptr);
     for (std::size_t i = 0; i < written.size(); ++i) {
-        const StoredColumn& column = columns[shape.at[i]];
+        const StoredColumn& column = columns[shape.written.at(i)];
         const Value& value = written[i].second;
         if (!value.isNull()) {
             if (value.kind() != Value::Kind::Text || !column.verbatim) return false;
             if (column.cutsSpaces && !value.text().empty() && value.text().back() == ' ') return false;
         }
-        row[shape.at[i]] = &value;
+        row[shape.written.at(i)] = &value;
     }
     for (std::size_t c = 0; c < columns.size(); ++c) {
         if (row[c]) continue;
@@ -83,7 +72,7 @@ bool PgConnection::storedRow(const std::string& table, const FieldValues& writte
     }
     if (shape.told == 0) {
         for (std::size_t i = 0; i < written.size() && shape.keys.size() < kMaxKeys; ++i)
-            if (columns[shape.at[i]].verbatim) shape.keys.push_back(shape.at[i]);
+            if (columns[shape.written.at(i)].verbatim) shape.keys.push_back(shape.written.at(i));
         shape.keyHashes.resize(shape.keys.size());
         shape.keyUsable.assign(shape.keys.size(), true);
     }

@@ -7,6 +7,7 @@
 #include "db/Messages.h"
 #include "db/Names.h"
 #include "db/SqliteConnection.h"
+#include "db/WrittenColumns.h"
 
 #include <algorithm>
 #include <charconv>
@@ -67,23 +68,10 @@ bool SqliteConnection::storedRow(const std::string& table, const FieldValues& wr
     if (!m_appendedShape || m_appendedShape->table != table || sqlite3_changes(m_db) != 1) return false;
     AppendedShape& shape = *m_appendedShape;
     const std::vector<StoredColumn>& columns = shape.columns;
-    // The same fields are written row after row: their columns are found once.
-    bool same = shape.written.size() == written.size();
-    for (std::size_t i = 0; same && i < written.size(); ++i) same = shape.written[i] == written[i].first;
-    if (!same) {
-        shape.written.clear();
-        shape.at.clear();
-        for (const auto& [name, value] : written) {
-            auto column = std::find_if(columns.begin(), columns.end(),
-                                       [&, n = std::string_view(name)](const StoredColumn& c) { return sameName(c.name, n); });
-            if (column == columns.end()) return false;
-            shape.written.push_back(name);
-            shape.at.push_back(static_cast<std::size_t>(column - columns.begin()));
-        }
-    }
+    if (!shape.written.find(columns, written)) return false;
     row.assign(columns.size(), nullptr);
     for (std::size_t i = 0; i < written.size(); ++i) {
-        const std::size_t at = shape.at[i];
+        const std::size_t at = shape.written.at(i);
         const Value& value = written[i].second;
         if (!readsBackAsWritten(value, columns[at].type, columns[at].affinity)) return false;
         row[at] = &value;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/Connection.h"
+#include "db/WrittenColumns.h"
 
 namespace tessaro7::db {
 
@@ -83,8 +84,7 @@ private:
     struct AppendedShape {
         std::string table;
         std::vector<StoredColumn> columns;
-        std::vector<std::string> written;  // the names of the last row written...
-        std::vector<std::size_t> at;       // ...and their columns
+        WrittenColumns written;
     };
     std::optional<AppendedShape> appendedShape(const std::string& table);
     std::optional<AppendedShape> m_appendedShape;
