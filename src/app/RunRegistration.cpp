@@ -31,7 +31,8 @@ void appendRowBytes(std::string& bytes, const Row& row) {
     }
 }
 
-std::string fingerprintOfBytes(std::string_view bytes) { return sha256Hex(bytes).substr(0, 32); }
+// The first 128 bits of the SHA-256 of the bytes.
+constexpr std::size_t kFingerprintDigits = 32;
 
 // Rows read back, waiting to be fingerprinted: their identities and their
 // bytes, one after another.
@@ -50,8 +51,9 @@ struct RowBatch {
         std::vector<AddedRecord> records;
         records.reserve(identities.size());
         std::size_t start = 0;
+        Sha256 sha;
         for (std::size_t i = 0; i < identities.size(); ++i) {
-            records.push_back({identities[i], fingerprintOfBytes(std::string_view(bytes).substr(start, ends[i] - start))});
+            records.push_back({identities[i], sha.hexOf(std::string_view(bytes).substr(start, ends[i] - start), kFingerprintDigits)});
             start = ends[i];
         }
         return records;
@@ -175,7 +177,8 @@ std::string rowFingerprint(const std::vector<db::Value>& row) {
     thread_local std::string bytes;
     bytes.clear();
     appendRowBytes(bytes, row);
-    return fingerprintOfBytes(bytes);
+    thread_local Sha256 sha;
+    return sha.hexOf(bytes, kFingerprintDigits);
 }
 
 RunRegistration::RunRegistration(RunSource source, std::string table)

@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <new>
 
 namespace tessaro7::app {
@@ -14,13 +15,11 @@ const EVP_MD* sha256() {
     return fetched ? fetched : EVP_sha256();
 }
 
-std::string hexOf(const std::array<std::uint8_t, 32>& digest) {
+std::string hexDigits(const std::array<std::uint8_t, 32>& digest, std::size_t digits = 64) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text(64, '0');
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        text[2 * i] = kDigits[digest[i] >> 4];
-        text[2 * i + 1] = kDigits[digest[i] & 15];
-    }
+    digits = std::min<std::size_t>(digits, 64);
+    std::string text(digits, '0');
+    for (std::size_t i = 0; i < digits; ++i) text[i] = kDigits[i % 2 ? digest[i / 2] & 15 : digest[i / 2] >> 4];
     return text;
 }
 
@@ -43,13 +42,19 @@ std::array<std::uint8_t, 32> Sha256::digest() {
     return out;
 }
 
-std::string Sha256::hex() { return hexOf(digest()); }
+std::string Sha256::hex() { return hexDigits(digest()); }
+
+std::string Sha256::hexOf(std::string_view bytes, std::size_t digits) {
+    if (EVP_DigestInit_ex2(m_context.get(), sha256(), nullptr) != 1) throw std::bad_alloc();
+    add(bytes);
+    return hexDigits(digest(), digits);
+}
 
 std::string sha256Hex(std::string_view bytes) {
     std::array<std::uint8_t, 32> digest{};
     unsigned int length = 0;
     if (EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, sha256(), nullptr) != 1) throw std::bad_alloc();
-    return hexOf(digest);
+    return hexDigits(digest);
 }
 
 }  // namespace tessaro7::app

@@ -20,6 +20,10 @@ public:
     std::array<std::uint8_t, 32> digest();
     // The digest in lower-case hexadecimal (64 characters).
     std::string hex();
+    // The first `digits` hexadecimal digits of the digest of `bytes` alone,
+    // whatever was added before: one object serves digest after digest
+    // without allocating a context for each.
+    std::string hexOf(std::string_view bytes, std::size_t digits);
 
 private:
     struct Free {

@@ -28,6 +28,13 @@ TEST(Sha256Test, PublishedVectors) {
         {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
     };
     for (const Vector& v : vectors) EXPECT_EQ(sha256Hex(v.input), v.digest) << v.input.substr(0, 20);
+    // One object for digest after digest, whatever was added before, cut to the digits asked for.
+    Sha256 reused;
+    reused.add("left over");
+    for (std::size_t digits : {64u, 32u, 1u}) {
+        for (const Vector& v : vectors)
+            EXPECT_EQ(reused.hexOf(v.input, digits), std::string(v.digest).substr(0, digits)) << v.input.substr(0, 20);
+    }
 }
 
 std::string pythonSha256(std::size_t length) {
