@@ -199,14 +199,21 @@ std::optional<app::Notice> columnBeyondPreview(const ExcelTable& table, const st
 }
 
 // Every value of every row must be one its field can store before anything is written.
+// A text field refuses only a cell that is no value or holds a damaging
+// control character: where no cell of the grid does, only the other fields
+// are looked at cell by cell.
 std::optional<app::Notice> firstRefusedValue(const ExcelRun& run) {
+    const std::string_view all = run.grid.allText();
+    const bool plain = run.grid.onlyValues() && firstDamagingControl(all) == all.data() + all.size();
     for (long r = run.firstRow; r <= run.lastRow; ++r)
-        for (std::size_t k = 0; k < run.rows.size() && run.writes(r); ++k)
+        for (std::size_t k = 0; k < run.rows.size() && run.writes(r); ++k) {
+            if (plain && run.rows[k].utilizzato && run.table.fields[k].rule == FieldRule::Text) continue;
             if (auto why = refusalOf(run.table.fields[k], run.rows[k], run.grid, r))
                 return noticeOf(why->first,
                                 sheetRow(r + 1) + ", " +
                                     fieldLabel(run.table.fields[k], run.rows[k]) + ": " + why->second + ".",
                                 app::msg::kNothingImported);
+        }
     return std::nullopt;
 }
 

@@ -71,6 +71,10 @@ std::string_view PreviewGrid::cell(long row, long col) const { return held(row, 
 
 CellKind PreviewGrid::kind(long row, long col) const { return held(row, col).kind; }
 
+bool PreviewGrid::onlyValues() const {
+    return std::all_of(m_cells.begin(), m_cells.end(), [](const Entry& e) { return e.kind == CellKind::Value; });
+}
+
 void PreviewGrid::setCell(std::size_t row, std::size_t col, std::string_view text, CellKind kind) {
     if (row >= static_cast<std::size_t>(m_rows) || col >= static_cast<std::size_t>(m_cols)) return;
     text = text.substr(0, std::numeric_limits<std::uint32_t>::max());

@@ -37,6 +37,11 @@ public:
     void setCell(std::size_t row, std::size_t col, std::string_view text, CellKind kind = CellKind::Value);
     // Bytes of cell text stored so far.
     std::size_t textBytes() const { return m_text.size(); }
+    // The text of every cell stored, one after another (with the earlier
+    // text of a cell set again).
+    std::string_view allText() const { return m_text; }
+    // Whether every cell stored holds a value: no error, no formula without its result.
+    bool onlyValues() const;
 
 private:
     struct Entry {

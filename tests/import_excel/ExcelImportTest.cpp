@@ -248,6 +248,39 @@ TEST_P(ExcelImportTest, ValuesTheirFieldsCannotStoreImportNothing) {
     }
 }
 
+// A cell no field takes stops nothing, whatever it holds: in the heading row,
+// in a column no field is assigned, in a row beyond the last chosen.
+TEST_P(ExcelImportTest, CellsNoFieldTakesStopNothing) {
+    struct Case {
+        std::size_t row, col;
+        std::string cell;
+        CellKind kind;
+    };
+    const Case cases[] = {
+        {0, 0, "Codice", CellKind::Value},
+        {1, 2, "note", CellKind::Value},
+        {2, 2, "#N/D", CellKind::Error},
+        {2, 2, "", CellKind::NoResult},
+        {3, 1, "Vite", CellKind::Value},
+    };
+    choose("articoli");
+    mapping.assign(0, "0");
+    mapping.assign(1, "1");
+    std::vector<Value> stored;
+    ImportOptions options;
+    options.rows = GridRows{1, 2};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cell);
+        const std::string n = std::to_string(stored.size());  // article codes differ from run to run
+        PreviewGrid grid = gridOf({{"h", "h", "h"}, {"A1-" + n, "Vite", "x"}, {"A2-" + n, "Dado", "y"}, {"A3-" + n, "Rondella", "z"}}, 3);
+        grid.setCell(c.row, c.col, c.cell, c.kind);
+        ImportOutcome outcome = ImportFromExcel(a.archive.DatabasePath, mapping, grid, options);
+        EXPECT_TRUE(outcome.completed) << outcome.notice.lines[1];
+        stored.insert(stored.end(), {Value("Vite"), Value("Dado")});
+        EXPECT_EQ(valuesOf("articoli", "descrizione"), stored);
+    }
+}
+
 TEST_P(ExcelImportTest, OnlyTheFirstTenArticleMappingRowsAreRead) {
     {
         DataSource data;
