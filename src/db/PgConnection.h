@@ -147,10 +147,11 @@ private:
     void undoCopyChunk();
     // Takes a COPY under way back without storing its rows (the run is undone).
     void abandonCopy() noexcept;
-    // The condition that picks every row this run stored, after rows went by
-    // COPY: those this transaction wrote, from the table's last page on when
-    // `pastEnd` (where COPY puts them unless older pages have room).
-    std::string writtenRowsCondition(bool pastEnd) const;
+    // The condition that picks the rows this transaction wrote in pages
+    // [fromPage, toPage) (to the table's end when toPage is -1). After rows
+    // went by COPY these are the run's, from the table's last page on unless
+    // older pages had room.
+    std::string writtenRowsCondition(long fromPage, long toPage = -1) const;
     std::string runRowsCondition();
     // The identities the run's inserts answered with, as a server array.
     std::string storedIdsArray() const;

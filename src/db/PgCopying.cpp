@@ -199,15 +199,17 @@ void PgConnection::abandonCopy() noexcept {
 // The rows the run stored: those this transaction wrote. They are looked for
 // first from the table's last page on, where COPY puts them unless older
 // pages have room; the whole table is read only when some are not found there.
-std::string PgConnection::writtenRowsCondition(bool pastEnd) const {
-    const std::string written = " where age(xmin) <= 0";
-    return pastEnd ? written + " and ctid >= '(" + std::to_string(m_tableEnd) + ",0)'::tid" : written;
+std::string PgConnection::writtenRowsCondition(long fromPage, long toPage) const {
+    std::string condition = " where age(xmin) <= 0";
+    if (fromPage > 0) condition += " and ctid >= '(" + std::to_string(fromPage) + ",0)'::tid";
+    if (toPage >= 0) condition += " and ctid < '(" + std::to_string(toPage) + ",0)'::tid";
+    return condition;
 }
 
 std::string PgConnection::runRowsCondition() {
-    const std::string past = writtenRowsCondition(true);
+    const std::string past = writtenRowsCondition(m_tableEnd);
     PgResult found = query("select count(*) from " + quoted(tableName(m_appendTable)) + past, m_appendTable);
-    return std::atol(PQgetvalue(found.get(), 0, 0)) == appendCounts().stored ? past : writtenRowsCondition(false);
+    return std::atol(PQgetvalue(found.get(), 0, 0)) == appendCounts().stored ? past : writtenRowsCondition(0);
 }
 
 }  // namespace tessaro7::db

@@ -108,26 +108,36 @@ bool PgConnection::laterIdentities(const std::string& table, long told, std::vec
     if (!key) return false;
     const std::string select = "select ctid, " + quoted(shape->columns[shape->keys[*key]].name) + " from " + quoted(table);
     const long stored = appendCounts().stored;
-    PgResult rows;
+    std::vector<PgResult> parts;
+    long found = 0;
+    auto read = [&](const std::string& condition) {
+        parts.push_back(query(select + condition, table));
+        found += PQntuples(parts.back().get());
+    };
     if (m_copiedRows > 0) {
-        rows = query(select + writtenRowsCondition(true), table);
-        if (PQntuples(rows.get()) != stored) rows = query(select + writtenRowsCondition(false), table);
+        read(writtenRowsCondition(m_tableEnd));
+        // The rest lie in older pages that had room, most often near the
+        // table's start (rows deleted there): looked for a stretch of pages
+        // at a time from there, each twice the one before, until all are found.
+        for (long from = 0, span = std::max(64L, m_tableEnd / 64); found < stored && from < m_tableEnd; from += span, span *= 2)
+            read(writtenRowsCondition(from, std::min(from + span, m_tableEnd)));
     } else {
-        rows = query(select + " where ctid = any(" + storedIdsArray() + ")", table);
+        read(" where ctid = any(" + storedIdsArray() + ")");
     }
-    if (PQntuples(rows.get()) != stored) return false;
+    if (found != stored) return false;
     const std::vector<std::uint64_t>& hashes = shape->keyHashes[*key];
     std::unordered_map<std::uint64_t, std::size_t> rowOf;
     rowOf.reserve(hashes.size());
     for (std::size_t i = 0; i < hashes.size(); ++i) rowOf.emplace(hashes[i], i);
     identities.assign(static_cast<std::size_t>(told), Value());
-    for (int r = 0; r < stored; ++r) {
-        if (PQgetisnull(rows.get(), r, 1)) return false;
-        auto found = rowOf.find(keyHash(std::string_view(PQgetvalue(rows.get(), r, 1),
-                                                         static_cast<std::size_t>(PQgetlength(rows.get(), r, 1)))));
-        if (found == rowOf.end() || !identities[found->second].isNull()) return false;
-        identities[found->second] = Value(std::string(PQgetvalue(rows.get(), r, 0)));
-    }
+    for (const PgResult& part : parts)
+        for (int r = 0; r < PQntuples(part.get()); ++r) {
+            if (PQgetisnull(part.get(), r, 1)) return false;
+            auto row = rowOf.find(keyHash(std::string_view(PQgetvalue(part.get(), r, 1),
+                                                           static_cast<std::size_t>(PQgetlength(part.get(), r, 1)))));
+            if (row == rowOf.end() || !identities[row->second].isNull()) return false;
+            identities[row->second] = Value(std::string(PQgetvalue(part.get(), r, 0)));
+        }
     return true;
 }
 

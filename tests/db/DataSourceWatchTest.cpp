@@ -193,6 +193,35 @@ TEST(DataSourceWatch, OnTheServerTheRowsToldAsSentAreTheRowsReadBack) {
     }
 }
 
+// Rows the server puts into older pages that had room (rows deleted there,
+// near the start and in the middle of the table) are found there too.
+TEST(DataSourceWatch, OnTheServerRowsInOlderPagesAreFoundThere) {
+    if (!testServer()) GTEST_SKIP() << "TESSARO7_TEST_SERVER non impostata: nessun server PostgreSQL per questa prova";
+    ServerDatabase database;
+    ServerSession session(database.uri());
+    session.exec("create table t (a varchar(20), c text);"
+                 "insert into t select 'vecchio' || i, repeat('x', 300) from generate_series(1, 30000) i;"
+                 "delete from t where right(a, -7)::int % 4 = 0 and right(a, -7)::int < 6000"
+                 "   or right(a, -7)::int between 15000 and 16000");
+    session.exec("vacuum t");
+    const long pages = std::stol(session.exec("select pg_relation_size('t') / current_setting('block_size')::int"));
+    std::vector<Row> rows;
+    for (int n = 0; n < 5000; ++n) rows.push_back({{"a", "nuovo" + std::to_string(n)}, {"c", std::string(n % 300, 'y')}});
+    const Watched w = watchRun(database.uri(), rows, false);
+    EXPECT_TRUE(w.all);
+    EXPECT_EQ(w.counts.inserted, 5000);
+    EXPECT_EQ(byIdentity(w.handed), byIdentity(w.readBack));
+    // Some rows went into the first pages, some into the middle ones.
+    auto block = [](const std::string& ctid) { return std::stol(ctid.substr(1)); };
+    long first = pages, middle = 0;
+    for (const std::string& id : w.handed.ids) {
+        first = std::min(first, block(id));
+        if (block(id) > pages / 3 && block(id) < pages - 1) ++middle;
+    }
+    EXPECT_LT(first, pages / 10);
+    EXPECT_GT(middle, 0);
+}
+
 // A watch ends with its run: rows written afterwards are not handed over.
 TEST(DataSourceWatch, AWatchEndsWithItsRun) {
     TempDir dir;
