@@ -143,6 +143,9 @@ TEST(DataSourceWatch, OnTheServerTheRowsToldAsSentAreTheRowsReadBack) {
     const Row plain = {{"a", "Città"}, {"b", "  due"}};
     std::vector<Row> many;
     for (int n = 0; n < 2500; ++n) many.push_back({{"a", "r" + std::to_string(n)}, {"c", n % 7 ? hostile : ""}});
+    // Past the first chunk copied, a repeated key: the second chunk is written again by groups up to it.
+    std::vector<Row> twoChunks;
+    for (int n = 0; n < 10010; ++n) twoChunks.push_back({{"a", "k" + std::to_string(n == 10004 ? 10001 : n)}, {"b", std::to_string(n)}});
     struct ServerCase {
         const char* what;
         const char* schema;  // the table is t
@@ -169,6 +172,8 @@ TEST(DataSourceWatch, OnTheServerTheRowsToldAsSentAreTheRowsReadBack) {
          "create table t (a varchar(5) unique, b varchar(5))",
          {{{"a", "1"}, {"b", "x"}}, {{"a", "1"}, {"b", "y"}}, {{"a", "3"}, {"b", "z"}}}, false, true,
          engine_error::kDuplicateValue},
+        {"a repeated key in the second chunk: the rows copied before it and written again by groups are told",
+         "create table t (a varchar(9) unique, b varchar(9))", twoChunks, false, true, engine_error::kDuplicateValue},
         {"a varchar value ending in spaces may be cut", "create table t (a varchar(2))", {{{"a", "1    "}}}, false, false, 0},
         {"a default", "create table t (a varchar(5), b varchar(5) default 'x')", {{{"a", "1"}}}, false, false, 0},
         {"an identity", "create table t (id integer generated always as identity, a varchar(5))", {{{"a", "1"}}}, false, false, 0},
