@@ -118,8 +118,10 @@ bool PgConnection::laterIdentities(const std::string& table, long told, std::vec
         read(writtenRowsCondition(m_tableEnd));
         // The rest lie in older pages that had room, most often near the
         // table's start (rows deleted there): looked for a stretch of pages
-        // at a time from there, each twice the one before, until all are found.
-        for (long from = 0, span = std::max(64L, m_tableEnd / 64); found < stored && from < m_tableEnd; from += span, span *= 2)
+        // at a time from there, each a quarter longer than the one before, so
+        // that the last reads few pages past them, until all are found.
+        for (long from = 0, span = std::max(64L, m_tableEnd / 64); found < stored && from < m_tableEnd;
+             from += span, span += span / 4)
             read(writtenRowsCondition(from, std::min(from + span, m_tableEnd)));
     } else {
         read(" where ctid = any(" + storedIdsArray() + ")");
