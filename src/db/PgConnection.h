@@ -136,6 +136,11 @@ private:
     // unique key when repeated keys are skipped. Notes where the table ends,
     // to find the copied rows there.
     void checkCopyAllowed(const std::string& spelled, bool skipDuplicates);
+    // Of pg_class c: an ordinary table with no rule and no trigger of its own,
+    // whose rows are then only the ones written to it, as they are written.
+    static constexpr const char* kPlainTable =
+        "c.relkind = 'r' and not c.relhasrules and not exists "
+        "(select 1 from pg_trigger t where t.tgrelid = c.oid and not t.tgisinternal)";
     // The row joins the COPY under way (one is started first).
     void copyRow(const FieldValues& values, long row);
     void startCopy(const FieldValues& values, long row);

@@ -42,9 +42,8 @@ void PgConnection::checkCopyAllowed(const std::string& spelled, bool skipDuplica
     const Table* target = findTable(spelled);
     if (skipDuplicates && (!target || !target->key.empty() || !target->uniqueKeys.empty())) return;
     PgResult table = query(
-        "select c.relkind = 'r' and not c.relhasrules and not exists (select 1 from pg_trigger t where t.tgrelid = "
-        "c.oid and not t.tgisinternal), pg_relation_size(c.oid) / current_setting('block_size')::bigint "
-        "from pg_class c where c.oid = " +
+        std::string("select ") + kPlainTable +
+            ", pg_relation_size(c.oid) / current_setting('block_size')::bigint from pg_class c where c.oid = " +
             serverLiteral(quoted(spelled)) + "::regclass",
         m_appendTable);
     if (PQntuples(table.get()) != 1) return;

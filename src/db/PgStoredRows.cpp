@@ -32,9 +32,7 @@ std::unique_ptr<PgConnection::StoredShape> PgConnection::storedShapeOf(const std
     PgResult columns = query(
         "select a.attname, a.atttypid, a.atthasdef or a.attgenerated <> '' or a.attidentity <> '' "
         "from pg_class c join pg_attribute a on a.attrelid = c.oid and a.attnum > 0 and not a.attisdropped "
-        "where c.oid = " + serverLiteral(quoted(spelled)) + "::regclass and c.relkind = 'r' and not c.relhasrules "
-        "and not exists (select 1 from pg_trigger t where t.tgrelid = c.oid and not t.tgisinternal) "
-        "order by a.attnum",
+        "where c.oid = " + serverLiteral(quoted(spelled)) + "::regclass and " + kPlainTable + " order by a.attnum",
         m_appendTable);
     const int count = PQntuples(columns.get());
     if (count == 0) return nullptr;
